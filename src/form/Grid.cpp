@@ -1,0 +1,98 @@
+#include "form/Grid.h"
+
+#include <algorithm>
+
+namespace brak {
+
+VectorGridStore::VectorGridStore(int cols, int rows)
+    : cols_(cols), rows_(static_cast<std::size_t>(rows), std::vector<std::string>(cols)) {}
+
+void VectorGridStore::setRowCount(int rows) {
+    rows_.resize(static_cast<std::size_t>(std::max(0, rows)), std::vector<std::string>(cols_));
+}
+
+std::string VectorGridStore::cell(int col, int row) const {
+    if (row < 0 || row >= rowCount() || col < 0 || col >= cols_)
+        return {};
+    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+}
+
+void VectorGridStore::setCell(int col, int row, const std::string& text) {
+    if (row < 0 || col < 0 || col >= cols_)
+        return;
+    if (row >= rowCount())
+        setRowCount(row + 1);
+    rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
+}
+
+StringGrid::StringGrid(Form* form, std::string name, int cols, int rows, Panel* parent)
+    : Control(form, std::move(name), parent), cols_(cols),
+      store_(std::make_unique<VectorGridStore>(cols, rows)),
+      colWidths_(static_cast<std::size_t>(cols), 90) {}
+
+void StringGrid::setRowCount(int rows) {
+    store_->setRowCount(rows);
+    changed();
+}
+
+void StringGrid::setCell(int col, int row, const std::string& text) {
+    store_->setCell(col, row, text);
+    changed();
+}
+
+void StringGrid::setFixedRows(int rows) {
+    fixedRows_ = rows;
+    changed();
+}
+
+void StringGrid::setFixedCols(int cols) {
+    fixedCols_ = cols;
+    changed();
+}
+
+void StringGrid::setRow(int row) {
+    row_ = row;
+    changed();
+}
+
+void StringGrid::setTopRow(int row) {
+    topRow_ = row;
+    changed();
+}
+
+void StringGrid::setColWidth(int col, int width) {
+    if (col < 0 || col >= cols_)
+        return;
+    colWidths_[static_cast<std::size_t>(col)] = width;
+    changed();
+}
+
+void StringGrid::setStore(std::unique_ptr<GridStore> store) {
+    store_ = std::move(store);
+    changed();
+}
+
+void StringGrid::endUpdate() {
+    if (updating_ > 0 && --updating_ == 0 && dirty_) {
+        dirty_ = false;
+        notify();
+    }
+}
+
+void StringGrid::selectCell(int col, int row) {
+    bool allow = true;
+    if (onSelectCell)
+        onSelectCell(col, row, allow);
+    if (allow)
+        setRow(row);
+}
+
+void StringGrid::changed() {
+    if (updating_ > 0) {
+        dirty_ = true;
+        return;
+    }
+    notify();
+}
+
+} // namespace brak

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "form/Control.h"
+
+#include <memory>
+
+namespace brak {
+
+// Where a grid keeps its cells. The plain store holds a text per cell; a
+// grid with a million rows gets a compact store of its own.
+class GridStore {
+public:
+    virtual ~GridStore() = default;
+    virtual int rowCount() const = 0;
+    virtual void setRowCount(int rows) = 0;
+    virtual std::string cell(int col, int row) const = 0;
+    virtual void setCell(int col, int row, const std::string& text) = 0;
+};
+
+class VectorGridStore : public GridStore {
+public:
+    VectorGridStore(int cols, int rows);
+    int rowCount() const override { return static_cast<int>(rows_.size()); }
+    void setRowCount(int rows) override;
+    std::string cell(int col, int row) const override;
+    void setCell(int col, int row, const std::string& text) override;
+
+private:
+    int cols_;
+    std::vector<std::vector<std::string>> rows_;
+};
+
+// A text grid: fixed heading rows and columns, a selected row, the top
+// visible row and adjustable column widths. Cell changes are batched: the
+// observers hear of them once, when the outermost update ends.
+class StringGrid : public Control {
+public:
+    StringGrid(Form* form, std::string name, int cols, int rows, Panel* parent = nullptr);
+
+    int colCount() const { return cols_; }
+    int rowCount() const { return store_->rowCount(); }
+    void setRowCount(int rows);
+
+    std::string cell(int col, int row) const { return store_->cell(col, row); }
+    void setCell(int col, int row, const std::string& text);
+
+    int fixedRows() const { return fixedRows_; }
+    void setFixedRows(int rows);
+    int fixedCols() const { return fixedCols_; }
+    void setFixedCols(int cols);
+
+    // The selected row and the first row shown below the fixed rows.
+    int row() const { return row_; }
+    void setRow(int row);
+    int topRow() const { return topRow_; }
+    void setTopRow(int row);
+
+    int colWidth(int col) const { return colWidths_.at(static_cast<std::size_t>(col)); }
+    void setColWidth(int col, int width);
+    int defaultRowHeight() const { return 16; }
+
+    GridStore& store() { return *store_; }
+    void setStore(std::unique_ptr<GridStore> store);
+
+    void beginUpdate() { ++updating_; }
+    void endUpdate();
+
+    // What the user does: a click, and selecting a cell (which the handler
+    // may refuse by clearing allow).
+    void click() {
+        if (onClick)
+            onClick();
+    }
+    void selectCell(int col, int row);
+
+    Handler onClick;
+    std::function<void(int col, int row, bool& allow)> onSelectCell;
+
+private:
+    void changed();
+
+    int cols_;
+    std::unique_ptr<GridStore> store_;
+    int fixedRows_ = 1, fixedCols_ = 0;
+    int row_ = 1, topRow_ = 1;
+    std::vector<int> colWidths_;
+    int updating_ = 0;
+    bool dirty_ = false;
+};
+
+} // namespace brak

@@ -1,0 +1,56 @@
+#include "form/Lists.h"
+
+namespace brak {
+
+void DriveList::setDrives(std::vector<std::string> drives) {
+    drives_ = std::move(drives);
+    notify();
+}
+
+void DriveList::setDrive(const std::string& drive) {
+    if (drive_ == drive)
+        return;
+    drive_ = drive;
+    notify();
+    if (onChange)
+        onChange();
+}
+
+void DirectoryList::setDirectory(const std::string& directory) {
+    if (directory_ == directory)
+        return;
+    directory_ = directory;
+    notify();
+    if (onChange)
+        onChange();
+}
+
+void FileList::setMask(const std::string& mask) {
+    if (mask_ == mask)
+        return;
+    mask_ = mask;
+    notify();
+}
+
+void FileList::setItems(std::vector<std::string> items) {
+    items_ = std::move(items);
+    selected_.assign(items_.size(), false);
+    topIndex_ = 0;
+    notify();
+    if (onChange)
+        onChange();
+}
+
+void FileList::setSelected(std::size_t index, bool selected) {
+    if (index >= selected_.size() || selected_[index] == selected)
+        return;
+    selected_[index] = selected;
+    notify();
+}
+
+void FileList::setTopIndex(int index) {
+    topIndex_ = index;
+    notify();
+}
+
+} // namespace brak

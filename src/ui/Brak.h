@@ -1,0 +1,35 @@
+#pragma once
+
+#include "form/MainForm.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+namespace brak {
+
+// The composition root: owns the model of the main window and wires every
+// control's handler to the logic that runs it, once.
+class Brak {
+public:
+    Brak(Platform& platform, Dialogs& dialogs);
+    Brak(const Brak&) = delete;
+    Brak& operator=(const Brak&) = delete;
+
+    MainForm& form() { return form_; }
+    Platform& platform() { return platform_; }
+    Dialogs& dialogs() { return dialogs_; }
+
+    // Selecting a command: its switches and its command line.
+    void CommandClick();
+    // The text of the archive name changed: commands are offered exactly
+    // while it holds text.
+    void edArchiveChange();
+
+private:
+    void wire();
+
+    Platform& platform_;
+    Dialogs& dialogs_;
+    MainForm form_;
+};
+
+} // namespace brak

@@ -1,0 +1,150 @@
+#include "view/QtDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace brak {
+
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // The description names the pattern already, as in "Lists (*.LST)";
+        // Qt reads the patterns from the last parentheses of the entry.
+        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')) &&
+            description.mid(description.lastIndexOf(QLatin1Char('(')) + 1).chopped(1) == patterns)
+            entries << description;
+        else
+            entries << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromStdString(request.caption));
+    box.setText(QString::fromStdString(request.text));
+    switch (request.icon) {
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    auto standard = [](MessageAnswer answer) {
+        switch (answer) {
+        case MessageAnswer::Yes:
+            return QMessageBox::Yes;
+        case MessageAnswer::No:
+            return QMessageBox::No;
+        case MessageAnswer::Cancel:
+            return QMessageBox::Cancel;
+        case MessageAnswer::Ok:
+            break;
+        }
+        return QMessageBox::Ok;
+    };
+    switch (request.buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    }
+    box.setDefaultButton(standard(request.defaultButton));
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        break;
+    }
+    // Closing a question box without an answer is the safe answer.
+    if (request.buttons == MessageButtons::YesNo)
+        return MessageAnswer::No;
+    if (request.buttons == MessageButtons::YesNoCancel ||
+        request.buttons == MessageButtons::OkCancel)
+        return MessageAnswer::Cancel;
+    return MessageAnswer::Ok;
+}
+
+std::string QtDialogs::openFile(const std::string& filter) {
+    QString name = QFileDialog::getOpenFileName(parent_, QStringLiteral("Select a File"), QString(),
+                                                qtFilter(filter));
+    return name.toStdString();
+}
+
+std::string QtDialogs::saveFile(const std::string& filter) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(qtFilter(filter));
+    dialog.setDefaultSuffix(QStringLiteral("CFG"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+namespace {
+
+QColor toQColor(std::uint32_t bgr) {
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+std::uint32_t fromQColor(const QColor& c) {
+    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) |
+           (std::uint32_t(c.blue()) << 16);
+}
+
+} // namespace
+
+bool QtDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) {
+    for (int i = 0; i < QColorDialog::customCount() && i < int(customColours.size()); ++i)
+        QColorDialog::setCustomColor(i, toQColor(customColours[std::size_t(i)]));
+    QColor chosen = QColorDialog::getColor(toQColor(colour), parent_);
+    for (int i = 0; i < QColorDialog::customCount() && i < int(customColours.size()); ++i)
+        customColours[std::size_t(i)] = fromQColor(QColorDialog::customColor(i));
+    if (!chosen.isValid())
+        return false;
+    colour = fromQColor(chosen);
+    return true;
+}
+
+void QtDialogs::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtDialogs::repaintNow() {
+    if (parent_)
+        parent_->repaint();
+}
+
+} // namespace brak

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace brak {
+
+// Converts the program's "Description|pattern|..." filter text into the
+// form Qt's file dialogs take: "Description (pattern);;...".
+QString qtFilter(const std::string& filter);
+
+// Dialogs shown with Qt's own message boxes and file and colour dialogs.
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    MessageAnswer messageBox(const MessageBoxRequest& request) override;
+    std::string openFile(const std::string& filter) override;
+    std::string saveFile(const std::string& filter) override;
+    bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) override;
+    void setBusy(bool busy) override;
+    void repaintNow() override;
+
+private:
+    QWidget* parent_;
+};
+
+} // namespace brak

@@ -1,0 +1,88 @@
+#include "Fakes.h"
+
+namespace brak::test {
+
+MessageAnswer FakeDialogs::messageBox(const MessageBoxRequest& request) {
+    boxes.push_back(request);
+    if (answers.empty())
+        return request.defaultButton;
+    MessageAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::string FakeDialogs::openFile(const std::string& filter) {
+    filters.push_back(filter);
+    if (fileAnswers.empty())
+        return {};
+    std::string answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::string FakeDialogs::saveFile(const std::string& filter) {
+    return openFile(filter);
+}
+
+bool FakeDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>&) {
+    if (colourAnswers.empty())
+        return false;
+    colour = colourAnswers.front();
+    colourAnswers.pop_front();
+    return true;
+}
+
+void FakeDialogs::setBusy(bool on) {
+    if (busy != on)
+        ++busyChanges;
+    busy = on;
+}
+
+StartResult FakePlatform::runAndWait(const ProcessRequest& request) {
+    started.push_back(request);
+    if (onStart)
+        return onStart(request);
+    return {};
+}
+
+StartResult FakePlatform::start(const ProcessRequest& request) {
+    started.push_back(request);
+    StartResult result;
+    if (onStart)
+        result = onStart(request);
+    if (result.started() && !result.child)
+        result.child = std::make_unique<FakeChild>(result.exitCode);
+    return result;
+}
+
+std::string FakePlatform::environment(const std::string& name) const {
+    auto it = env.find(name);
+    return it == env.end() ? std::string() : it->second;
+}
+
+void FakePlatform::setEnvironment(const std::string& name, const std::string& value) {
+    if (value.empty())
+        env.erase(name);
+    else
+        env[name] = value;
+}
+
+bool FakePlatform::setCurrentDirectory(const std::string& directory) {
+    cwd = directory;
+    return true;
+}
+
+bool FakePlatform::fileExists(const std::string& name) const {
+    return files.count(name) > 0;
+}
+
+bool FakePlatform::removeFile(const std::string& name) {
+    return files.erase(name) > 0;
+}
+
+std::int64_t FakePlatform::fileSize(const std::string& name) const {
+    auto it = files.find(name);
+    return it == files.end() ? -1 : it->second;
+}
+
+} // namespace brak::test

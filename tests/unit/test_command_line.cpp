@@ -1,0 +1,223 @@
+// The switch string and the four pieces of the Jar command line.
+#include "Fakes.h"
+#include "core/Commands.h"
+#include "ui/Brak.h"
+
+#include <gtest/gtest.h>
+
+using namespace brak;
+
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    test::FakePlatform platform;
+    test::FakeDialogs dialogs;
+    Brak brak{platform, dialogs};
+    MainForm& f = brak.form();
+};
+
+} // namespace
+
+TEST_F(CommandLineTest, FormDefaultsWriteNothing) {
+    EXPECT_EQ(GetSwitch(f), "");
+    EXPECT_EQ(GetSwitch(f), "") << "writing changes nothing";
+}
+
+TEST_F(CommandLineTest, EverySimpleSwitchInTableOrder) {
+    const std::vector<std::pair<CheckBox*, std::string>> rows = {
+        {&f.chEnvelope, "-hy "},     {&f.chSkip, "-he "},   {&f.chYes, "-y "},
+        {&f.chRecurse, "-r "},       {&f.chQuery, "-q "},   {&f.chDelete, "-d "},
+        {&f.chNew, "-n "},           {&f.chIgnore, "-ha "}, {&f.chWarn, "-hl "},
+        {&f.chFull, "-jf "},         {&f.chBroken, "-jr "}, {&f.chAdd, "-hk "},
+        {&f.chUse, "-hx "},          {&f.chHide, "-jx "},   {&f.chTranslate, "-ho "},
+        {&f.chTestTemporary, "-jt "}};
+    std::string all;
+    for (const auto& [box, text] : rows) {
+        box->setChecked(true);
+        EXPECT_EQ(GetSwitch(f), all + text) << box->name();
+        all += text;
+    }
+    // Checked in reverse order, the text keeps the table's order.
+    for (const auto& [box, text] : rows)
+        box->setChecked(false);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        it->first->setChecked(true);
+    EXPECT_EQ(GetSwitch(f), all);
+    f.chSelfExtract.setChecked(true);
+    EXPECT_EQ(GetSwitch(f), all) << "the self-extractor box never writes";
+}
+
+TEST_F(CommandLineTest, AssumeYesComesBeforeRecurse) {
+    f.chRecurse.setChecked(true);
+    f.chYes.setChecked(true);
+    EXPECT_EQ(GetSwitch(f), "-y -r ");
+}
+
+TEST_F(CommandLineTest, EveryVariantWritesItsOwnText) {
+    const std::vector<std::pair<RadioButton*, std::string>> variants = {
+        {&f.raFreshenOlder, "-f1 "},
+        {&f.raFreshenDifferent, "-f2 "},
+        {&f.raBitSet, "-b1 "},
+        {&f.raBitReset, "-b0 "},
+        {&f.raUpdateOlder, "-u1 "},
+        {&f.raUpdateDifferent, "-u2 "},
+        {&f.raAccessAuthenticate, "-hg0 "},
+        {&f.raAccessEncrypt, "-hg1 "},
+        {&f.raTestCRC, "-ht0 "},
+        {&f.raTestCompare, "-ht1 "},
+        {&f.raStampNew, "-s "},
+        {&f.raStampOriginal, "-s1 "},
+        {&f.raSortNone, "-ju- "},
+        {&f.raSortName, "-ju0 "},
+        {&f.raSortExtension, "-ju1 "},
+        {&f.raCompressAll, "-js- "},
+        {&f.raCompressCreate, "-js0 "},
+        {&f.raCompressModify, "-js1 "},
+        {&f.raLockAll, "-jl "},
+        {&f.raLockExist, "-jl1 "},
+        {&f.raLockAuto, "-jl2 "},
+        {&f.raCompressionFast, "-m1 "},
+        {&f.raCompressionNormal, "-m2 "},
+        {&f.raCompressionBetter, "-m3 "},
+        {&f.raCompressionBest, "-m4 "},
+        {&f.raLongLong, "-hf- "},
+        {&f.raLongBoth, "-hf "},
+        {&f.raLongShort, "-hf1 "},
+        {&f.raLongToShort, "-hf2 "},
+        {&f.raLongToStandard, "-hf3 "}};
+    for (const auto& [radio, text] : variants) {
+        radio->setChecked(true);
+        EXPECT_EQ(GetSwitch(f), text) << radio->name();
+        radio->setChecked(false);
+    }
+    // Several panels at once keep the table's order.
+    f.raLongBoth.setChecked(true);
+    f.raFreshenDifferent.setChecked(true);
+    f.raStampNew.setChecked(true);
+    EXPECT_EQ(GetSwitch(f), "-f2 -s -hf ");
+}
+
+TEST_F(CommandLineTest, AttributesMakeOneItemWithPairsInOrder) {
+    f.chSystem.setChecked(true);
+    f.raSystemClear.setChecked(true);
+    f.chArchive.setChecked(true);
+    f.raArchiveSet.setChecked(true);
+    EXPECT_EQ(GetSwitch(f), "-hba1s0 ");
+    f.chRead.setChecked(true);
+    f.raReadClear.setChecked(true);
+    f.chDirectory.setChecked(true);
+    f.raDirectoryClear.setChecked(true);
+    f.chHidden.setChecked(true);
+    f.raHiddenSet.setChecked(true);
+    f.chRecurse.setChecked(true);
+    f.raBitSet.setChecked(true);
+    EXPECT_EQ(GetSwitch(f), "-r -hba1d0h1r0s0 -b1 ");
+    // A box without a variant still opens the item.
+    for (RadioButton* r :
+         {&f.raArchiveSet, &f.raDirectoryClear, &f.raHiddenSet, &f.raReadClear, &f.raSystemClear})
+        r->setChecked(false);
+    EXPECT_EQ(GetSwitch(f), "-r -hb -b1 ");
+}
+
+TEST_F(CommandLineTest, ValueItemsQuoteTheFieldAsTyped) {
+    f.chOutput.setChecked(true);
+    EXPECT_EQ(GetSwitch(f), "-o\"\" ") << "an empty value keeps its quotes";
+    f.edOutput.setText("/tmp/OUT DIR");
+    f.chWork.setChecked(true);
+    f.edWork.setText(" w ");
+    f.chList.setChecked(true);
+    f.edList.setText("files.lst");
+    EXPECT_EQ(GetSwitch(f), "-o\"/tmp/OUT DIR\" -w\" w \" -l\"files.lst\" ");
+}
+
+TEST_F(CommandLineTest, CommentPanelsWriteStripOrTheirFile) {
+    f.chFile.setChecked(true);
+    f.raFileStrip.setChecked(true);
+    f.edFile.setText("ignored.cmt");
+    f.chComment.setChecked(true);
+    f.raCommentFilename.setChecked(true);
+    f.edComment.setText("chapter.cmt");
+    f.chCommentFile.setChecked(true);
+    f.raCommentFileStrip.setChecked(true);
+    EXPECT_EQ(GetSwitch(f), "-zNUL -hz\"chapter.cmt\" -jzNUL ");
+    f.raFileName.setChecked(true);
+    f.raCommentStrip.setChecked(true);
+    f.raCommentFileFilename.setChecked(true);
+    f.edCommentFile.setText("");
+    EXPECT_EQ(GetSwitch(f), "-z\"ignored.cmt\" -hzNUL -jz\"\" ");
+    // Without its box a variant writes nothing.
+    f.chFile.setChecked(false);
+    EXPECT_EQ(GetSwitch(f), "-hzNUL -jz\"\" ");
+}
+
+TEST_F(CommandLineTest, CatalogueLookups) {
+    EXPECT_EQ(CommandIndex(f), 0);
+    f.raCommandCopy.setChecked(true);
+    EXPECT_EQ(CommandIndex(f), 19);
+    EXPECT_EQ(GetCommand(f), "y ");
+    f.raCommandDeleteChapter.setChecked(true);
+    EXPECT_EQ(GetCommand(f), "dc ");
+    f.raCommandDeleteChapter.setChecked(false);
+    EXPECT_EQ(CommandIndex(f), -1);
+    EXPECT_EQ(GetCommand(f), " ");
+    for (const CommandInfo& c : CommandCatalogue)
+        EXPECT_EQ(f.commandButtons[std::size_t(c.index)]->name(), c.radioButton);
+
+    EXPECT_EQ(OptionIndex(f, "DetectSwitch"), 0);
+    EXPECT_EQ(OptionIndex(f, "AutoSave"), 2);
+    EXPECT_EQ(OptionIndex(f, "ShowHint"), 3);
+    EXPECT_EQ(OptionIndex(f, "Auto"), 1) << "the first of several in menu order";
+    EXPECT_EQ(OptionIndex(f, "Help"), -1);
+}
+
+TEST_F(CommandLineTest, ProgramPieceJoinsThePathAsTyped) {
+    EXPECT_EQ(GetProgram(f), "JAR32.EXE ");
+    f.edPath.setText("/opt/jar");
+    EXPECT_EQ(GetProgram(f), "/opt/jar/JAR32.EXE ");
+    f.edPath.setText("/opt/my jar/");
+    EXPECT_EQ(GetProgram(f), "/opt/my jar//JAR32.EXE ") << "not quoted, nothing dropped";
+}
+
+TEST_F(CommandLineTest, ArchivePieceCarriesMasksOrTheListFile) {
+    f.edArchive.setText("/arc/my test.J");
+    EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\"  ") << "an empty mask leaves two spaces";
+    f.edContentMask.setText("*.txt *.c");
+    EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" *.txt *.c ");
+    f.raContentList.setChecked(true);
+    EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" !\"\" ");
+    f.edContentList.setText("BRAK.LST");
+    EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" !\"BRAK.LST\" ");
+}
+
+TEST_F(CommandLineTest, TheLineJoinsTheFourPiecesAndShowsInTheStatusBar) {
+    f.edPath.setText("/opt/jar");
+    f.edArchive.setText("/arc/TEST.J");
+    f.edContentMask.setText("*.*");
+    f.chYes.setChecked(true);
+    f.chRecurse.setChecked(true);
+    auto pieces = CommandPieces(f);
+    EXPECT_EQ(pieces[0], "/opt/jar/JAR32.EXE ");
+    EXPECT_EQ(pieces[1], "a ");
+    EXPECT_EQ(pieces[2], "\"/arc/TEST.J\" *.* ");
+    EXPECT_EQ(pieces[3], "-y -r ");
+    EXPECT_EQ(CommandLine(f), "/opt/jar/JAR32.EXE a \"/arc/TEST.J\" *.* -y -r ");
+    f.chYes.setChecked(false);
+    f.chRecurse.setChecked(false);
+    EXPECT_EQ(CommandLine(f), "/opt/jar/JAR32.EXE a \"/arc/TEST.J\" *.* ");
+
+    f.raCommandExtract.click();
+    EXPECT_TRUE(f.StatusBar1.simplePanel());
+    EXPECT_EQ(f.StatusBar1.simpleText(), "/opt/jar/JAR32.EXE e \"/arc/TEST.J\" *.* ");
+}
+
+TEST_F(CommandLineTest, CommandsAreOfferedExactlyWhileAnArchiveIsNamed) {
+    EXPECT_TRUE(f.raCommandAddFile.checked());
+    for (RadioButton* command : f.commandButtons)
+        EXPECT_FALSE(command->enabled());
+    f.edArchive.setText(" ");
+    for (RadioButton* command : f.commandButtons)
+        EXPECT_TRUE(command->enabled()) << "blanks count as text";
+    f.edArchive.setText("");
+    EXPECT_FALSE(f.raCommandCopy.enabled());
+}

@@ -1,0 +1,107 @@
+// The window system's event rules, as the control model keeps them.
+#include "form/Control.h"
+
+#include <gtest/gtest.h>
+
+using namespace brak;
+
+namespace {
+
+struct Window : Form {
+    Panel outer{this, "outer"};
+    Panel inner{this, "inner", "", &outer};
+    RadioButton a{this, "a", "A", &outer};
+    RadioButton b{this, "b", "B", &outer};
+    RadioButton nested{this, "nested", "N", &inner};
+    CheckBox box{this, "box", "Box", &outer};
+    CheckBox other{this, "other", "Other", &outer};
+    Edit field{this, "field", &outer};
+};
+
+} // namespace
+
+TEST(CheckBoxEvents, RunsItsHandlerOnlyWhenTheStateChanges) {
+    Window w;
+    int clicks = 0;
+    w.box.onClick = [&] { ++clicks; };
+    w.box.setChecked(false);
+    EXPECT_EQ(clicks, 0);
+    w.box.setChecked(true);
+    w.box.setChecked(true);
+    EXPECT_EQ(clicks, 1);
+    w.box.click();
+    EXPECT_FALSE(w.box.checked());
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST(RadioButtonEvents, RunsOnlyWhenBecomingCheckedAndExcludesItsSiblings) {
+    Window w;
+    std::vector<std::string> ran;
+    w.a.onClick = [&] { ran.push_back("a"); };
+    w.b.onClick = [&] { ran.push_back("b"); };
+    w.nested.onClick = [&] { ran.push_back("nested"); };
+
+    w.a.setChecked(true);
+    w.nested.setChecked(true);
+    EXPECT_TRUE(w.a.checked()) << "a nested panel is a group of its own";
+    w.b.click();
+    EXPECT_FALSE(w.a.checked());
+    EXPECT_TRUE(w.b.checked());
+    EXPECT_TRUE(w.nested.checked());
+    w.b.click(); // already checked: nothing runs
+    w.b.setChecked(false);
+    EXPECT_FALSE(w.b.checked());
+    EXPECT_EQ(ran, (std::vector<std::string>{"a", "nested", "b"}))
+        << "unchecking, directly or by a sibling, runs nothing";
+}
+
+TEST(ControlEvents, NestedHandlersRunInsideTheirCaller) {
+    Window w;
+    std::vector<std::string> order;
+    w.box.onClick = [&] {
+        order.push_back("box begins");
+        w.other.setChecked(true);
+        w.field.setText("set by box");
+        order.push_back("box ends");
+    };
+    w.other.onClick = [&] { order.push_back("other"); };
+    w.field.onChange = [&] { order.push_back("field " + w.field.text()); };
+    w.box.click();
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"box begins", "other", "field set by box", "box ends"}));
+}
+
+TEST(ControlEvents, AnErrorUnwindsTheHandlersThatRanIt) {
+    Window w;
+    bool outerFinished = false;
+    w.box.onClick = [&] {
+        w.other.setChecked(true);
+        outerFinished = true;
+    };
+    w.other.onClick = [] { throw Error("boom"); };
+    EXPECT_THROW(w.box.click(), Error);
+    EXPECT_FALSE(outerFinished);
+    EXPECT_TRUE(w.box.checked()) << "the state change stays, as on the window";
+    EXPECT_TRUE(w.other.checked());
+}
+
+TEST(ControlEvents, ObserversHearOfEveryChangeBeforeTheHandler) {
+    Window w;
+    std::vector<std::string> heard;
+    w.field.addObserver([&](const Control& c) { heard.push_back("observer " + c.name()); });
+    w.field.onChange = [&] { heard.push_back("handler"); };
+    w.field.setText("x");
+    w.field.setText("x");
+    w.field.setEnabled(false);
+    w.field.setColour(clSilver);
+    EXPECT_EQ(heard, (std::vector<std::string>{"observer field", "handler", "observer field",
+                                               "observer field"}));
+}
+
+TEST(Form, FindsControlsByName) {
+    Window w;
+    EXPECT_EQ(w.find("nested"), &w.nested);
+    EXPECT_EQ(w.find("missing"), nullptr);
+    EXPECT_TRUE(w.outer.contains(w.nested));
+    EXPECT_FALSE(w.inner.contains(w.a));
+}

@@ -1,0 +1,170 @@
+// The validated number fields: conversions, key-release checks, spin buttons.
+#include "form/Validate.h"
+
+#include <gtest/gtest.h>
+
+using namespace brak;
+
+namespace {
+
+// Types text into the field as the user would: the text changes, the caret
+// follows, then the key is released.
+void type(Edit& field, const std::string& text) {
+    for (char c : text) {
+        std::string t = field.text();
+        t.insert(static_cast<std::size_t>(field.selStart()), 1, c);
+        int caret = field.selStart() + 1;
+        field.setText(t);
+        field.setSelStart(caret);
+        field.keyUp(0);
+    }
+}
+
+std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+} // namespace
+
+TEST(IntegerConversion, AcceptsDecimalSignAndThreeHexForms) {
+    EXPECT_EQ(tryStrToInt("42"), 42);
+    EXPECT_EQ(tryStrToInt("  -17"), -17);
+    EXPECT_EQ(tryStrToInt("+8"), 8);
+    EXPECT_EQ(tryStrToInt("$1F"), 31);
+    EXPECT_EQ(tryStrToInt("x1f"), 31);
+    EXPECT_EQ(tryStrToInt("X10"), 16);
+    EXPECT_EQ(tryStrToInt("0x7FFFFFFF"), 2147483647);
+    EXPECT_EQ(tryStrToInt("-2147483648"), -2147483647 - 1);
+    EXPECT_EQ(tryStrToInt("2147483647"), 2147483647);
+}
+
+TEST(IntegerConversion, RejectsWhatTheLibraryRejects) {
+    for (const char* bad : {"", "-", "+", "$", "0x", "12a", "1 ", "1,000", "2147483648",
+                            "-2147483649", "-$10", "$80000000", "1.5", "\t1"})
+        EXPECT_FALSE(tryStrToInt(bad).has_value()) << bad;
+    EXPECT_EQ(errorOf([] { StrToInt("12a"); }), "'12a' is not a valid integer value");
+}
+
+TEST(FloatConversion, AcceptsSignDecimalsAndExponent) {
+    EXPECT_DOUBLE_EQ(*tryStrToFloat(" 1.5 "), 1.5);
+    EXPECT_DOUBLE_EQ(*tryStrToFloat("-.5"), -0.5);
+    EXPECT_DOUBLE_EQ(*tryStrToFloat("3."), 3.0);
+    EXPECT_DOUBLE_EQ(*tryStrToFloat("1e3"), 1000.0);
+    EXPECT_DOUBLE_EQ(*tryStrToFloat("2E-2"), 0.02);
+    for (const char* bad : {"", "-", ".", "1e", "1,5", "1.5x", "1e999", "e5"})
+        EXPECT_FALSE(tryStrToFloat(bad).has_value()) << bad;
+    EXPECT_EQ(errorOf([] { StrToFloat("x"); }), "'x' is not a valid floating point value");
+    EXPECT_EQ(FloatToStr(1.0 / 3.0), "0.333333333333333");
+    EXPECT_EQ(FloatToStr(2.0), "2");
+}
+
+TEST(IntegerField, ALetterIsRemovedAgainAndReported) {
+    Form form;
+    TLEdit field(&form, "lo");
+    type(field, "12");
+    EXPECT_EQ(field.Value(), 12);
+    EXPECT_EQ(errorOf([&] { type(field, "a"); }), "'12a' is not a valid integer value");
+    EXPECT_EQ(field.text(), "12");
+    EXPECT_EQ(field.Value(), 12);
+    EXPECT_EQ(field.selStart(), 2);
+}
+
+TEST(IntegerField, ALoneMinusWaitsForItsDigits) {
+    Form form;
+    TLEdit field(&form, "lo");
+    field.SetText(9);
+    field.setText("");
+    field.setSelStart(0);
+    EXPECT_EQ(errorOf([&] { type(field, "-"); }), "(no error)");
+    EXPECT_EQ(field.Value(), 9) << "an empty field and a lone minus keep the value";
+    type(field, "5");
+    EXPECT_EQ(field.Value(), -5);
+}
+
+TEST(IntegerField, OnlyKeyReleaseAndSetTextTakeTheValue) {
+    Form form;
+    TLEdit field(&form, "lo");
+    field.SetText(-7);
+    EXPECT_EQ(field.text(), "-7");
+    EXPECT_EQ(field.Value(), -7);
+    field.setText("30");
+    EXPECT_EQ(field.Value(), -7);
+    field.keyUp(0); // an arrow key adds nothing but still validates
+    EXPECT_EQ(field.Value(), 30);
+    field.SetText(0);
+    EXPECT_EQ(field.text(), "0");
+    // Deleting the last digit leaves the field empty without an error.
+    field.setText("");
+    field.keyUp(0);
+    EXPECT_EQ(field.Value(), 0);
+}
+
+TEST(IntegerField, ABadCharacterElsewhereCostsTheOneBeforeTheCaret) {
+    Form form;
+    TLEdit field(&form, "lo");
+    field.setText("1x23"); // pasted
+    field.setSelStart(4);
+    EXPECT_EQ(errorOf([&] { field.keyUp(0); }), "'1x2' is not a valid integer value")
+        << "the shortened text is still invalid, so its error is the one raised";
+    EXPECT_EQ(field.text(), "1x2");
+    field.setText("12a");
+    field.setSelStart(0);
+    EXPECT_EQ(errorOf([&] { field.keyUp(0); }), "'12a' is not a valid integer value");
+    EXPECT_EQ(field.text(), "12a") << "nothing stands before a caret at the start";
+}
+
+TEST(IntegerField, TheHandlerRunsBeforeTheValidation) {
+    Form form;
+    TLEdit field(&form, "lo");
+    std::string seen;
+    field.onKeyUp = [&](int) { seen = field.text(); };
+    field.setText("4b");
+    field.setSelStart(2);
+    EXPECT_THROW(field.keyUp(0), Error);
+    EXPECT_EQ(seen, "4b");
+}
+
+TEST(RealField, ALoneMinusIsRemovedAndTheEmptyTextReported) {
+    Form form;
+    TCEdit field(&form, "lc");
+    EXPECT_EQ(errorOf([&] { type(field, "-"); }), "'' is not a valid floating point value");
+    EXPECT_EQ(field.text(), "");
+    type(field, "2.5");
+    EXPECT_DOUBLE_EQ(field.Value(), 2.5);
+    field.SetText(0.1);
+    EXPECT_EQ(field.text(), "0.1");
+}
+
+TEST(DatePicker, KeepsOnlyRealDates) {
+    Form form;
+    TDTEdit picker(&form, "da");
+    picker.SetValue({2024, 2, 29, 10, 0, 0});
+    EXPECT_EQ(picker.GetValue().day, 29);
+    picker.SetValue({2023, 2, 29, 10, 0, 0});
+    EXPECT_EQ(picker.GetValue().year, 2024);
+    picker.SetValue({2023, 13, 1, 0, 0, 0});
+    EXPECT_EQ(picker.GetValue().year, 2024);
+}
+
+TEST(SpinButton, StepsFromTheShownNumberWithinItsRangeInPlainDigits) {
+    Form form;
+    TLEdit field(&form, "lo");
+    SpinButton spin(&form, "sp", &field, 1, 1000, 1);
+    int clicks = 0;
+    spin.onClick = [&] { ++clicks; };
+    field.setText("999");
+    spin.clickUp();
+    EXPECT_EQ(field.text(), "1000") << "no thousands separator";
+    EXPECT_EQ(field.Value(), 0) << "the value follows at the next key release";
+    spin.clickUp();
+    EXPECT_EQ(field.text(), "1000");
+    field.setText("1");
+    spin.clickDown();
+    EXPECT_EQ(field.text(), "1");
+    EXPECT_EQ(clicks, 3);
+}
