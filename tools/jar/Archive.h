@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Files.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace brak::jar {
+
+// Layout of an archive file (all numbers little-endian):
+//   "JARSTAND"                          magic, 8 bytes
+//   file data, stored as is, one after the other
+//   index:  u32 format, u32 versionUsed, u32 flags, i64 created, i64 modified,
+//           u32 chapters, per chapter {i64 created, i64 modified, u32 flags},
+//           u32 entries, per entry {u32 name length, name, u32 first chapter,
+//           u32 last chapter, i64 modified, i64 created, i64 accessed,
+//           u32 attributes, u64 size, u32 CRC-32, u64 data offset}
+//   footer: u64 index offset, u32 index length, u32 index CRC-32, "JARINDEX"
+// The index comes last so that a file is stored in one pass, whatever its
+// size turns out to be while it is read.
+inline constexpr char ArchiveMagic[] = "JARSTAND";
+inline constexpr char FooterMagic[] = "JARINDEX";
+inline constexpr std::uint32_t FormatVersion = 1;
+inline constexpr std::uint32_t StandInVersion = 100; // shown as 0100
+
+struct Chapter {
+    std::int64_t created = 0;
+    std::int64_t modified = 0;
+    std::uint32_t flags = 0;
+};
+
+// One stored version of a file, belonging to chapters first..last.
+struct Entry {
+    std::string name;
+    std::uint32_t firstChapter = 1;
+    std::uint32_t lastChapter = 1;
+    FileTimes times;
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+    std::uint64_t offset = 0; // where its data starts in the archive it was read from
+    std::string source;       // when set, the next write stores this file's contents instead
+};
+
+struct Archive {
+    std::uint32_t versionUsed = StandInVersion;
+    std::uint32_t flags = 0;
+    std::int64_t created = 0;
+    std::int64_t modified = 0;
+    std::vector<Chapter> chapters;
+    std::vector<Entry> entries;
+
+    std::uint32_t lastChapter() const { return static_cast<std::uint32_t>(chapters.size()); }
+};
+
+class Crc32 {
+public:
+    void update(const char* data, size_t size);
+    std::uint32_t value() const { return ~state_; }
+
+private:
+    std::uint32_t state_ = 0xFFFFFFFFu;
+};
+
+// Reads the index of an archive. Fails with "cannot open" (6), "not an
+// archive" (9) or, for an archive whose index is damaged or unsafe, "CRC
+// error" (3).
+Archive readArchive(const std::string& path);
+
+// Writes the archive to `path` through a temporary file and a rename. Entries
+// without a source have their data copied from `previous`, the archive file
+// they were read from. Afterwards every entry refers to the new file.
+void writeArchive(const std::string& path, Archive& archive, const std::string& previous);
+
+// Passes an entry's stored data to `sink`; false when it is cut short or its
+// CRC does not match.
+bool readEntryData(Fd& archiveFile, const Entry& entry,
+                   const std::function<void(const char*, size_t)>& sink);
+
+} // namespace brak::jar

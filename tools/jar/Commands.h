@@ -1,0 +1,11 @@
+#pragma once
+
+#include "CommandLine.h"
+
+namespace brak::jar {
+
+// Runs one parsed command and returns its exit code; fatal errors are thrown
+// as JarError.
+int runCommand(const Options& options);
+
+} // namespace brak::jar

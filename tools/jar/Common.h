@@ -1,0 +1,47 @@
+#pragma once
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+// The stand-in archiver: a small, real archiver that keeps data safe and
+// answers the front-end with the exit codes it interprets.
+namespace brak::jar {
+
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitWarning = 1;
+inline constexpr int ExitFatal = 2;
+inline constexpr int ExitCrc = 3;
+inline constexpr int ExitWrite = 5;
+inline constexpr int ExitCannotOpen = 6;
+inline constexpr int ExitBadParameters = 7;
+inline constexpr int ExitNoMemory = 8;
+inline constexpr int ExitNotArchive = 9;
+inline constexpr int ExitInterrupted = 11;
+
+// Ends the run: the message goes to standard error, the code is the exit code.
+class JarError : public std::runtime_error {
+public:
+    JarError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// The worst thing that happened in a run that carried on after it.
+class Outcome {
+public:
+    void raise(int code) { code_ = std::max(code_, code); }
+    int code() const { return code_; }
+
+private:
+    int code_ = ExitSuccess;
+};
+
+// Long loops call this so that Ctrl-C unwinds and temporary files are removed.
+void throwIfInterrupted();
+
+std::string toLower(std::string text);
+
+} // namespace brak::jar

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "Common.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace brak::jar {
+
+// Seconds since 1970, as stored in the archive.
+struct FileTimes {
+    std::int64_t modified = 0;
+    std::int64_t created = 0;
+    std::int64_t accessed = 0;
+};
+
+// File attribute bits, as the front-end shows them (A, H, S, R, D).
+inline constexpr std::uint32_t AttributeArchive = 1;
+inline constexpr std::uint32_t AttributeHidden = 2;
+inline constexpr std::uint32_t AttributeSystem = 4;
+inline constexpr std::uint32_t AttributeReadOnly = 8;
+inline constexpr std::uint32_t AttributeDirectory = 16;
+
+// An open file descriptor, closed when it goes.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Fd& operator=(Fd&& other) noexcept;
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd();
+
+    bool valid() const { return fd_ >= 0; }
+    int get() const { return fd_; }
+    // Fills the buffer; fewer bytes only at the end of the file, -1 on error.
+    ssize_t read(char* buffer, size_t size);
+
+private:
+    int fd_ = -1;
+};
+
+Fd openForReading(const std::string& path);
+
+// A file written beside its final name and renamed over it only once it is
+// complete, so a failed or interrupted run leaves the old file as it was.
+class TempFile {
+public:
+    explicit TempFile(const std::string& target);
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    void write(const char* data, size_t size);
+    void write(std::string_view data) { write(data.data(), data.size()); }
+    void setTimes(const FileTimes& times);
+    // Gives the file its mode, flushes it to disk and renames it over the target.
+    void commit(mode_t mode);
+
+private:
+    [[noreturn]] void fail(const std::string& what) const;
+
+    std::string target_;
+    std::string path_;
+    int fd_ = -1;
+};
+
+// The mode a new file gets from the user's umask.
+mode_t defaultFileMode();
+
+// Times and attributes of a regular file (symbolic links followed); false for
+// anything else or when it cannot be read.
+bool readFileInfo(const std::string& path, FileTimes& times, std::uint32_t& attributes);
+
+// A mask with "*" and "?", ignoring case; as on Windows "*.*" also matches a
+// name without a dot.
+bool matchesMask(std::string_view name, std::string_view mask);
+// Archive members: a mask holding "/" matches the whole stored name, any other
+// mask the last component. No masks match everything.
+bool matchesMember(std::string_view storedName, const std::vector<std::string>& masks);
+
+struct SourceFile {
+    std::string path;       // where it is read from
+    std::string storedName; // its name inside the archive
+};
+
+// The regular files the masks name, each once, in a stable order; the archive
+// itself (`exclude`) is never taken. A mask naming nothing is a warning.
+std::vector<SourceFile> collectSources(const std::vector<std::string>& masks, bool recurse,
+                                       const std::string& exclude, Outcome& outcome);
+
+// A relative name with "/" separators, never leaving its base directory.
+std::string storedNameFor(const std::string& path);
+bool isSafeStoredName(std::string_view name);
+std::string baseName(std::string_view name);
+
+// Local time as "YYYY/MM/DD HH:MM:SS".
+std::string formatTime(std::int64_t time);
+
+// A question to the user on standard input. "All" answers the later questions
+// of this prompt too; the end of the input answers "no".
+class Prompt {
+public:
+    explicit Prompt(bool assumeYes) : all_(assumeYes) {}
+    bool ask(const std::string& question);
+
+private:
+    bool all_;
+};
+
+} // namespace brak::jar
