@@ -173,10 +173,12 @@ int deleteFiles(const Options& options) {
     const std::uint32_t chapter = archive.lastChapter();
     Prompt query(options.yes);
     std::vector<Entry> kept;
+    size_t matched = 0;
     size_t deleted = 0;
     for (Entry& entry : archive.entries) {
-        if (entry.lastChapter == chapter && matchesMember(entry.name, masks) &&
-            (!options.query || query.ask("Delete " + entry.name + "?"))) {
+        const bool matches = entry.lastChapter == chapter && matchesMember(entry.name, masks);
+        matched += matches ? 1 : 0;
+        if (matches && (!options.query || query.ask("Delete " + entry.name + "?"))) {
             std::cout << "Deleting  " << entry.name << '\n';
             ++deleted;
             if (entry.firstChapter == chapter)
@@ -185,10 +187,12 @@ int deleteFiles(const Options& options) {
         }
         kept.push_back(std::move(entry));
     }
-    if (deleted == 0) {
-        std::cout << "No file of the last chapter was deleted; the archive is unchanged.\n";
+    if (matched == 0) {
+        std::cout << "No file of the last chapter matches; the archive is unchanged.\n";
         return ExitWarning;
     }
+    if (deleted == 0)
+        return ExitSuccess;
     archive.entries = std::move(kept);
     touchChapter(archive);
     writeArchive(writeTarget(options.archive), archive, options.archive);

@@ -1,0 +1,278 @@
+#include "platform/PosixPlatform.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace brak {
+
+namespace {
+
+bool holdsNul(const std::string& text) {
+    return text.find('\0') != std::string::npos;
+}
+
+int decodeStatus(int status) {
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return SignalExitBase + WTERMSIG(status);
+    return -1;
+}
+
+// True once the child has ended, with its exit code. A child that cannot be
+// waited for any more (reaped elsewhere) counts as ended, so no wait hangs.
+bool reap(pid_t pid, bool block, int& exitCode) {
+    for (;;) {
+        int status = 0;
+        const pid_t result = ::waitpid(pid, &status, block ? 0 : WNOHANG);
+        if (result == pid) {
+            exitCode = decodeStatus(status);
+            return true;
+        }
+        if (result == 0)
+            return false;
+        if (errno != EINTR) {
+            exitCode = -1;
+            return true;
+        }
+    }
+}
+
+class PosixChild : public ChildProcess {
+public:
+    explicit PosixChild(pid_t pid) : pid_(pid) {}
+    ~PosixChild() override {
+        if (!hasEnded()) {
+            // Nobody waits for it any more: reap it when it ends, so that it
+            // does not linger as a zombie.
+            std::thread([pid = pid_] {
+                int code = 0;
+                reap(pid, true, code);
+            }).detach();
+        }
+    }
+    PosixChild(const PosixChild&) = delete;
+    PosixChild& operator=(const PosixChild&) = delete;
+
+    bool hasEnded() override {
+        if (!ended_)
+            ended_ = reap(pid_, false, exitCode_);
+        return ended_;
+    }
+    void wait() override {
+        if (!ended_)
+            ended_ = reap(pid_, true, exitCode_);
+    }
+    // -1 until the child has ended.
+    int exitCode() const override { return ended_ ? exitCode_ : -1; }
+
+private:
+    pid_t pid_;
+    bool ended_ = false;
+    int exitCode_ = -1;
+};
+
+std::string searchPath() {
+    if (const char* path = std::getenv("PATH"))
+        return path;
+    // The system's default, as exec*p uses it when PATH is unset.
+    const size_t size = ::confstr(_CS_PATH, nullptr, 0);
+    std::string path(size, '\0');
+    if (size > 0)
+        ::confstr(_CS_PATH, path.data(), size);
+    path.resize(path.empty() ? 0 : path.size() - 1);
+    return path;
+}
+
+std::string workingDirectory() {
+    char* directory = ::getcwd(nullptr, 0);
+    if (directory == nullptr)
+        return {};
+    std::string result = directory;
+    std::free(directory);
+    return result;
+}
+
+struct Spawned {
+    int error = 0;
+    pid_t pid = -1;
+};
+
+Spawned spawn(const ProcessRequest& request, bool detached) {
+    if (holdsNul(request.program) || holdsNul(request.directory))
+        return {EINVAL};
+    for (const std::string& argument : request.args) {
+        if (holdsNul(argument))
+            return {EINVAL};
+    }
+    int error = 0;
+    std::string program = findProgram(request.program, searchPath(), error);
+    if (error != 0)
+        return {error};
+    // The child changes directory before it starts the program: a relative
+    // name must still mean the caller's directory.
+    if (program[0] != '/' && !request.directory.empty())
+        program = workingDirectory() + "/" + program;
+
+    std::vector<char*> argv;
+    for (const std::string& argument : request.args)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
+    if (detached) {
+        ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
+    if (!request.directory.empty())
+        ::posix_spawn_file_actions_addchdir_np(&actions, request.directory.c_str());
+    // The child starts with no signal blocked and every signal at its default,
+    // whatever this program ignores or handles.
+    sigset_t signals;
+    sigemptyset(&signals);
+    ::posix_spawnattr_setsigmask(&attributes, &signals);
+    sigfillset(&signals);
+    ::posix_spawnattr_setsigdefault(&attributes, &signals);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    // posix_spawn, not posix_spawnp: a file that is no program must fail with
+    // ENOEXEC instead of being handed to a shell.
+    Spawned result;
+    result.error =
+        ::posix_spawn(&result.pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return result;
+}
+
+} // namespace
+
+std::string findProgram(const std::string& name, const std::string& searchPath, int& error) {
+    error = 0;
+    if (name.empty()) {
+        error = ENOENT;
+        return {};
+    }
+    if (name.find('/') != std::string::npos)
+        return name;
+    bool denied = false;
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        size_t end = searchPath.find(':', start);
+        if (end == std::string::npos)
+            end = searchPath.size();
+        const std::string directory = searchPath.substr(start, end - start);
+        start = end + 1;
+        // An empty or relative entry would mean the current directory.
+        if (directory.empty() || directory[0] != '/')
+            continue;
+        const std::string candidate =
+            directory.back() == '/' ? directory + name : directory + "/" + name;
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) != 0) {
+            denied = denied || errno == EACCES;
+            continue;
+        }
+        if (!S_ISREG(info.st_mode))
+            continue;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        denied = true;
+    }
+    error = denied ? EACCES : ENOENT;
+    return {};
+}
+
+StartResult PosixPlatform::runAndWait(const ProcessRequest& request) {
+    const Spawned spawned = spawn(request, false);
+    StartResult result;
+    result.error = spawned.error;
+    if (spawned.error == 0)
+        reap(spawned.pid, true, result.exitCode);
+    return result;
+}
+
+StartResult PosixPlatform::start(const ProcessRequest& request) {
+    const Spawned spawned = spawn(request, true);
+    StartResult result;
+    result.error = spawned.error;
+    if (spawned.error == 0)
+        result.child = std::make_unique<PosixChild>(spawned.pid);
+    return result;
+}
+
+std::string PosixPlatform::environment(const std::string& name) const {
+    const char* value = std::getenv(name.c_str());
+    return value ? value : "";
+}
+
+void PosixPlatform::setEnvironment(const std::string& name, const std::string& value) {
+    if (value.empty())
+        ::unsetenv(name.c_str());
+    else
+        ::setenv(name.c_str(), value.c_str(), 1);
+}
+
+std::string PosixPlatform::currentDirectory() const {
+    return workingDirectory();
+}
+
+bool PosixPlatform::setCurrentDirectory(const std::string& directory) {
+    return ::chdir(directory.c_str()) == 0;
+}
+
+std::string PosixPlatform::programDirectory() const {
+    std::string path(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+        if (length < 0)
+            return currentDirectory() + PathSeparator;
+        if (static_cast<size_t>(length) < path.size()) {
+            path.resize(static_cast<size_t>(length));
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.rfind(PathSeparator) + 1);
+}
+
+bool PosixPlatform::fileExists(const std::string& name) const {
+    struct stat info {};
+    return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool PosixPlatform::removeFile(const std::string& name) {
+    return ::unlink(name.c_str()) == 0;
+}
+
+std::int64_t PosixPlatform::fileSize(const std::string& name) const {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    const bool known = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    ::close(fd);
+    return known ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
+void PosixPlatform::sleep(int milliseconds) {
+    if (milliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+} // namespace brak

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <string>
+
+namespace brak {
+
+// The real machine. Programs start through posix_spawn with an argument
+// vector, never through a shell, and a failed start reports its real errno
+// at once (a missing file, a file that is not executable or not a program,
+// an argument list that is too long).
+class PosixPlatform : public Platform {
+public:
+    // The child shares the caller's terminal and standard streams.
+    StartResult runAndWait(const ProcessRequest& request) override;
+    // Standard input, output and error of the child are the null device.
+    StartResult start(const ProcessRequest& request) override;
+
+    std::string environment(const std::string& name) const override;
+    void setEnvironment(const std::string& name, const std::string& value) override;
+
+    std::string currentDirectory() const override;
+    bool setCurrentDirectory(const std::string& directory) override;
+    std::string programDirectory() const override;
+
+    bool fileExists(const std::string& name) const override;
+    bool removeFile(const std::string& name) override;
+    std::int64_t fileSize(const std::string& name) const override;
+
+    void sleep(int milliseconds) override;
+};
+
+// A child killed by a signal reports this plus the signal's number, as shells
+// do; no archiver exit code comes near it.
+inline constexpr int SignalExitBase = 128;
+
+// The file a program name starts: a name holding "/" is used as it is; a bare
+// name is looked up in the absolute directories of `searchPath` only, never in
+// the current directory (so a program planted in the working directory does
+// not run). On failure returns "" with `error` set to ENOENT, or EACCES when
+// a match was found but may not be executed.
+std::string findProgram(const std::string& name, const std::string& searchPath, int& error);
+
+} // namespace brak

@@ -1,0 +1,280 @@
+// Starting programs on the real machine. The child is this test binary
+// itself: started with BRAK_CHILD_REPORT set, it writes down what it was
+// given and ends before any test runs.
+
+#include "TempDir.h"
+#include "platform/PosixPlatform.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace brak::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* ReportVariable = "BRAK_CHILD_REPORT";
+
+// glibc passes the arguments to constructors too; this one runs before main.
+__attribute__((constructor)) void actAsChild(int argc, char** argv) {
+    const char* report = std::getenv(ReportVariable);
+    if (report == nullptr)
+        return;
+    std::string text;
+    if (char* cwd = ::getcwd(nullptr, 0)) {
+        text += std::string("cwd=") + cwd + "\n";
+        std::free(cwd);
+    }
+    struct stat input {};
+    struct stat null {};
+    const bool nullInput = ::fstat(0, &input) == 0 && ::stat("/dev/null", &null) == 0 &&
+                           S_ISCHR(input.st_mode) && input.st_rdev == null.st_rdev;
+    text += std::string("stdin=") + (nullInput ? "null" : "other") + "\n";
+    const char* probe = std::getenv("BRAK_PROBE");
+    text += std::string("probe=") + (probe ? probe : "<unset>") + "\n";
+    for (int i = 0; i < argc; ++i)
+        text += std::string("arg=") + argv[i] + "\n";
+    const int fd = ::open(report, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+        [[maybe_unused]] const ssize_t written = ::write(fd, text.data(), text.size());
+        ::close(fd);
+    }
+    if (const char* go = std::getenv("BRAK_CHILD_WAIT_FOR")) {
+        while (::access(go, F_OK) != 0)
+            ::usleep(5000);
+    }
+    if (std::getenv("BRAK_CHILD_SIGNAL") != nullptr)
+        ::kill(::getpid(), SIGTERM);
+    const char* code = std::getenv("BRAK_CHILD_EXIT");
+    ::_exit(code ? std::atoi(code) : 0);
+}
+
+std::string selfPath() {
+    return fs::read_symlink("/proc/self/exe").string();
+}
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv(ReportVariable, temp_.file("report").c_str(), 1);
+        savedPath_ = platform_.environment("PATH");
+        savedDirectory_ = platform_.currentDirectory();
+    }
+    void TearDown() override {
+        for (const char* name : {ReportVariable, "BRAK_PROBE", "BRAK_CHILD_WAIT_FOR",
+                                 "BRAK_CHILD_SIGNAL", "BRAK_CHILD_EXIT"})
+            ::unsetenv(name);
+        platform_.setEnvironment("PATH", savedPath_);
+        platform_.setCurrentDirectory(savedDirectory_);
+    }
+
+    ProcessRequest child(std::vector<std::string> args = {"child"}) {
+        return {selfPath(), std::move(args), ""};
+    }
+
+    // The lines the child reported with this key, in order.
+    std::vector<std::string> reported(const std::string& key) {
+        std::vector<std::string> values;
+        std::istringstream lines(temp_.read("report"));
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line.rfind(key + "=", 0) == 0)
+                values.push_back(line.substr(key.size() + 1));
+        }
+        return values;
+    }
+    std::string reportedOnce(const std::string& key) {
+        const auto values = reported(key);
+        return values.size() == 1 ? values[0] : "<" + std::to_string(values.size()) + " values>";
+    }
+
+    PosixPlatform platform_;
+    TempDir temp_;
+    std::string savedPath_;
+    std::string savedDirectory_;
+};
+
+TEST_F(ProcessTest, RunAndWaitReturnsTheExitCode) {
+    for (int code : {0, 1, 7, 42}) {
+        ::setenv("BRAK_CHILD_EXIT", std::to_string(code).c_str(), 1);
+        const StartResult result = platform_.runAndWait(child());
+        EXPECT_TRUE(result.started());
+        EXPECT_EQ(result.exitCode, code);
+        EXPECT_EQ(result.child, nullptr);
+    }
+    ::setenv("BRAK_CHILD_SIGNAL", "1", 1);
+    EXPECT_EQ(platform_.runAndWait(child()).exitCode, SignalExitBase + SIGTERM);
+}
+
+TEST_F(ProcessTest, StartDoesNotWaitAndTellsWhenTheChildHasEnded) {
+    const std::string go = temp_.file("go");
+    ::setenv("BRAK_CHILD_WAIT_FOR", go.c_str(), 1);
+    ::setenv("BRAK_CHILD_EXIT", "5", 1);
+    StartResult result = platform_.start(child());
+    ASSERT_TRUE(result.started());
+    ASSERT_NE(result.child, nullptr);
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!temp_.exists("report") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(result.child->hasEnded());
+    EXPECT_EQ(result.child->exitCode(), -1);
+    EXPECT_EQ(reportedOnce("stdin"), "null") << "a run without a console reads nothing";
+
+    writeFile(go, "");
+    while (!result.child->hasEnded() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(result.child->hasEnded());
+    EXPECT_EQ(result.child->exitCode(), 5);
+
+    ::setenv("BRAK_CHILD_EXIT", "9", 1);
+    result = platform_.start(child());
+    ASSERT_TRUE(result.started());
+    result.child->wait();
+    EXPECT_TRUE(result.child->hasEnded());
+    EXPECT_EQ(result.child->exitCode(), 9);
+}
+
+TEST_F(ProcessTest, ArgumentsArriveExactlyAsGiven) {
+    // The four pieces of a Jar command line, and worse.
+    const std::vector<std::string> args = {"JAR32.EXE ",
+                                           "a ",
+                                           "\"arc name.J\" *.* ",
+                                           "-y -o\"out dir\" ",
+                                           "",
+                                           "  ",
+                                           "back\\slash\\",
+                                           "$HOME; `x` | y > z",
+                                           "!\"BRAK.LST\""};
+    ASSERT_TRUE(platform_.runAndWait(child(args)).started());
+    EXPECT_EQ(reported("arg"), args);
+    temp_.write("report", "");
+    const StartResult result = platform_.start(child(args));
+    ASSERT_TRUE(result.started());
+    result.child->wait();
+    EXPECT_EQ(reported("arg"), args);
+}
+
+TEST_F(ProcessTest, ChildGetsTheEnvironmentAndDirectoryItWasGiven) {
+    fs::create_directories(temp_.file("run dir"));
+    platform_.setEnvironment("BRAK_PROBE", "with blank = and more");
+    EXPECT_EQ(platform_.environment("BRAK_PROBE"), "with blank = and more");
+    ProcessRequest request = child();
+    request.directory = temp_.file("run dir");
+    ASSERT_TRUE(platform_.runAndWait(request).started());
+    EXPECT_EQ(reportedOnce("cwd"), fs::canonical(temp_.file("run dir")).string());
+    EXPECT_EQ(reportedOnce("probe"), "with blank = and more");
+
+    platform_.setEnvironment("BRAK_PROBE", "");
+    EXPECT_EQ(platform_.environment("BRAK_PROBE"), "");
+    EXPECT_EQ(::getenv("BRAK_PROBE"), nullptr) << "an empty value removes the variable";
+    ASSERT_TRUE(platform_.runAndWait(child()).started());
+    EXPECT_EQ(reportedOnce("probe"), "<unset>");
+    EXPECT_EQ(reportedOnce("cwd"), platform_.currentDirectory());
+
+    // A relative program name means the caller's directory, not the child's.
+    ASSERT_TRUE(platform_.setCurrentDirectory(fs::path(selfPath()).parent_path().string()));
+    request.program = "./" + fs::path(selfPath()).filename().string();
+    EXPECT_TRUE(platform_.runAndWait(request).started());
+    EXPECT_TRUE(platform_.start(request).started());
+}
+
+TEST_F(ProcessTest, FailedStartsReportTheRealErrno) {
+    const std::string marker = temp_.file("shell was here");
+    temp_.write("plain.txt", "not a program\n");
+    temp_.write("script", "touch '" + marker + "'\n");
+    ::chmod(temp_.file("script").c_str(), 0755);
+    fs::create_directories(temp_.file("directory"));
+
+    struct Case {
+        std::string program;
+        std::vector<std::string> args;
+        int error;
+    };
+    const std::vector<Case> cases = {
+        {temp_.file("missing"), {"x"}, ENOENT},
+        {temp_.file("plain.txt"), {"x"}, EACCES},
+        {temp_.file("script"), {"x"}, ENOEXEC},
+        {temp_.file("directory"), {"x"}, EACCES},
+        {"", {"x"}, ENOENT},
+        {selfPath(), {"x", std::string(300000, 'a')}, E2BIG},
+        {selfPath(), {"x", std::string("nul\0inside", 10)}, EINVAL},
+    };
+    for (const Case& c : cases) {
+        const ProcessRequest request{c.program, c.args, ""};
+        StartResult result = platform_.runAndWait(request);
+        EXPECT_EQ(result.error, c.error) << c.program;
+        EXPECT_FALSE(result.started());
+        result = platform_.start(request);
+        EXPECT_EQ(result.error, c.error) << c.program;
+        EXPECT_EQ(result.child, nullptr);
+    }
+    EXPECT_FALSE(temp_.exists("shell was here")) << "no shell ran the script";
+    EXPECT_FALSE(temp_.exists("report")) << "nothing started";
+}
+
+TEST_F(ProcessTest, BareNamesAreLookedUpAlongPathOnly) {
+    fs::create_directories(temp_.file("bin"));
+    fs::create_directories(temp_.file("work"));
+    fs::create_symlink(selfPath(), temp_.file("bin/JAR32.EXE"));
+    temp_.write("bin/NOEXEC.EXE", "");
+    fs::create_symlink(selfPath(), temp_.file("work/PLANTED.EXE"));
+
+    platform_.setEnvironment("PATH", "/nonexistent:" + temp_.file("bin"));
+    StartResult result = platform_.runAndWait({"JAR32.EXE", {"JAR32.EXE "}, ""});
+    EXPECT_TRUE(result.started()) << result.error;
+    EXPECT_EQ(reported("arg"), std::vector<std::string>{"JAR32.EXE "});
+    EXPECT_EQ(platform_.runAndWait({"NOEXEC.EXE", {"x"}, ""}).error, EACCES);
+    EXPECT_EQ(platform_.start({"ELSEWHERE.EXE", {"x"}, ""}).error, ENOENT);
+
+    // Empty and relative entries would mean the current directory: skipped.
+    ASSERT_TRUE(platform_.setCurrentDirectory(temp_.file("work")));
+    platform_.setEnvironment("PATH", ":.:work:" + temp_.file("bin") + ":");
+    EXPECT_EQ(platform_.runAndWait({"PLANTED.EXE", {"x"}, ""}).error, ENOENT);
+    EXPECT_EQ(platform_.start({"PLANTED.EXE", {"x"}, temp_.file("work")}).error, ENOENT);
+    EXPECT_TRUE(platform_.runAndWait({"./PLANTED.EXE", {"x"}, ""}).started())
+        << "a name with a directory is used as it is";
+
+    int error = 0;
+    EXPECT_EQ(findProgram("JAR32.EXE", temp_.file("bin/"), error), temp_.file("bin/JAR32.EXE"));
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(findProgram("JAR32.EXE", "", error), "");
+    EXPECT_EQ(error, ENOENT);
+}
+
+TEST_F(ProcessTest, FileServicesAndDirectories) {
+    const std::string programDirectory = platform_.programDirectory();
+    EXPECT_EQ(programDirectory, fs::path(selfPath()).parent_path().string() + "/");
+
+    temp_.write("five.txt", "12345");
+    fs::create_directories(temp_.file("folder"));
+    EXPECT_TRUE(platform_.fileExists(temp_.file("five.txt")));
+    EXPECT_FALSE(platform_.fileExists(temp_.file("folder")));
+    EXPECT_FALSE(platform_.fileExists(temp_.file("missing")));
+    EXPECT_EQ(platform_.fileSize(temp_.file("five.txt")), 5);
+    EXPECT_EQ(platform_.fileSize(temp_.file("folder")), -1);
+    EXPECT_EQ(platform_.fileSize(temp_.file("missing")), -1);
+    EXPECT_TRUE(platform_.removeFile(temp_.file("five.txt")));
+    EXPECT_FALSE(platform_.removeFile(temp_.file("five.txt")));
+    EXPECT_FALSE(platform_.fileExists(temp_.file("five.txt")));
+
+    EXPECT_TRUE(platform_.setCurrentDirectory(temp_.file("folder")));
+    EXPECT_EQ(platform_.currentDirectory(), fs::canonical(temp_.file("folder")).string());
+    EXPECT_FALSE(platform_.setCurrentDirectory(temp_.file("missing")));
+
+    const auto before = std::chrono::steady_clock::now();
+    platform_.sleep(30);
+    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(30));
+}
+
+} // namespace
+} // namespace brak::test

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+namespace brak::test {
+
+// A fresh directory for one test, removed with everything in it afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The full name of a file below the directory.
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+    // Writes a file below the directory, creating its parent directories.
+    void write(const std::string& name, const std::string& contents) const;
+    // The whole file; empty when it cannot be read.
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+// The whole file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& contents);
+
+} // namespace brak::test
