@@ -33,12 +33,6 @@ std::string writeTarget(const std::string& path) {
     return error ? path : resolved.string();
 }
 
-std::string joinPath(const std::string& directory, const std::string& name) {
-    if (directory.empty())
-        return name;
-    return directory.back() == '/' ? directory + name : directory + "/" + name;
-}
-
 std::string attributeLetters(std::uint32_t attributes) {
     std::string letters = "AHSRD";
     for (size_t i = 0; i < letters.size(); ++i) {

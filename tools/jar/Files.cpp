@@ -49,12 +49,6 @@ bool wildcardMatch(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
-std::string joinPath(const std::string& directory, const std::string& name) {
-    if (directory.empty())
-        return name;
-    return directory.back() == '/' ? directory + name : directory + "/" + name;
-}
-
 bool isRegularFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -300,6 +294,12 @@ bool isSafeStoredName(std::string_view name) {
         start = end + 1;
     }
     return true;
+}
+
+std::string joinPath(const std::string& directory, const std::string& name) {
+    if (directory.empty())
+        return name;
+    return directory.back() == '/' ? directory + name : directory + "/" + name;
 }
 
 std::string baseName(std::string_view name) {

@@ -97,6 +97,8 @@ std::vector<SourceFile> collectSources(const std::vector<std::string>& masks, bo
 std::string storedNameFor(const std::string& path);
 bool isSafeStoredName(std::string_view name);
 std::string baseName(std::string_view name);
+// The name below the directory; an empty directory is the current one.
+std::string joinPath(const std::string& directory, const std::string& name);
 
 // Local time as "YYYY/MM/DD HH:MM:SS".
 std::string formatTime(std::int64_t time);
