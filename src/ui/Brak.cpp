@@ -1,6 +1,7 @@
 #include "ui/Brak.h"
 
 #include "core/Commands.h"
+#include "core/SwitchSets.h"
 
 namespace brak {
 
@@ -13,13 +14,20 @@ void Brak::wire() {
     for (RadioButton* command : f.commandButtons)
         command->onClick = [this] { CommandClick(); };
     f.edArchive.onChange = [this] { edArchiveChange(); };
+    wireSwitchSets();
 }
 
 void Brak::CommandClick() {
-    MainForm& f = form_;
-    f.PreviousCommand = f.CurrentCommand;
-    f.CurrentCommand = CommandIndex(f);
-    ShowCommandLine(f);
+    brak::CommandClick(form_, dialogs_);
+}
+
+void Brak::wireSwitchSets() {
+    form_.buClearSwitch.onClick = [this] { buClearSwitchClick(form_, dialogs_); };
+    form_.buClearAllSwitch.onClick = [this] { buClearAllSwitchClick(form_, dialogs_); };
+}
+
+bool Brak::executionCheck() {
+    return brak::executionCheck(form_, dialogs_);
 }
 
 void Brak::edArchiveChange() {

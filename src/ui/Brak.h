@@ -3,6 +3,7 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "ui/Interlocks.h"
 
 namespace brak {
 
@@ -23,13 +24,18 @@ public:
     // The text of the archive name changed: commands are offered exactly
     // while it holds text.
     void edArchiveChange();
+    // The first steps of running the selected command: stores its switches
+    // and asks about a switch mismatch. Returns whether to go on.
+    bool executionCheck();
 
 private:
     void wire();
+    void wireSwitchSets();
 
     Platform& platform_;
     Dialogs& dialogs_;
     MainForm form_;
+    Interlocks interlocks_{form_};
 };
 
 } // namespace brak
