@@ -1,8 +1,13 @@
 #include "form/Grid.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace brak {
+
+bool GridStore::permuteRows(int, const std::vector<std::uint32_t>&) {
+    return false;
+}
 
 VectorGridStore::VectorGridStore(int cols, int rows)
     : cols_(cols), rows_(static_cast<std::size_t>(rows), std::vector<std::string>(cols)) {}
@@ -69,6 +74,24 @@ void StringGrid::setColWidth(int col, int width) {
 
 void StringGrid::setStore(std::unique_ptr<GridStore> store) {
     store_ = std::move(store);
+    changed();
+}
+
+void StringGrid::permuteRows(int first, const std::vector<std::uint32_t>& order) {
+    const auto n = static_cast<int>(order.size());
+    if (first < 0 || n > rowCount() - first)
+        throw std::out_of_range("permuteRows: rows outside the grid");
+    if (!store_->permuteRows(first, order)) {
+        std::vector<std::vector<std::string>> old(order.size());
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c < cols_; ++c)
+                old[static_cast<std::size_t>(r)].push_back(store_->cell(c, first + r));
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c < cols_; ++c)
+                store_->setCell(
+                    c, first + r,
+                    old.at(order[static_cast<std::size_t>(r)])[static_cast<std::size_t>(c)]);
+    }
     changed();
 }
 

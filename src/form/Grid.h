@@ -15,6 +15,10 @@ public:
     virtual void setRowCount(int rows) = 0;
     virtual std::string cell(int col, int row) const = 0;
     virtual void setCell(int col, int row, const std::string& text) = 0;
+    // Rearranges rows first.. so that new row first + r holds old row
+    // first + order[r]. A store that cannot do it cheaply returns false and
+    // the grid moves the cells one by one.
+    virtual bool permuteRows(int first, const std::vector<std::uint32_t>& order);
 };
 
 class VectorGridStore : public GridStore {
@@ -60,7 +64,13 @@ public:
     int defaultRowHeight() const { return 16; }
 
     GridStore& store() { return *store_; }
+    const GridStore& store() const { return *store_; }
     void setStore(std::unique_ptr<GridStore> store);
+    // Rearranges rows first.. as GridStore::permuteRows says; order must be a
+    // permutation of 0..n-1 with first + n <= rowCount().
+    void permuteRows(int first, const std::vector<std::uint32_t>& order);
+    // The store was filled directly, behind the grid's back: tells the observers.
+    void storeChanged() { changed(); }
 
     void beginUpdate() { ++updating_; }
     void endUpdate();

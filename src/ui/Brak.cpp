@@ -14,6 +14,7 @@ void Brak::wire() {
     for (RadioButton* command : f.commandButtons)
         command->onClick = [this] { CommandClick(); };
     f.edArchive.onChange = [this] { edArchiveChange(); };
+    wireContents();
     wireSwitchSets();
 }
 
@@ -28,6 +29,17 @@ void Brak::wireSwitchSets() {
 
 bool Brak::executionCheck() {
     return brak::executionCheck(form_, dialogs_);
+}
+
+void Brak::wireContents() {
+    MainForm& f = form_;
+    // The archive name's group box holds only the field: leaving it is the
+    // field losing the focus.
+    f.gbArchive.onExit = [this] { edArchiveChange(); };
+    f.edArchive.onKeyPress = [this](char key) { edArchiveKeyPress(key); };
+    f.stChapter.onClick = [this] { stChapterClick(); };
+    f.stFile.onSelectCell = [this](int column, int row, bool&) { stFileSelectCell(column, row); };
+    f.chFileLock.onClick = [this] { chFileLockClick(); };
 }
 
 void Brak::edArchiveChange() {

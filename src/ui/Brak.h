@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contents/Contents.h"
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -28,13 +29,26 @@ public:
     // and asks about a switch mismatch. Returns whether to go on.
     bool executionCheck();
 
+    // The View tab's contents: the archive listing and its grids.
+    int LoadContents() { return contents_.LoadContents(); }
+    void SelectChapter(int c) { contents_.SelectChapter(c); }
+    void stChapterClick() { contents_.stChapterClick(); }
+    void stFileSelectCell(int column, int row) { contents_.stFileSelectCell(column, row); }
+    void chFileLockClick() { contents_.chFileLockClick(); }
+    void edArchiveKeyPress(char key) { contents_.edArchiveKeyPress(key); }
+    // The grid headings, written at start-up.
+    void WriteGridHeadings() { brak::WriteGridHeadings(form_.stChapter, form_.stFile); }
+    Contents& contents() { return contents_; }
+
 private:
     void wire();
+    void wireContents();
     void wireSwitchSets();
 
     Platform& platform_;
     Dialogs& dialogs_;
     MainForm form_;
+    Contents contents_{form_, platform_, dialogs_};
     Interlocks interlocks_{form_};
 };
 

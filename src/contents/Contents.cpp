@@ -1,0 +1,293 @@
+#include "contents/Contents.h"
+
+#include "contents/DumpFormat.h"
+#include "core/Commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+namespace brak {
+
+namespace {
+
+// The hourglass for as long as it lives, also when an error ends the work.
+class BusyCursor {
+public:
+    explicit BusyCursor(Dialogs& dialogs) : dialogs_(dialogs) { dialogs_.setBusy(true); }
+    ~BusyCursor() { release(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+    void release() {
+        if (busy_)
+            dialogs_.setBusy(false);
+        busy_ = false;
+    }
+
+private:
+    Dialogs& dialogs_;
+    bool busy_ = true;
+};
+
+std::string trimmed(const std::string& text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+std::string upperCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The program's directory without its trailing separator (the root stays).
+std::string withoutSeparator(std::string directory) {
+    if (directory.size() > 1 && directory.back() == PathSeparator)
+        directory.pop_back();
+    return directory;
+}
+
+constexpr const char* UnableMessage =
+    "Unable to get details for archive.\nArchive is missing or cannot find JAR32.EXE.";
+
+} // namespace
+
+bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child,
+                 const std::string& name) {
+    // The child has finished the file only once it has ended; a file that
+    // exists while it runs may be half written.
+    while (!child.hasEnded()) {
+        platform.sleep(250);
+        dialogs.repaintNow();
+    }
+    return platform.fileExists(name);
+}
+
+bool readDumpFile(const std::string& name, DumpReader& reader) {
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (!file)
+        return false;
+    struct Closer {
+        std::FILE* file;
+        ~Closer() { std::fclose(file); }
+    } closer{file};
+    std::vector<char> buffer(std::size_t{1} << 16);
+    for (;;) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
+        if (got == 0)
+            break;
+        reader.feed(std::string_view(buffer.data(), got));
+    }
+    reader.finish();
+    return true;
+}
+
+Contents::Contents(MainForm& form, Platform& platform, Dialogs& dialogs)
+    : form_(form), platform_(platform), dialogs_(dialogs), rowList_(std::make_shared<RowList>()) {
+    StringGrid& grid = form_.stFile;
+    auto store = std::make_unique<FileGridStore>(grid.rowCount());
+    for (int row = 0; row < grid.rowCount(); ++row)
+        for (int col = 0; col < grid.colCount(); ++col)
+            if (const std::string text = grid.cell(col, row); !text.empty())
+                store->setCell(col, row, text);
+    grid.setStore(std::move(store));
+}
+
+FileGridStore& Contents::fileStore() {
+    auto* store = dynamic_cast<FileGridStore*>(&form_.stFile.store());
+    if (!store)
+        throw std::logic_error("the file grid lost its store");
+    return *store;
+}
+
+int Contents::LoadContents() {
+    MainForm& f = form_;
+    rowList_ = std::make_shared<RowList>();
+    for (Edit* field : {&f.edArchiveCreateDate, &f.edArchiveCreateTime, &f.edArchiveModifyDate,
+                        &f.edArchiveModifyTime, &f.edArchiveCreate, &f.edArchiveUpdate,
+                        &f.edArchiveExtract, &f.edArchiveList, &f.edArchiveOldSize,
+                        &f.edArchiveNewSize, &f.edArchiveRatio, &f.edArchiveFlag})
+        field->setText("");
+
+    const std::string directory = platform_.programDirectory();
+    platform_.setCurrentDirectory(withoutSeparator(directory));
+    const std::string dump = directory + DumpFileName;
+    platform_.removeFile(dump);
+
+    if (f.edArchive.text().find('.') == std::string::npos)
+        f.edArchive.setText(trimmed(f.edArchive.text()) + ".J");
+
+    BusyCursor busy(dialogs_);
+    const std::string program = GetProgram(f);
+    ProcessRequest request;
+    request.program = program.substr(0, program.size() - 1); // without the piece's space
+    request.args = {program, "lt", "\"" + f.edArchive.text() + "\"", DumpFileName};
+    request.directory = withoutSeparator(directory);
+    StartResult started = platform_.start(request);
+
+    if (!started.started() || !started.child || !platform_.fileExists(f.edArchive.text())) {
+        busy.release();
+        showMessage(dialogs_, UnableMessage, "Error", MessageIcon::Error);
+        showPlaceholders();
+        return -1;
+    }
+
+    dialogs_.repaintNow();
+    const bool written = WaitForFile(platform_, dialogs_, *started.child, dump);
+    busy.release();
+    if (!written) {
+        showMessage(dialogs_,
+                    "Unable to get details for archive.\nJAR32.EXE ended (exit code " +
+                        std::to_string(started.child->exitCode()) + ") without writing " +
+                        DumpFileName + ".",
+                    "Error", MessageIcon::Error);
+        showPlaceholders();
+        return 1;
+    }
+
+    // The archive as Jar names it: the quoted name of the archive piece, with
+    // ".J" where its name holds none.
+    const std::string piece = GetArchive(f);
+    std::string archive = piece.substr(1, piece.find('"', 1) - 1);
+    if (upperCase(archive).find(".J") == std::string::npos)
+        archive += ".J";
+    std::int64_t length = platform_.fileSize(archive);
+    // A name with another extension (TEST.ZIP) is measured under the name that
+    // was found to exist, rather than not at all.
+    if (length < 0)
+        length = platform_.fileSize(f.edArchive.text());
+    f.edArchiveNewSize.setText(length >= 0 ? FormatThousands(length) : std::string());
+
+    DumpReader reader;
+    std::string stopped;
+    try {
+        if (!readDumpFile(dump, reader))
+            return 1;
+    } catch (const DumpLimitError& error) {
+        stopped = error.what();
+    } catch (const Error&) {
+        applyListing(reader); // what was read before the bad value stays
+        throw;
+    }
+    applyListing(reader);
+
+    f.edArchiveOldSize.setText(FormatThousands(reader.sizeSum()));
+    f.edArchiveRatio.setText(ratioText(reader.sizeSum(), length));
+    SelectChapter(f.stChapter.rowCount() - 1);
+    if (!stopped.empty())
+        showMessage(dialogs_, stopped + ".", "Archive Listing", MessageIcon::Warning);
+    return 0;
+}
+
+void Contents::applyListing(DumpReader& reader) {
+    MainForm& f = form_;
+    const auto& details = reader.details();
+    f.edArchiveFlag.setText(details[DetailFlag]);
+    f.edArchiveCreateDate.setText(details[DetailCreateDate]);
+    f.edArchiveCreateTime.setText(details[DetailCreateTime]);
+    f.edArchiveModifyDate.setText(details[DetailModifyDate]);
+    f.edArchiveModifyTime.setText(details[DetailModifyTime]);
+    f.edArchiveCreate.setText(details[DetailCreate]);
+    f.edArchiveUpdate.setText(details[DetailUpdate]);
+    f.edArchiveExtract.setText(details[DetailExtract]);
+    f.edArchiveList.setText(details[DetailList]);
+
+    // The chapter grid is not emptied: cells the listing does not write keep
+    // their texts.
+    StringGrid& grid = f.stChapter;
+    grid.beginUpdate();
+    if (const auto n = reader.maxChapter()) {
+        grid.setRowCount(*n + 1);
+        if (*n >= 1)
+            grid.setRow(*n);
+    }
+    for (const auto& [chapter, row] : reader.chapters()) {
+        if (chapter >= grid.rowCount())
+            break;
+        for (int col = 0; col < 6; ++col)
+            if (row.has(col))
+                grid.setCell(col, chapter, row.cells[static_cast<std::size_t>(col)]);
+    }
+    grid.endUpdate();
+    rowList_ = reader.takeRows();
+}
+
+void Contents::showPlaceholders() {
+    form_.stChapter.setRowCount(1);
+    form_.stFile.setRowCount(1);
+    SelectChapter(1);
+}
+
+void Contents::SelectChapter(int c) {
+    BusyCursor busy(dialogs_);
+    std::vector<std::uint32_t> records;
+    if (c >= 1)
+        for (const RowList::Group& group : rowList_->groups())
+            if (group.first <= static_cast<std::uint32_t>(c) &&
+                static_cast<std::uint32_t>(c) <= group.last)
+                records.push_back(group.record);
+    std::size_t count = records.size();
+
+    StringGrid& files = form_.stFile;
+    files.beginUpdate();
+    fileStore().showRecords(rowList_, static_cast<std::uint32_t>(std::max(c, 0)),
+                            std::move(records));
+    files.storeChanged();
+    if (count == 0) {
+        files.setRowCount(2);
+        files.setCell(0, 1, "No Files");
+        for (int col = 1; col < files.colCount(); ++col)
+            files.setCell(col, 1, "");
+    }
+    files.setFixedRows(1);
+    files.endUpdate();
+
+    StringGrid& chapters = form_.stChapter;
+    chapters.beginUpdate();
+    if (chapters.rowCount() <= 1) {
+        chapters.setRowCount(2);
+        chapters.setCell(0, 1, "No Chapters");
+        for (int col = 1; col < chapters.colCount(); ++col)
+            chapters.setCell(col, 1, "");
+        count = 0;
+    }
+    chapters.setFixedRows(1);
+    if (c > 3)
+        chapters.setTopRow(c - 3);
+    chapters.endUpdate();
+
+    form_.laFileDetail.setCaption("File Details (" + std::to_string(count) + " files)");
+}
+
+void Contents::stChapterClick() {
+    SelectChapter(form_.stChapter.row());
+}
+
+void Contents::stFileSelectCell(int column, int row) {
+    StringGrid& grid = form_.stFile;
+    // Fixed cells cannot be selected, so they never sort (a locked name column).
+    if (column < grid.fixedCols() || column >= grid.colCount() || row < grid.fixedRows())
+        return;
+    BusyCursor busy(dialogs_);
+    moveSortMarkers(grid, column);
+    std::vector<std::uint32_t> order = fileSortOrder(grid, column);
+    if (form_.raDescending.checked())
+        std::reverse(order.begin(), order.end());
+    grid.permuteRows(1, order);
+}
+
+void Contents::chFileLockClick() {
+    form_.stFile.setFixedCols(form_.chFileLock.checked() ? 1 : 0);
+}
+
+void Contents::edArchiveKeyPress(char key) {
+    if (key == '\r' && !trimmed(form_.edArchive.text()).empty())
+        LoadContents();
+}
+
+} // namespace brak

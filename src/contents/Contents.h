@@ -1,0 +1,64 @@
+#pragma once
+
+#include "contents/DumpReader.h"
+#include "contents/FileGrid.h"
+#include "contents/RowList.h"
+#include "form/MainForm.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+#include <memory>
+#include <string>
+
+namespace brak {
+
+inline constexpr const char* DumpFileName = "Brak.DMP";
+
+// Waits for a file that a child started without waiting is writing. It ends
+// as soon as the child has ended: true when the file exists then, false when
+// the child ended without writing it. While the child runs it looks again
+// every 250 milliseconds and keeps the window painted.
+bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child,
+                 const std::string& name);
+
+// Reads a listing file into the reader, whole lines at a time. False when the
+// file cannot be opened. Errors of the reader pass through.
+bool readDumpFile(const std::string& name, DumpReader& reader);
+
+// The View tab's contents: the technical listing of the archive named in
+// edArchive, the chapter grid, and the file grid with its sorting.
+class Contents {
+public:
+    // Gives the file grid its compact store.
+    Contents(MainForm& form, Platform& platform, Dialogs& dialogs);
+    Contents(const Contents&) = delete;
+    Contents& operator=(const Contents&) = delete;
+
+    // Lists the archive: -1 when Jar could not be started or the archive is
+    // missing, 1 when no listing could be read after the wait, else 0.
+    int LoadContents();
+    // Shows the files of chapter c in the file grid.
+    void SelectChapter(int c);
+    void stChapterClick();
+    // Selecting a cell of the file grid sorts it by that cell's column.
+    void stFileSelectCell(int column, int row);
+    void chFileLockClick();
+    void edArchiveKeyPress(char key);
+
+    // The file rows of the last listing.
+    const RowList& rowList() const { return *rowList_; }
+    FileGridStore& fileStore();
+
+private:
+    void applyListing(DumpReader& reader);
+    void showPlaceholders();
+
+    MainForm& form_;
+    Platform& platform_;
+    Dialogs& dialogs_;
+    // Shared with the file grid's store, which keeps the list it shows alive
+    // until the next SelectChapter even when a new listing replaced it here.
+    std::shared_ptr<const RowList> rowList_;
+};
+
+} // namespace brak

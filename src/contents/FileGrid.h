@@ -1,0 +1,130 @@
+#pragma once
+
+#include "contents/RowList.h"
+#include "form/Grid.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace brak {
+
+inline constexpr std::array<const char*, 6> ChapterHeadings{
+    "Chapter", "Flags", "Modify Date", "Modify Time", "Create Date", "Create Time"};
+inline constexpr std::array<const char*, FileColumnCount> FileHeadings{
+    "Filename",    "Size",        "Flags",       "Modify Date", "Modify Time",
+    "Create Date", "Create Time", "Access Date", "Access Time", "Chapter"};
+
+// The file grid's cells without a text per cell: below the heading, a row is
+// the index of a record of the row list it shows (all in one chapter), or a
+// row of ten texts of its own (the "No Files" row, or a row whose cells were
+// written one by one).
+class FileGridStore : public GridStore {
+public:
+    FileGridStore(int rows = 2);
+
+    int rowCount() const override;
+    void setRowCount(int rows) override;
+    std::string cell(int col, int row) const override;
+    void setCell(int col, int row, const std::string& text) override;
+    bool permuteRows(int first, const std::vector<std::uint32_t>& order) override;
+
+    // The heading and, below it, a row for each record, in the given chapter.
+    void showRecords(std::shared_ptr<const RowList> list, std::uint32_t chapter,
+                     std::vector<std::uint32_t> records);
+
+    // For the sort: what a row below the heading is made of.
+    const RowList* list() const { return list_.get(); }
+    std::uint32_t chapter() const { return chapter_; }
+    // The record a row shows, or -1 for a row of texts of its own.
+    std::int64_t recordOf(int row) const;
+    // A cell of a row of its own, without a copy.
+    std::string_view ownCell(int col, int row) const;
+
+private:
+    static constexpr std::uint32_t OwnRow = 0x80000000u;   // flag: index into own_
+    static constexpr std::uint32_t EmptyRow = 0xFFFFFFFFu; // an own row of empty texts
+
+    std::uint32_t entry(int row) const { return rows_[static_cast<std::size_t>(row - 1)]; }
+    std::array<std::string, FileColumnCount>& makeOwn(int row);
+
+    bool heading_ = true; // row 0 exists
+    std::array<std::string, FileColumnCount> headings_;
+    std::shared_ptr<const RowList> list_;
+    std::uint32_t chapter_ = 0;
+    std::vector<std::uint32_t> rows_; // rows 1..
+    std::vector<std::array<std::string, FileColumnCount>> own_;
+};
+
+// Writes the headings of the chapter and file grids (row 0).
+void WriteGridHeadings(StringGrid& stChapter, StringGrid& stFile);
+
+// Moves the sort markers for a sort by column: the column sorted before gets
+// " (2)", this one " (1)".
+void moveSortMarkers(StringGrid& grid, int column);
+
+// The order of rows 1..n of the file grid sorted ascending by column: new
+// row r + 1 is old row order[r] + 1. Equal keys come out as the grid's
+// quicksort leaves them; column 9 keeps the order. Raises Error when a cell
+// cannot be read as the column's key.
+std::vector<std::uint32_t> fileSortOrder(const StringGrid& grid, int column);
+
+// The file grid's quicksort on a permutation, keys compared by less(a, b)
+// on the permutation's values; it fixes the order in which equal keys come
+// out. It gives up, returning false with p in no useful order, once it has
+// compared more than budget times, so that a crafted listing cannot keep
+// the window busy for hours.
+template <typename Less>
+bool quickSortPermutation(std::vector<std::uint32_t>& p, Less less, std::uint64_t budget) {
+    if (p.size() < 2)
+        return true;
+    std::uint64_t compares = 0;
+    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
+    std::ptrdiff_t lo = 0, hi = static_cast<std::ptrdiff_t>(p.size()) - 1;
+    for (;;) {
+        const std::uint32_t pivot = p[static_cast<std::size_t>((lo + hi) / 2)];
+        std::ptrdiff_t i = lo, j = hi;
+        do {
+            while (++compares, less(p[static_cast<std::size_t>(i)], pivot) && i < hi)
+                ++i;
+            while (++compares, less(pivot, p[static_cast<std::size_t>(j)]) && j > lo)
+                --j;
+            if (i <= j) {
+                std::swap(p[static_cast<std::size_t>(i)], p[static_cast<std::size_t>(j)]);
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        if (compares > budget)
+            return false;
+        // The two ranges left are disjoint, so the order in which they are
+        // sorted changes nothing; going on with the smaller one keeps the
+        // list of pending ranges short.
+        const bool left = j > lo, right = i < hi;
+        if (left && right) {
+            if (j - lo < hi - i) {
+                pending.emplace_back(i, hi);
+                hi = j;
+            } else {
+                pending.emplace_back(lo, j);
+                lo = i;
+            }
+        } else if (left) {
+            hi = j;
+        } else if (right) {
+            lo = i;
+        } else if (pending.empty()) {
+            return true;
+        } else {
+            std::tie(lo, hi) = pending.back();
+            pending.pop_back();
+        }
+    }
+}
+
+} // namespace brak

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace brak {
+
+// Texts kept once however often they occur (dates, times, odd size texts).
+// Id 0 is the empty text.
+class TextTable {
+public:
+    TextTable();
+    TextTable(const TextTable&) = delete;
+    TextTable& operator=(const TextTable&) = delete;
+
+    std::uint32_t intern(std::string_view text);
+    std::string_view text(std::uint32_t id) const { return texts_[id]; }
+    std::size_t count() const { return texts_.size(); }
+    // What the table costs, roughly: its characters and a fixed share per text.
+    std::size_t bytes() const { return bytes_; }
+
+private:
+    std::deque<std::string> texts_; // a deque never moves its texts, so the views stay valid
+    std::unordered_map<std::string_view, std::uint32_t> ids_;
+    std::size_t bytes_ = 0;
+};
+
+// The file grid's columns, in the order of a row's ten texts.
+enum FileColumn : int {
+    ColName,
+    ColSize,
+    ColFlags,
+    ColModifyDate,
+    ColModifyTime,
+    ColCreateDate,
+    ColCreateTime,
+    ColAccessDate,
+    ColAccessTime,
+    ColChapter,
+    FileColumnCount
+};
+
+// The file rows of one listing, one row per file and chapter, kept compact
+// for a million files: a file's texts are stored once as a record, and a
+// group says in which run of chapters that record appears. Expanded in
+// order, the groups give the rows in the order of the dump.
+class RowList {
+public:
+    // A size text that is the plain decimal of the size needs no text of its own.
+    static constexpr std::uint32_t DecimalSize = 0xFFFFFFFFu;
+
+    struct Record {
+        std::uint32_t nameOffset = 0;
+        std::uint32_t nameLength = 0;
+        std::int64_t size = 0;
+        std::uint32_t sizeText = 0; // a TextTable id, or DecimalSize
+        // Modify, create and access date and time, as TextTable ids.
+        std::array<std::uint32_t, 6> times{};
+        std::uint8_t attributes = 0; // the five attribute bits
+    };
+
+    struct Group {
+        std::uint32_t record;
+        std::uint32_t first; // chapters first..last, both included
+        std::uint32_t last;
+    };
+
+    RowList() = default;
+    RowList(const RowList&) = delete;
+    RowList& operator=(const RowList&) = delete;
+
+    const std::vector<Group>& groups() const { return groups_; }
+    std::size_t recordCount() const { return records_.size(); }
+    const Record& record(std::uint32_t index) const { return records_[index]; }
+    // Rows in all: one per file and chapter.
+    std::uint64_t rowCount() const { return rowCount_; }
+
+    std::string_view name(const Record& record) const;
+    std::string_view text(std::uint32_t id) const { return texts_.text(id); }
+    // The size as written in the listing; empty when the file had none.
+    std::string sizeText(const Record& record) const;
+    bool hasSize(const Record& record) const { return record.sizeText != 0; }
+    // One of the ten texts of a row of this record in the given chapter.
+    std::string cell(const Record& record, int column, std::uint32_t chapter) const;
+
+    // Every row as its ten texts; for small lists (tests, diagnostics).
+    std::vector<std::array<std::string, FileColumnCount>> expand() const;
+
+    // Building, for the dump reader.
+    TextTable& texts() { return texts_; }
+    const TextTable& texts() const { return texts_; }
+    // Stores a name of at most MaxNameLength characters; the returned offset
+    // and length go into a record.
+    static constexpr std::size_t MaxNameLength = std::size_t{1} << 20;
+    std::pair<std::uint32_t, std::uint32_t> addName(std::string_view name);
+    std::uint32_t addRecord(const Record& record);
+    void addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last);
+    // Names and texts held, roughly, in bytes.
+    std::size_t textBytes() const { return nameBytes_ + texts_.bytes(); }
+
+private:
+    static constexpr std::size_t ChunkSize = std::size_t{1} << 20;
+    // Names live in chunks that never move; a name never spans two chunks.
+    // An offset is the chunk's index times ChunkSize plus the place in it.
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::size_t chunkUsed_ = ChunkSize;
+    std::size_t nameBytes_ = 0;
+    TextTable texts_;
+    std::vector<Record> records_;
+    std::vector<Group> groups_;
+    std::uint64_t rowCount_ = 0;
+};
+
+} // namespace brak
