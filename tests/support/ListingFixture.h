@@ -1,0 +1,119 @@
+#pragma once
+
+#include "Fakes.h"
+#include "TempDir.h"
+#include "ui/Brak.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace brak::test {
+
+// A dump file's text, written line by line.
+class DumpText {
+public:
+    DumpText& line(const std::string& text) {
+        text_ += text + "\r\n";
+        return *this;
+    }
+    DumpText& archive(int maxChapter, int flags = 0) {
+        return line("ARCHIVE=ARC.J")
+            .line("  FLAGS=" + std::to_string(flags))
+            .line("  CREATED=1998/09/14 06:30:00")
+            .line("  MODIFIED=1998/09/15 07:45:00")
+            .line("  VERSIONUSED=0102")
+            .line("  VERSIONTOUPDATE=0050")
+            .line("  VERSIONTOEXTRACT=0050")
+            .line("  VERSIONTOLIST=0050")
+            .line("  MAXCHAPTER=" + std::to_string(maxChapter));
+    }
+    DumpText& chapter(int n, const std::string& date = "1998/09/14") {
+        return line("CHAPTER=" + std::to_string(n))
+            .line("  CREATED=" + date + " 06:30:00")
+            .line("  MODIFIED=" + date + " 07:00:00")
+            .line("  FLAGS=0");
+    }
+    DumpText& file(const std::string& name, const std::string& size,
+                   const std::string& modified = "1998/09/14 06:30:00",
+                   const std::string& range = "1-1", int attributes = 1) {
+        return line("FILE=" + name)
+            .line("  CREATED=1998/01/01 00:00:00")
+            .line("  MODIFIED=" + modified)
+            .line("  LASTACCESS=1998/09/20 00:00:00")
+            .line("  SIZE=" + size)
+            .line("  CHAPTERSRANGE=" + range)
+            .line("  ATTRIBUTES=" + std::to_string(attributes));
+    }
+    const std::string& str() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+// Brak with a fake machine whose program directory is a real temporary
+// directory, and a Jar that writes a given dump there and ends.
+class ListingTest : public ::testing::Test {
+protected:
+    ListingTest() {
+        platform.programDir = dir.path() + "/";
+        platform.onStart = [this](const ProcessRequest& request) {
+            dumpExistedAtStart = platform.fileExists(dumpPath());
+            if (startError != 0) {
+                StartResult failed;
+                failed.error = startError;
+                return failed;
+            }
+            if (writeDump) {
+                dir.write("Brak.DMP", dump);
+                platform.files[dumpPath()] = static_cast<std::int64_t>(dump.size());
+            }
+            (void)request;
+            StartResult started;
+            started.child = std::make_unique<FakeChild>(jarExitCode, pollsUntilEnd);
+            return started;
+        };
+        brak.WriteGridHeadings();
+    }
+
+    std::string dumpPath() const { return dir.file("Brak.DMP"); }
+
+    // Lists the archive named in edArchive (created, of the given length)
+    // with Jar writing the dump text.
+    int load(const std::string& text, const std::string& archive = "ARC.J",
+             std::int64_t length = 1000) {
+        dump = text;
+        platform.files[archive] = length;
+        f.edArchive.setText(archive);
+        return brak.LoadContents();
+    }
+
+    // Column col of the file grid's rows below the heading.
+    std::vector<std::string> fileColumn(int col = 0) const {
+        std::vector<std::string> texts;
+        for (int row = 1; row < f.stFile.rowCount(); ++row)
+            texts.push_back(f.stFile.cell(col, row));
+        return texts;
+    }
+    std::vector<std::string> headings(const StringGrid& grid) const {
+        std::vector<std::string> texts;
+        for (int col = 0; col < grid.colCount(); ++col)
+            texts.push_back(grid.cell(col, 0));
+        return texts;
+    }
+
+    TempDir dir;
+    FakePlatform platform;
+    FakeDialogs dialogs;
+    Brak brak{platform, dialogs};
+    MainForm& f = brak.form();
+
+    std::string dump;
+    bool writeDump = true;
+    int startError = 0;
+    int jarExitCode = 0;
+    int pollsUntilEnd = 0;
+    bool dumpExistedAtStart = false;
+};
+
+} // namespace brak::test

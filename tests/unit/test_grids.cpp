@@ -1,0 +1,293 @@
+// The chapter and file grids: showing a chapter, sorting the files, the
+// locked name column, and the store the file grid keeps its rows in.
+#include "ListingFixture.h"
+#include "contents/FileGrid.h"
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+
+using namespace brak;
+using brak::test::DumpText;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+class GridTest : public test::ListingTest {
+protected:
+    // Files of chapter 1, listed in this order.
+    void listFiles(const std::vector<std::pair<std::string, std::string>>& nameAndSize) {
+        DumpText text;
+        text.archive(1).chapter(1);
+        for (const auto& [name, size] : nameAndSize)
+            text.file(name, size);
+        ASSERT_EQ(load(text.str()), 0);
+    }
+    void sortBy(int col) { f.stFile.selectCell(col, 1); }
+    std::string sortError(int col) {
+        try {
+            sortBy(col);
+        } catch (const Error& error) {
+            return error.what();
+        }
+        return {};
+    }
+};
+
+} // namespace
+
+TEST_F(GridTest, HeadingsAreWritten) {
+    EXPECT_EQ(headings(f.stChapter), (Names{"Chapter", "Flags", "Modify Date", "Modify Time",
+                                            "Create Date", "Create Time"}));
+    EXPECT_EQ(headings(f.stFile),
+              (Names{"Filename", "Size", "Flags", "Modify Date", "Modify Time", "Create Date",
+                     "Create Time", "Access Date", "Access Time", "Chapter"}));
+}
+
+TEST_F(GridTest, SizeSortsAsNumbers) {
+    listFiles({{"hundred", "100"}, {"nine", "9"}, {"ten", "10"}, {"huge", "5000000000"}});
+    sortBy(1);
+    EXPECT_EQ(fileColumn(), (Names{"nine", "ten", "hundred", "huge"}));
+    EXPECT_EQ(fileColumn(1), (Names{"9", "10", "100", "5000000000"}));
+    f.raDescending.click();
+    EXPECT_EQ(fileColumn(), (Names{"nine", "ten", "hundred", "huge"}))
+        << "choosing an order does not sort by itself";
+    sortBy(1);
+    EXPECT_EQ(fileColumn(), (Names{"huge", "hundred", "ten", "nine"})) << "largest first";
+    sortBy(0);
+    EXPECT_EQ(fileColumn(), (Names{"ten", "nine", "hundred", "huge"}));
+}
+
+TEST_F(GridTest, DateAndTimeSortTogether) {
+    DumpText text;
+    text.archive(1).chapter(1);
+    text.file("late", "1", "1998/09/14 10:00:00");
+    text.file("early", "1", "1998/09/13 23:00:00");
+    text.file("middle", "1", "1998/09/14 09:00:00");
+    text.file("first", "1", "1997/12/31 23:59:59");
+    ASSERT_EQ(load(text.str()), 0);
+    sortBy(4);
+    EXPECT_EQ(fileColumn(), (Names{"first", "early", "middle", "late"}));
+    brak.SelectChapter(1);
+    EXPECT_EQ(fileColumn(), (Names{"late", "early", "middle", "first"}))
+        << "a chapter shows its rows in listing order again";
+    sortBy(3);
+    EXPECT_EQ(fileColumn(), (Names{"first", "early", "middle", "late"}));
+}
+
+TEST_F(GridTest, SortMarkersMove) {
+    listFiles({{"b", "1"}, {"a", "2"}});
+    sortBy(0);
+    sortBy(1);
+    EXPECT_EQ(f.stFile.cell(0, 0), "Filename (2)");
+    EXPECT_EQ(f.stFile.cell(1, 0), "Size (1)");
+    sortBy(1);
+    EXPECT_EQ(f.stFile.cell(0, 0), "Filename");
+    EXPECT_EQ(f.stFile.cell(1, 0), "Size (1)");
+    sortBy(7);
+    EXPECT_EQ(headings(f.stFile),
+              (Names{"Filename", "Size (2)", "Flags", "Modify Date", "Modify Time", "Create Date",
+                     "Create Time", "Access Date (1)", "Access Time", "Chapter"}));
+    load(DumpText().archive(1).chapter(1).file("z", "1").str());
+    EXPECT_EQ(f.stFile.cell(7, 0), "Access Date (1)") << "markers outlive a new listing";
+}
+
+TEST_F(GridTest, EqualKeysComeOutInTheSortsOwnOrder) {
+    // Four equal sizes: the quicksort leaves them as C, D, A, B; three as C, B, A.
+    listFiles({{"A", "7"}, {"B", "7"}, {"C", "7"}, {"D", "7"}});
+    sortBy(1);
+    EXPECT_EQ(fileColumn(), (Names{"C", "D", "A", "B"}));
+    brak.SelectChapter(1);
+    f.raDescending.click();
+    sortBy(1);
+    EXPECT_EQ(fileColumn(), (Names{"B", "A", "D", "C"})) << "the ascending order reversed";
+
+    listFiles({{"A", "7"}, {"B", "7"}, {"C", "7"}});
+    f.raAscending.click();
+    sortBy(2);
+    EXPECT_EQ(fileColumn(), (Names{"C", "B", "A"}));
+}
+
+TEST_F(GridTest, ChapterColumnKeepsOrReversesTheRows) {
+    listFiles({{"a", "3"}, {"b", "1"}, {"c", "2"}});
+    sortBy(9);
+    EXPECT_EQ(fileColumn(), (Names{"a", "b", "c"}));
+    EXPECT_EQ(f.stFile.cell(9, 0), "Chapter (1)");
+    f.raDescending.click();
+    sortBy(9);
+    EXPECT_EQ(fileColumn(), (Names{"c", "b", "a"}));
+    sortBy(9);
+    EXPECT_EQ(fileColumn(), (Names{"a", "b", "c"})) << "reversed again at every sort";
+}
+
+TEST_F(GridTest, CellsThatAreNoKeyStopTheSort) {
+    ASSERT_EQ(load(DumpText().archive(2).chapter(1).chapter(2).file("x", "1").str()), 0);
+    EXPECT_EQ(fileColumn(), Names{"No Files"});
+    EXPECT_EQ(sortError(1), "Cannot sort the files by Size: '' is not a valid integer value");
+    EXPECT_EQ(f.stFile.cell(1, 0), "Size (1)") << "the markers have moved already";
+    EXPECT_EQ(fileColumn(), Names{"No Files"});
+    EXPECT_EQ(sortError(6), "Cannot sort the files by Create Time: '' is not a valid date");
+    EXPECT_FALSE(dialogs.busy) << "the cursor comes back after the error";
+    EXPECT_EQ(sortError(0), "") << "names and flags are texts: always a key";
+
+    DumpText text;
+    text.archive(1).chapter(1);
+    text.file("good", "1", "1998/09/14 06:30:00");
+    text.file("month", "2", "1998/13/01 06:30:00");
+    ASSERT_EQ(load(text.str()), 0);
+    EXPECT_EQ(sortError(3),
+              "Cannot sort the files by Modify Date: '1998/13/01' is not a valid date");
+    EXPECT_EQ(fileColumn(), (Names{"good", "month"})) << "the rows keep their order";
+    text = DumpText();
+    text.archive(1).chapter(1).file("hour", "1", "1998/09/14 24:00:00");
+    ASSERT_EQ(load(text.str()), 0);
+    EXPECT_EQ(sortError(4), "Cannot sort the files by Modify Time: '24:00:00' is not a valid time");
+    // A file without a SIZE line has no size to sort by.
+    ASSERT_EQ(load(DumpText()
+                       .archive(1)
+                       .chapter(1)
+                       .line("FILE=nosize")
+                       .line("  CHAPTERSRANGE=1-1")
+                       .line("  ATTRIBUTES=0")
+                       .str()),
+              0);
+    EXPECT_EQ(sortError(1), "Cannot sort the files by Size: '' is not a valid integer value");
+}
+
+TEST_F(GridTest, SelectChapterShowsItsFilesAndCounts) {
+    DumpText text;
+    text.archive(12);
+    for (int c = 1; c <= 12; ++c)
+        text.chapter(c);
+    text.file("everywhere", "1", "1998/09/14 06:30:00", "1-12");
+    text.file("second", "1", "1998/09/14 06:30:00", "2-2");
+    ASSERT_EQ(load(text.str()), 0);
+    EXPECT_EQ(f.laFileDetail.caption(), "File Details (1 files)") << "always \"files\"";
+    EXPECT_EQ(f.stChapter.topRow(), 9) << "chapter 12 brought into view";
+
+    f.stChapter.selectCell(0, 2);
+    f.stChapter.click();
+    EXPECT_EQ(fileColumn(), (Names{"everywhere", "second"}));
+    EXPECT_EQ(fileColumn(9), (Names{"2", "2"}));
+    EXPECT_EQ(f.laFileDetail.caption(), "File Details (2 files)");
+    EXPECT_EQ(f.stChapter.topRow(), 9) << "no scrolling for chapters up to 3";
+
+    brak.SelectChapter(10);
+    EXPECT_EQ(f.stChapter.topRow(), 7);
+    EXPECT_EQ(f.stChapter.row(), 2) << "selecting a chapter does not move the selection";
+
+    brak.SelectChapter(13);
+    EXPECT_EQ(fileColumn(), Names{"No Files"});
+    EXPECT_EQ(fileColumn(5), Names{""});
+    EXPECT_EQ(f.laFileDetail.caption(), "File Details (0 files)");
+    EXPECT_EQ(f.stFile.fixedRows(), 1);
+    EXPECT_FALSE(dialogs.busy);
+}
+
+TEST_F(GridTest, LockedNameColumnCannotSort) {
+    listFiles({{"b", "1"}, {"a", "2"}});
+    f.chFileLock.click();
+    EXPECT_EQ(f.stFile.fixedCols(), 1);
+    sortBy(0);
+    EXPECT_EQ(f.stFile.cell(0, 0), "Filename") << "a fixed cell cannot be selected";
+    EXPECT_EQ(fileColumn(), (Names{"b", "a"}));
+    f.stFile.selectCell(1, 0);
+    EXPECT_EQ(f.stFile.cell(1, 0), "Size") << "nor can a heading";
+    f.chFileLock.click();
+    EXPECT_EQ(f.stFile.fixedCols(), 0);
+    sortBy(0);
+    EXPECT_EQ(fileColumn(), (Names{"a", "b"}));
+}
+
+TEST_F(GridTest, ArchiveNameFieldEnablesTheCommands) {
+    f.edArchive.setText("");
+    EXPECT_FALSE(f.raCommandAddFile.enabled());
+    f.edArchive.setText(" ");
+    EXPECT_TRUE(f.raCommandCopy.enabled()) << "a blank is text";
+    for (RadioButton* command : f.commandButtons)
+        command->setEnabled(false);
+    f.gbArchive.exit();
+    EXPECT_TRUE(f.raCommandAddFile.enabled()) << "leaving the field checks it again";
+}
+
+TEST_F(GridTest, StoreShowsRowsWithoutATextPerCell) {
+    listFiles({{"b", "20"}, {"a", "10"}});
+    FileGridStore& store = brak.contents().fileStore();
+    EXPECT_EQ(&f.stFile.store(), &store);
+    EXPECT_EQ(store.recordOf(1), 0);
+    EXPECT_EQ(f.stFile.cell(2, 1), "A....");
+    EXPECT_EQ(f.stFile.cell(8, 2), "00:00:00");
+    EXPECT_EQ(f.stFile.cell(10, 1), "") << "outside the grid";
+
+    // A cell written one by one turns its row into texts; sorting still works.
+    f.stFile.setCell(1, 1, "5");
+    EXPECT_EQ(store.recordOf(1), -1);
+    EXPECT_EQ(f.stFile.cell(0, 1), "b");
+    EXPECT_EQ(f.stFile.cell(1, 1), "5");
+    int notices = 0;
+    f.stFile.addObserver([&](const Control&) { ++notices; });
+    sortBy(1);
+    EXPECT_EQ(fileColumn(), (Names{"b", "a"}));
+    EXPECT_EQ(notices, 3) << "the markers, the rows and the selection, each told once";
+    sortBy(0);
+    EXPECT_EQ(fileColumn(), (Names{"a", "b"}));
+    EXPECT_EQ(fileColumn(1), (Names{"10", "5"}));
+
+    f.stFile.setRowCount(4);
+    EXPECT_EQ(f.stFile.cell(0, 3), "");
+    f.stFile.setRowCount(1);
+    EXPECT_EQ(f.stFile.rowCount(), 1);
+    EXPECT_EQ(f.stFile.cell(0, 0), "Filename (1)");
+}
+
+TEST(FileSort, QuicksortSortsAndGivesUpWhenTooSlow) {
+    std::vector<std::uint32_t> keys(2000);
+    std::mt19937 random(6);
+    for (auto& key : keys)
+        key = random() % 100;
+    const auto less = [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; };
+    std::vector<std::uint32_t> p(keys.size());
+    std::iota(p.begin(), p.end(), 0u);
+    ASSERT_TRUE(quickSortPermutation(p, less, UINT64_MAX));
+    EXPECT_TRUE(std::is_sorted(p.begin(), p.end(), less));
+    std::vector<std::uint32_t> seen = p;
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen.front(), 0u);
+    EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end()) << "a permutation";
+
+    std::iota(p.begin(), p.end(), 0u);
+    EXPECT_FALSE(quickSortPermutation(p, less, 10));
+
+    // Sorted and reversed orders stay well within the budget; sizes rising
+    // and then falling make this quicksort quadratic, and it gives up.
+    const std::size_t n = 100000;
+    keys.resize(n);
+    for (int shape = 0; shape < 3; ++shape) {
+        for (std::size_t i = 0; i < n; ++i)
+            keys[i] = static_cast<std::uint32_t>(shape == 0   ? i
+                                                 : shape == 1 ? n - i
+                                                              : std::min(i, n - i));
+        p.resize(n);
+        std::iota(p.begin(), p.end(), 0u);
+        EXPECT_EQ(quickSortPermutation(p, less, 8 * n * 17), shape < 2) << shape;
+    }
+}
+
+TEST_F(GridTest, QuadraticShapesStillSortQuickly) {
+    DumpText text;
+    text.archive(1).chapter(1);
+    const int n = 20000;
+    for (int i = 0; i < n; ++i)
+        text.file("f" + std::to_string(i), std::to_string(std::min(i, n - i)));
+    ASSERT_EQ(load(text.str()), 0);
+    sortBy(1);
+    const Names sizes = fileColumn(1);
+    ASSERT_EQ(sizes.size(), static_cast<std::size_t>(n));
+    EXPECT_TRUE(std::is_sorted(sizes.begin(), sizes.end(), [](const auto& a, const auto& b) {
+        return std::stoi(a) < std::stoi(b);
+    }));
+    EXPECT_EQ(f.stFile.cell(0, 1), "f0");
+    EXPECT_EQ(f.stFile.cell(0, 2), "f1") << "equal sizes keep the grid's order";
+    EXPECT_EQ(f.stFile.cell(0, 3), "f19999");
+}

@@ -1,0 +1,307 @@
+// Listing an archive: starting Jar, waiting for its dump, and what the
+// window shows afterwards, with a fake machine.
+#include "ListingFixture.h"
+#include "contents/Contents.h"
+
+#include <cerrno>
+
+using namespace brak;
+using brak::test::DumpText;
+
+namespace {
+
+const std::string Unable =
+    "Unable to get details for archive.\nArchive is missing or cannot find JAR32.EXE.";
+
+class LoadContentsTest : public test::ListingTest {
+protected:
+    void expectPlaceholders() {
+        EXPECT_EQ(f.stChapter.rowCount(), 2);
+        EXPECT_EQ(f.stChapter.cell(0, 1), "No Chapters");
+        EXPECT_EQ(f.stFile.rowCount(), 2);
+        EXPECT_EQ(f.stFile.cell(0, 1), "No Files");
+        EXPECT_EQ(f.stFile.cell(1, 1), "");
+        EXPECT_EQ(f.laFileDetail.caption(), "File Details (0 files)");
+    }
+
+    const std::string three = DumpText()
+                                  .archive(3, 5)
+                                  .chapter(1)
+                                  .chapter(2)
+                                  .chapter(3, "1998/09/16")
+                                  .file("a.txt", "1000", "1998/09/14 06:30:00", "1-3")
+                                  .file("b.txt", "2000", "1998/09/14 06:30:00", "3-3")
+                                  .file("c.txt", "275", "1998/09/14 06:30:00", "1-1")
+                                  .str();
+};
+
+} // namespace
+
+TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
+    // A listing first, so that the placeholders visibly replace it.
+    ASSERT_EQ(load(three), 0);
+    dump = three;
+    f.edArchive.setText("GONE.J"); // no such file
+    EXPECT_EQ(brak.LoadContents(), -1);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, Unable);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Error");
+    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
+    EXPECT_EQ(platform.started.size(), 2u) << "Jar was started before the archive was missed";
+    expectPlaceholders();
+    EXPECT_FALSE(dialogs.busy);
+    EXPECT_EQ(platform.slept, 0) << "no wait for a Jar whose archive is missing";
+
+    startError = ENOENT;
+    EXPECT_EQ(load(three), -1);
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[1].text, Unable);
+    expectPlaceholders();
+}
+
+TEST_F(LoadContentsTest, JarIsStartedWithTheListingCommand) {
+    platform.files[dumpPath()] = 10; // an old dump
+    ASSERT_EQ(load(three, "TEST"), -1) << "TEST.J does not exist";
+    EXPECT_FALSE(dumpExistedAtStart) << "the old dump is deleted first";
+    EXPECT_EQ(f.edArchive.text(), "TEST.J");
+    ASSERT_EQ(platform.started.size(), 1u);
+    const ProcessRequest& request = platform.started[0];
+    EXPECT_EQ(request.program, "JAR32.EXE");
+    EXPECT_EQ(request.args,
+              (std::vector<std::string>{"JAR32.EXE ", "lt", "\"TEST.J\"", "Brak.DMP"}));
+    EXPECT_EQ(request.directory, dir.path());
+    EXPECT_EQ(platform.cwd, dir.path()) << "the program's directory becomes current";
+
+    f.edPath.setText("/opt/jar");
+    platform.started.clear();
+    load(three, "  spaced ");
+    EXPECT_EQ(f.edArchive.text(), "spaced.J") << "trimmed, then extended";
+    EXPECT_EQ(platform.started[0].program, "/opt/jar/JAR32.EXE");
+    EXPECT_EQ(platform.started[0].args[0], "/opt/jar/JAR32.EXE ");
+
+    for (const std::string name : {"TEST.ZIP", "dir.v2/ARC"}) {
+        load(three, name);
+        EXPECT_EQ(f.edArchive.text(), name) << "a name holding a dot keeps it";
+    }
+}
+
+TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
+    ASSERT_EQ(load(three), 0);
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(f.edArchiveFlag.text(), "A.S..");
+    EXPECT_EQ(f.edArchiveCreateDate.text(), "1998/09/14");
+    EXPECT_EQ(f.edArchiveCreateTime.text(), "06:30:00");
+    EXPECT_EQ(f.edArchiveModifyDate.text(), "1998/09/15");
+    EXPECT_EQ(f.edArchiveModifyTime.text(), "07:45:00");
+    EXPECT_EQ(f.edArchiveCreate.text(), "0102");
+    EXPECT_EQ(f.edArchiveUpdate.text(), "0050");
+    EXPECT_EQ(f.edArchiveExtract.text(), "0050");
+    EXPECT_EQ(f.edArchiveList.text(), "0050");
+    EXPECT_EQ(f.edArchiveOldSize.text(), "3,275");
+    EXPECT_EQ(f.edArchiveNewSize.text(), "1,000");
+    EXPECT_EQ(f.edArchiveRatio.text(), "1:3.275");
+
+    ASSERT_EQ(f.stChapter.rowCount(), 4);
+    EXPECT_EQ(f.stChapter.row(), 3) << "the last chapter is selected";
+    EXPECT_EQ(headings(f.stChapter)[0], "Chapter");
+    EXPECT_EQ(f.stChapter.cell(0, 3), "3");
+    EXPECT_EQ(f.stChapter.cell(2, 3), "1998/09/16");
+    EXPECT_EQ(f.stChapter.cell(3, 3), "07:00:00");
+
+    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"})) << "the last chapter";
+    EXPECT_EQ(fileColumn(9), (std::vector<std::string>{"3", "3"}));
+    EXPECT_EQ(f.laFileDetail.caption(), "File Details (2 files)");
+    EXPECT_FALSE(dialogs.busy);
+    EXPECT_EQ(platform.cwd, dir.path());
+}
+
+TEST_F(LoadContentsTest, WaitEndsWhenJarEnds) {
+    // Jar still runs for three looks: the wait sleeps 250 ms each time and
+    // keeps the window painted.
+    pollsUntilEnd = 3;
+    ASSERT_EQ(load(three), 0);
+    EXPECT_EQ(platform.slept, 750);
+    EXPECT_GE(dialogs.repaints, 4) << "once before the wait, then at every look";
+
+    // A Jar that has already ended costs no sleep at all.
+    pollsUntilEnd = 0;
+    platform.slept = 0;
+    ASSERT_EQ(load(three), 0);
+    EXPECT_EQ(platform.slept, 0);
+}
+
+TEST_F(LoadContentsTest, WaitShowsTheBusyCursor) {
+    // A child that notes the cursor each time it is asked whether it has ended.
+    class WatchedChild : public ChildProcess {
+    public:
+        WatchedChild(test::FakeDialogs& dialogs, std::vector<bool>& seen)
+            : dialogs_(dialogs), seen_(seen) {}
+        bool hasEnded() override {
+            seen_.push_back(dialogs_.busy);
+            return seen_.size() > 2;
+        }
+        void wait() override {}
+        int exitCode() const override { return 0; }
+
+    private:
+        test::FakeDialogs& dialogs_;
+        std::vector<bool>& seen_;
+    };
+    std::vector<bool> busyWhileWaiting;
+    platform.onStart = [&](const ProcessRequest&) {
+        dir.write("Brak.DMP", three);
+        platform.files[dumpPath()] = 1;
+        StartResult started;
+        started.child = std::make_unique<WatchedChild>(dialogs, busyWhileWaiting);
+        return started;
+    };
+    platform.files["ARC.J"] = 1000;
+    f.edArchive.setText("ARC.J");
+    ASSERT_EQ(brak.LoadContents(), 0);
+    EXPECT_EQ(busyWhileWaiting, (std::vector<bool>{true, true, true}));
+    EXPECT_FALSE(dialogs.busy);
+}
+
+TEST_F(LoadContentsTest, JarEndingWithoutTheDumpEndsTheWaitWithAMessage) {
+    ASSERT_EQ(load(three), 0);
+    writeDump = false;
+    jarExitCode = 9;
+    pollsUntilEnd = 2;
+    EXPECT_EQ(load(three), 1);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "Unable to get details for archive.\nJAR32.EXE ended (exit code 9) without "
+              "writing Brak.DMP.");
+    EXPECT_EQ(dialogs.boxes[0].caption, "Error");
+    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
+    EXPECT_EQ(platform.slept, 500);
+    expectPlaceholders();
+    EXPECT_FALSE(dialogs.busy);
+}
+
+TEST_F(LoadContentsTest, ArchiveLengthAndRatio) {
+    // A name with a dot in a directory is measured as it is; a name without
+    // one was extended; another extension is measured under its own name.
+    for (const char* name : {"MY.JUNK/ARC", "TEST.ZIP"}) {
+        ASSERT_EQ(load(three, name, 3000), 0) << name;
+        EXPECT_EQ(f.edArchiveNewSize.text(), "3,000") << name;
+        EXPECT_EQ(f.edArchiveRatio.text(), "1:1.0916666666") << "cut to 14 characters";
+    }
+    platform.files["BIG.J"] = 5'000'000'000LL;
+    ASSERT_EQ(load(three, "BIG.J", 5'000'000'000LL), 0);
+    EXPECT_EQ(f.edArchiveNewSize.text(), "5,000,000,000");
+
+    ASSERT_EQ(load(three, "EMPTY.J", 0), 0);
+    EXPECT_EQ(f.edArchiveNewSize.text(), "0");
+    EXPECT_EQ(f.edArchiveRatio.text(), "") << "no division by zero";
+    EXPECT_EQ(f.edArchiveOldSize.text(), "3,275");
+}
+
+TEST_F(LoadContentsTest, UnreadableArchiveGivesNoLengthAndNoRatio) {
+    class Unreadable : public test::FakePlatform {
+    public:
+        std::int64_t fileSize(const std::string&) const override { return -1; }
+    };
+    Unreadable machine;
+    machine.programDir = dir.path() + "/";
+    machine.files["ARC.J"] = 1;
+    machine.onStart = [&](const ProcessRequest&) {
+        dir.write("Brak.DMP", three);
+        machine.files[dir.file("Brak.DMP")] = 1;
+        return StartResult{};
+    };
+    Brak other(machine, dialogs);
+    other.form().edArchive.setText("ARC.J");
+    ASSERT_EQ(other.LoadContents(), 0);
+    EXPECT_EQ(other.form().edArchiveNewSize.text(), "");
+    EXPECT_EQ(other.form().edArchiveRatio.text(), "");
+    EXPECT_EQ(other.form().edArchiveOldSize.text(), "3,275");
+}
+
+TEST_F(LoadContentsTest, BadValueStopsReadingAndKeepsWhatWasFilled) {
+    ASSERT_EQ(load(three), 0);
+    const std::string bad = DumpText()
+                                .archive(2, 2)
+                                .chapter(1)
+                                .file("first.txt", "5")
+                                .file("second.txt", "12x")
+                                .file("third.txt", "3")
+                                .str();
+    try {
+        load(bad);
+        FAIL() << "the conversion error reaches the error box";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "'12X' is not a valid integer value");
+    }
+    EXPECT_EQ(f.edArchiveFlag.text(), ".H...");
+    EXPECT_EQ(f.edArchiveNewSize.text(), "1,000");
+    EXPECT_EQ(f.edArchiveOldSize.text(), "") << "the end of the listing was never reached";
+    EXPECT_EQ(f.edArchiveRatio.text(), "");
+    EXPECT_EQ(f.stChapter.rowCount(), 3);
+    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}))
+        << "the file grid still shows what it showed";
+    EXPECT_FALSE(dialogs.busy);
+    brak.SelectChapter(1);
+    EXPECT_EQ(fileColumn(), std::vector<std::string>{"first.txt"});
+}
+
+TEST_F(LoadContentsTest, ListingBeyondALimitShowsWhatWasReadAndSaysWhy) {
+    const std::string text = DumpText()
+                                 .archive(1)
+                                 .chapter(1)
+                                 .file("kept.txt", "5")
+                                 .line("FILE=" + std::string(70000, 'n'))
+                                 .file("lost.txt", "6")
+                                 .str();
+    ASSERT_EQ(load(text), 0);
+    EXPECT_EQ(fileColumn(), std::vector<std::string>{"kept.txt"});
+    EXPECT_EQ(f.edArchiveOldSize.text(), "5");
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text,
+              "Line 21 of the archive listing is longer than 65,536 characters.");
+    EXPECT_EQ(dialogs.boxes[0].caption, "Archive Listing");
+    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Warning);
+}
+
+TEST_F(LoadContentsTest, UnreadableDumpReturnsOneSilently) {
+    ASSERT_EQ(load(three), 0);
+    // Jar says it wrote the dump, but there is no file to open.
+    platform.onStart = [this](const ProcessRequest&) {
+        std::remove(dumpPath().c_str());
+        platform.files[dumpPath()] = 1;
+        return StartResult{};
+    };
+    EXPECT_EQ(load(three), 1);
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(f.edArchiveFlag.text(), "");
+    EXPECT_EQ(f.edArchiveNewSize.text(), "1,000");
+    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(LoadContentsTest, ChapterGridIsOverwrittenNotEmptied) {
+    ASSERT_EQ(load(three), 0);
+    ASSERT_EQ(load(DumpText().archive(3).line("CHAPTER=1").str()), 0);
+    EXPECT_EQ(f.stChapter.cell(0, 1), "1");
+    EXPECT_EQ(f.stChapter.cell(2, 3), "1998/09/16") << "chapter 3 keeps the older texts";
+    EXPECT_EQ(fileColumn(), std::vector<std::string>{"No Files"});
+
+    ASSERT_EQ(load(DumpText().archive(0).file("x", "1").str()), 0);
+    EXPECT_EQ(f.stChapter.rowCount(), 2);
+    EXPECT_EQ(f.stChapter.cell(0, 1), "No Chapters");
+    EXPECT_EQ(fileColumn(), std::vector<std::string>{"No Files"});
+    EXPECT_EQ(f.laFileDetail.caption(), "File Details (0 files)");
+}
+
+TEST_F(LoadContentsTest, EnterInTheArchiveField) {
+    dump = three;
+    platform.files["ARC.J"] = 1000;
+    f.edArchive.setText("   ");
+    f.edArchive.keyPress('\r');
+    EXPECT_TRUE(platform.started.empty()) << "blanks only: nothing happens";
+    f.edArchive.setText("ARC.J");
+    f.edArchive.keyPress('a');
+    EXPECT_TRUE(platform.started.empty());
+    f.edArchive.keyPress('\r');
+    EXPECT_EQ(platform.started.size(), 1u);
+    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
