@@ -60,10 +60,14 @@ constexpr const char* UnableMessage =
 bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child,
                  const std::string& name) {
     // The child has finished the file only once it has ended; a file that
-    // exists while it runs may be half written.
+    // exists while it runs may be half written. A small listing takes Jar a
+    // few milliseconds, so the first looks come quickly; a long one is looked
+    // at every 250 milliseconds.
+    int pause = 10;
     while (!child.hasEnded()) {
-        platform.sleep(250);
+        platform.sleep(pause);
         dialogs.repaintNow();
+        pause = std::min(pause * 2, 250);
     }
     return platform.fileExists(name);
 }

@@ -16,8 +16,8 @@ inline constexpr const char* DumpFileName = "Brak.DMP";
 
 // Waits for a file that a child started without waiting is writing. It ends
 // as soon as the child has ended: true when the file exists then, false when
-// the child ended without writing it. While the child runs it looks again
-// every 250 milliseconds and keeps the window painted.
+// the child ended without writing it. While the child runs it keeps the
+// window painted and looks again soon, then every 250 milliseconds.
 bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child,
                  const std::string& name);
 

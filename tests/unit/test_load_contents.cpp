@@ -116,12 +116,18 @@ TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
 }
 
 TEST_F(LoadContentsTest, WaitEndsWhenJarEnds) {
-    // Jar still runs for three looks: the wait sleeps 250 ms each time and
-    // keeps the window painted.
+    // Jar still runs for three looks: the first pauses are short, so a small
+    // listing shows at once, and the window is painted at every look.
     pollsUntilEnd = 3;
     ASSERT_EQ(load(three), 0);
-    EXPECT_EQ(platform.slept, 750);
+    EXPECT_EQ(platform.slept, 10 + 20 + 40);
     EXPECT_GE(dialogs.repaints, 4) << "once before the wait, then at every look";
+
+    // A long listing is looked at every 250 ms.
+    pollsUntilEnd = 10;
+    platform.slept = 0;
+    ASSERT_EQ(load(three), 0);
+    EXPECT_EQ(platform.slept, 10 + 20 + 40 + 80 + 160 + 5 * 250);
 
     // A Jar that has already ended costs no sleep at all.
     pollsUntilEnd = 0;
@@ -174,7 +180,7 @@ TEST_F(LoadContentsTest, JarEndingWithoutTheDumpEndsTheWaitWithAMessage) {
               "writing Brak.DMP.");
     EXPECT_EQ(dialogs.boxes[0].caption, "Error");
     EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
-    EXPECT_EQ(platform.slept, 500);
+    EXPECT_EQ(platform.slept, 30);
     expectPlaceholders();
     EXPECT_FALSE(dialogs.busy);
 }
