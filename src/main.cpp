@@ -1,20 +1,33 @@
 #include "platform/PosixPlatform.h"
 #include "ui/Brak.h"
 #include "ui/ErrorBox.h"
+#include "view/BrakApplication.h"
 #include "view/QtDialogs.h"
 #include "view/TFormMain.h"
+#include "view/TFormSplash.h"
 
-#include <QApplication>
+#include <exception>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(brak::ApplicationTitle));
-
+    brak::BrakApplication app(argc, argv);
     brak::PosixPlatform platform;
     brak::QtDialogs dialogs;
+    app.setDialogs(&dialogs);
+    // The model comes first and outlives the window.
     brak::Brak brak(platform, dialogs);
-    brak::TFormMain window(brak);
-    dialogs.setParent(&window);
-    window.show();
-    return app.exec();
+    int result = 1;
+    try {
+        brak::TFormMain window(brak);
+        dialogs.setParent(&window);
+        brak.CreateBrak([&] { brak::TFormSplash::showFor(platform, dialogs); });
+        window.show();
+        result = app.exec();
+        dialogs.setParent(nullptr);
+    } catch (const std::exception& error) {
+        // An error during start-up ends the program without the window.
+        dialogs.setParent(nullptr);
+        brak::showErrorBox(dialogs, error);
+    }
+    app.setDialogs(nullptr);
+    return result;
 }

@@ -3,6 +3,9 @@
 #include "core/Commands.h"
 #include "core/SwitchSets.h"
 
+#include <algorithm>
+#include <ctime>
+
 namespace brak {
 
 Brak::Brak(Platform& platform, Dialogs& dialogs) : platform_(platform), dialogs_(dialogs) {
@@ -16,6 +19,7 @@ void Brak::wire() {
     f.edArchive.onChange = [this] { edArchiveChange(); };
     wireContents();
     wireSwitchSets();
+    wireMenus();
 }
 
 void Brak::CommandClick() {
@@ -46,6 +50,60 @@ void Brak::edArchiveChange() {
     bool named = !form_.edArchive.text().empty();
     for (RadioButton* command : form_.commandButtons)
         command->setEnabled(named);
+}
+
+namespace {
+
+void flipCheck(MainForm& form, const char* name) {
+    MenuItem* item = form.OptionMenu.at(static_cast<std::size_t>(OptionIndex(form, name)));
+    item->setChecked(!item->checked());
+}
+
+DateTime now() {
+    std::time_t clock = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&clock, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
+}
+
+} // namespace
+
+void Brak::wireMenus() {
+    MainForm& f = form_;
+    f.DetectSwitch.onClick = [this] { DetectSwitchClick(); };
+    f.AutoLoad.onClick = [this] { AutoLoadClick(); };
+    f.AutoSave.onClick = [this] { AutoSaveClick(); };
+    f.ShowHints.onClick = [this] { ShowHintsClick(); };
+}
+
+void Brak::DetectSwitchClick() {
+    flipCheck(form_, "DetectSwitch");
+}
+
+void Brak::AutoLoadClick() {
+    flipCheck(form_, "AutoLoad");
+}
+
+void Brak::AutoSaveClick() {
+    flipCheck(form_, "AutoSave");
+}
+
+void Brak::ShowHintsClick() {
+    // The window's hint display follows the check mark.
+    flipCheck(form_, "ShowHint");
+}
+
+void Brak::CreateBrak(const std::function<void()>& showSplash) {
+    // The first-run check, the layout file and the automatic configuration
+    // load take their places around the splash as they are built.
+    if (showSplash)
+        showSplash();
+    WriteGridHeadings();
+    DateTime present = now();
+    form_.daBefore.SetValue(present);
+    form_.daAfter.SetValue(present);
+    form_.PageControl1.setActivePage(0);
 }
 
 } // namespace brak

@@ -6,6 +6,8 @@
 #include "platform/Platform.h"
 #include "ui/Interlocks.h"
 
+#include <functional>
+
 namespace brak {
 
 // The composition root: owns the model of the main window and wires every
@@ -40,10 +42,21 @@ public:
     void WriteGridHeadings() { brak::WriteGridHeadings(form_.stChapter, form_.stFile); }
     Contents& contents() { return contents_; }
 
+    // Options menu: each item flips its own check mark; the window shows
+    // hints while "Show Hints" is checked.
+    void DetectSwitchClick();
+    void AutoLoadClick();
+    void AutoSaveClick();
+    void ShowHintsClick();
+    // The window's creation: the start-up steps that run before it is shown.
+    // showSplash shows the splash window for its pause.
+    void CreateBrak(const std::function<void()>& showSplash);
+
 private:
     void wire();
     void wireContents();
     void wireSwitchSets();
+    void wireMenus();
 
     Platform& platform_;
     Dialogs& dialogs_;

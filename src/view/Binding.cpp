@@ -1,11 +1,25 @@
 #include "view/Binding.h"
 
+#include "view/Widgets.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPalette>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <algorithm>
 
 namespace brak {
 
@@ -15,72 +29,148 @@ QColor toQColor(Colour bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-const char* const RadioProperty = "brakRadio";
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+void paintBase(QWidget* widget, Colour colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, toQColor(colour));
+    // Greyed text that still reads on a silver field.
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
+    widget->setPalette(palette);
+}
+
+QDateTime toQDateTime(const DateTime& value) {
+    return QDateTime(QDate(value.year, value.month, value.day),
+                     QTime(value.hour, value.minute, value.second));
+}
+
+DateTime fromQDateTime(const QDateTime& value) {
+    QDate date = value.date();
+    QTime time = value.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+}
 
 } // namespace
 
+Binding::Binding(Dialogs& dialogs, QWidget* window)
+    : QObject(window), dialogs_(dialogs), window_(window) {
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget* old, QWidget* now) { focusChanged(old, now); });
+}
+
+Binding::~Binding() = default;
+
+template <typename W, typename Sync> void Binding::observe(Control& control, W* widget, Sync sync) {
+    QPointer<W> guarded(widget);
+    std::weak_ptr<int> life = life_;
+    auto refresh = [guarded, life, sync] {
+        if (life.expired() || !guarded)
+            return;
+        sync(guarded.data());
+    };
+    refresh();
+    control.addObserver([refresh](const Control&) { refresh(); });
+}
+
+void Binding::follow(Control& control, std::function<void()> sync) {
+    std::weak_ptr<int> life = life_;
+    sync();
+    control.addObserver([life, sync](const Control&) {
+        if (!life.expired())
+            sync();
+    });
+}
+
+void Binding::track(QWidget* widget, Control& control) {
+    widget->setObjectName(qs(control.name()));
+    controls_[widget] = &control;
+    widgets_[&control] = widget;
+    connect(widget, &QObject::destroyed, this, [this, widget, &control] {
+        controls_.erase(widget);
+        auto it = widgets_.find(&control);
+        if (it != widgets_.end() && !it->second)
+            widgets_.erase(it);
+    });
+    showHint(widget, control);
+}
+
+void Binding::showHint(QWidget* widget, const Control& control) const {
+    widget->setToolTip(hintsShown_ ? qs(control.hint()) : QString());
+}
+
+void Binding::setHintsShown(bool shown) {
+    hintsShown_ = shown;
+    for (const auto& [control, widget] : widgets_)
+        if (widget)
+            showHint(widget, *control);
+}
+
+QWidget* Binding::widgetFor(const Control& control) const {
+    auto it = widgets_.find(&control);
+    return it == widgets_.end() ? nullptr : it->second.data();
+}
+
 void Binding::bindCommon(QWidget* widget, Control& control) {
-    widget->setObjectName(QString::fromStdString(control.name()));
-    auto sync = [widget, &control] {
-        widget->setEnabled(control.enabled());
-        widget->setToolTip(QString::fromStdString(control.hint()));
-    };
-    sync();
-    control.addObserver([sync](const Control&) { sync(); });
+    track(widget, control);
+    observe(control, widget, [&control](QWidget* w) { w->setEnabled(control.enabled()); });
 }
 
-void Binding::bind(QCheckBox* widget, CheckBox& control) {
-    bindCommon(widget, control);
-    widget->setText(QString::fromStdString(control.caption()));
-    auto sync = [widget, &control] {
-        QSignalBlocker block(widget);
-        widget->setChecked(control.checked());
-        widget->setEnabled(control.enabled());
+QCheckBox* Binding::checkBox(CheckBox& control) {
+    auto* widget = new QCheckBox(qs(control.caption()));
+    track(widget, control);
+    auto sync = [&control](QCheckBox* w) {
+        QSignalBlocker block(w);
+        w->setChecked(control.checked());
+        w->setEnabled(control.enabled());
     };
-    sync();
-    control.addObserver([sync](const Control&) { sync(); });
-    connect(widget, &QCheckBox::clicked, this, [this, &control, sync](bool) {
-        guard([&] { control.click(); });
-        sync();
-    });
+    observe(control, widget, sync);
+    connect(widget, &QCheckBox::clicked, this,
+            [this, guarded = QPointer<QCheckBox>(widget), &control, sync] {
+                guard([&] { control.click(); });
+                if (guarded)
+                    sync(guarded.data());
+            });
+    return widget;
 }
 
-void Binding::bind(QRadioButton* widget, RadioButton& control) {
-    bindCommon(widget, control);
-    widget->setText(QString::fromStdString(control.caption()));
-    // The model keeps the group exclusive, not the widget.
+QRadioButton* Binding::radioButton(RadioButton& control) {
+    auto* widget = new QRadioButton(qs(control.caption()));
+    track(widget, control);
+    // The model keeps each group exclusive, not the widget.
     widget->setAutoExclusive(false);
-    auto sync = [widget, &control] {
-        QSignalBlocker block(widget);
-        widget->setChecked(control.checked());
-        widget->setEnabled(control.enabled());
+    auto sync = [&control](QRadioButton* w) {
+        QSignalBlocker block(w);
+        w->setChecked(control.checked());
+        w->setEnabled(control.enabled());
     };
-    sync();
-    control.addObserver([sync](const Control&) { sync(); });
-    connect(widget, &QRadioButton::clicked, this, [this, &control, sync](bool) {
-        guard([&] { control.click(); });
-        sync();
-    });
-    widget->setProperty(RadioProperty, QVariant::fromValue<void*>(&control));
+    observe(control, widget, sync);
+    connect(widget, &QRadioButton::clicked, this,
+            [this, guarded = QPointer<QRadioButton>(widget), &control, sync] {
+                guard([&] { control.click(); });
+                if (guarded)
+                    sync(guarded.data());
+            });
     widget->installEventFilter(this);
+    return widget;
 }
 
-void Binding::bind(QLineEdit* widget, Edit& control) {
-    bindCommon(widget, control);
-    auto sync = [widget, &control] {
-        QSignalBlocker block(widget);
-        QString text = QString::fromStdString(control.text());
-        if (widget->text() != text)
-            widget->setText(text);
-        widget->setEnabled(control.enabled());
-        widget->setReadOnly(control.readOnly());
-        widget->setEchoMode(control.passwordChar() ? QLineEdit::Password : QLineEdit::Normal);
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Base, toQColor(control.colour()));
-        widget->setPalette(palette);
-    };
-    sync();
-    control.addObserver([sync](const Control&) { sync(); });
+QLineEdit* Binding::edit(Edit& control) {
+    auto* widget = new QLineEdit;
+    track(widget, control);
+    observe(control, widget, [&control](QLineEdit* w) {
+        QSignalBlocker block(w);
+        QString text = qs(control.text());
+        if (w->text() != text) {
+            w->setText(text);
+            w->setCursorPosition(control.selStart());
+        }
+        w->setEnabled(control.enabled());
+        w->setReadOnly(control.readOnly());
+        w->setEchoMode(control.passwordChar() ? QLineEdit::Password : QLineEdit::Normal);
+        paintBase(w, control.colour());
+    });
     connect(widget, &QLineEdit::textEdited, this, [this, widget, &control](const QString& text) {
         guard([&] {
             control.setSelStart(widget->cursorPosition());
@@ -88,16 +178,283 @@ void Binding::bind(QLineEdit* widget, Edit& control) {
             control.setSelStart(widget->cursorPosition());
         });
     });
+    widget->installEventFilter(this);
+    return widget;
+}
+
+QLabel* Binding::label(Label& control) {
+    auto* widget = new QLabel;
+    track(widget, control);
+    observe(control, widget, [&control](QLabel* w) {
+        w->setText(qs(control.caption()));
+        w->setEnabled(control.enabled());
+    });
+    return widget;
+}
+
+QPushButton* Binding::button(Button& control) {
+    auto* widget = new QPushButton(qs(control.caption()));
+    track(widget, control);
+    observe(control, widget, [&control](QPushButton* w) { w->setEnabled(control.enabled()); });
+    connect(widget, &QPushButton::clicked, this,
+            [this, &control] { guard([&] { control.click(); }); });
+    return widget;
+}
+
+QGroupBox* Binding::groupBox(Panel& control) {
+    auto* widget = new QGroupBox(qs(control.caption()));
+    bindCommon(widget, control);
+    return widget;
+}
+
+QFrame* Binding::panel(Panel& control) {
+    auto* widget = new QFrame;
+    widget->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    bindCommon(widget, control);
+    return widget;
+}
+
+QDateTimeEdit* Binding::picker(TDTEdit& control) {
+    auto* widget = new QDateTimeEdit;
+    track(widget, control);
+    observe(control, widget, [&control](QDateTimeEdit* w) {
+        QSignalBlocker block(w);
+        QLocale locale;
+        bool date = control.kind() == TDTEdit::Kind::Date;
+        w->setDisplayFormat(
+            date ? locale.dateFormat(QLocale::ShortFormat)
+                 : locale.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed());
+        w->setCalendarPopup(date);
+        QDateTime value = toQDateTime(control.GetValue());
+        if (w->dateTime() != value)
+            w->setDateTime(value);
+        w->setEnabled(control.enabled());
+        paintBase(w, control.colour());
+    });
+    connect(widget, &QDateTimeEdit::dateTimeChanged, this,
+            [this, &control](const QDateTime& value) {
+                guard([&] { control.SetValue(fromQDateTime(value)); });
+            });
+    widget->installEventFilter(this);
+    return widget;
+}
+
+SpinWidget* Binding::spinButton(SpinButton& control) {
+    auto* widget = new SpinWidget;
+    track(widget, control);
+    observe(control, widget, [&control](SpinWidget* w) { w->setEnabled(control.enabled()); });
+    connect(widget->up(), &QToolButton::clicked, this,
+            [this, &control] { guard([&] { control.clickUp(); }); });
+    connect(widget->down(), &QToolButton::clicked, this,
+            [this, &control] { guard([&] { control.clickDown(); }); });
+    return widget;
+}
+
+GridView* Binding::grid(StringGrid& control) {
+    auto* widget = new GridView(control);
+    track(widget, control);
+    observe(control, widget, [&control](GridView* w) {
+        w->sync();
+        w->setEnabled(control.enabled());
+    });
+    widget->onSelectCell = [this, &control](int col, int row) {
+        guard([&] { control.selectCell(col, row); });
+    };
+    widget->onClick = [this, &control] { guard([&] { control.click(); }); };
+    widget->onColumnsResized = [this, widget, &control] {
+        guard([&] {
+            control.beginUpdate();
+            for (int c = 0; c < control.colCount(); ++c)
+                control.setColWidth(c, widget->columnWidth(c));
+            control.endUpdate();
+        });
+    };
+    return widget;
+}
+
+QComboBox* Binding::driveList(DriveList& control) {
+    auto* widget = new QComboBox;
+    track(widget, control);
+    observe(control, widget, [&control](QComboBox* w) {
+        QSignalBlocker block(w);
+        QStringList drives;
+        for (const std::string& drive : control.drives())
+            drives << qs(drive);
+        QStringList shown;
+        for (int i = 0; i < w->count(); ++i)
+            shown << w->itemText(i);
+        if (shown != drives) {
+            w->clear();
+            w->addItems(drives);
+        }
+        w->setCurrentIndex(w->findText(qs(control.drive())));
+        w->setEnabled(control.enabled());
+    });
+    connect(widget, &QComboBox::activated, this, [this, widget, &control](int index) {
+        guard([&] { control.setDrive(widget->itemText(index).toStdString()); });
+    });
+    return widget;
+}
+
+DirectoryView* Binding::directoryList(DirectoryList& control) {
+    auto* widget = new DirectoryView(control);
+    track(widget, control);
+    observe(control, widget, [&control](DirectoryView* w) {
+        w->sync();
+        w->setEnabled(control.enabled());
+    });
+    widget->onChoose = [this, &control](const std::string& directory) {
+        guard([&] { control.setDirectory(directory); });
+    };
+    return widget;
+}
+
+FileListView* Binding::fileList(FileList& control) {
+    auto* widget = new FileListView(control);
+    track(widget, control);
+    observe(control, widget, [&control](FileListView* w) {
+        w->scheduleSync();
+        w->setEnabled(control.enabled());
+    });
+    widget->onSelect = [this, &control](const std::vector<bool>& selected) {
+        guard([&] {
+            for (std::size_t i = 0; i < selected.size(); ++i)
+                control.setSelected(i, selected[i]);
+            control.click();
+        });
+    };
+    return widget;
+}
+
+QAction* Binding::action(MenuItem& control, QObject* parent) {
+    auto* widget = new QAction(qs(control.caption()), parent);
+    widget->setObjectName(qs(control.name()));
+    widget->setCheckable(control.checkable());
+    controls_[widget] = &control;
+    auto sync = [&control](QAction* a) {
+        QSignalBlocker block(a);
+        a->setChecked(control.checked());
+        a->setEnabled(control.enabled());
+    };
+    QPointer<QAction> guarded(widget);
+    std::weak_ptr<int> life = life_;
+    auto refresh = [guarded, life, sync] {
+        if (!life.expired() && guarded)
+            sync(guarded.data());
+    };
+    refresh();
+    control.addObserver([refresh](const Control&) { refresh(); });
+    // A checkable action ticks itself; the item's own handler decides.
+    connect(widget, &QAction::triggered, this, [this, &control, refresh] {
+        guard([&] { control.click(); });
+        refresh();
+    });
+    return widget;
+}
+
+Control* Binding::controlAt(QWidget* widget) const {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        auto it = controls_.find(w);
+        if (it != controls_.end())
+            return it->second;
+    }
+    return nullptr;
+}
+
+void Binding::focusChanged(QWidget*, QWidget* now) {
+    if (!now || !window_ || now->window() != window_)
+        return;
+    QPointer<QWidget> from = lastFocus_;
+    lastFocus_ = now;
+    if (running_ > 0) {
+        if (!exitPending_) {
+            exitPending_ = true;
+            pendingFrom_ = from;
+        }
+        return;
+    }
+    runExits(from, now);
+}
+
+void Binding::runExits(QWidget* from, QWidget* to) {
+    if (!from || from == to)
+        return;
+    Control* left = controlAt(from);
+    if (!left)
+        return;
+    Control* entered = to ? controlAt(to) : nullptr;
+    auto* start = dynamic_cast<Panel*>(left);
+    if (!start)
+        start = left->parent();
+    // Innermost panel first, as the focus leaves them one after the other.
+    std::vector<Panel*> exits;
+    for (Panel* p = start; p; p = p->parent()) {
+        bool inside = entered && (entered == p || p->contains(*entered));
+        if (!inside && p->onExit)
+            exits.push_back(p);
+    }
+    for (Panel* p : exits)
+        guard([p] { p->exit(); });
+}
+
+void Binding::keyRelease(Edit& control, QLineEdit* widget, int key) {
+    QPointer<QLineEdit> guarded(widget);
+    guard([&] {
+        std::string text = widget->text().toStdString();
+        if (control.text() != text)
+            control.setText(text);
+        control.setSelStart(widget->cursorPosition());
+        control.keyUp(key);
+    });
+    // A rule that removed a character puts the caret where it stood.
+    if (guarded && guarded->text() == qs(control.text()) &&
+        guarded->cursorPosition() != control.selStart())
+        guarded->setCursorPosition(control.selStart());
 }
 
 bool Binding::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        QVariant radio = watched->property(RadioProperty);
-        if (radio.isValid()) {
-            auto* control = static_cast<RadioButton*>(radio.value<void*>());
-            guard([&] { control->doubleClick(); });
+    auto found = controls_.find(watched);
+    if (found == controls_.end())
+        return QObject::eventFilter(watched, event);
+    Control* control = found->second;
+    switch (event->type()) {
+    case QEvent::MouseButtonDblClick:
+        if (auto* radio = dynamic_cast<RadioButton*>(control)) {
+            guard([&] { radio->doubleClick(); });
             return true;
         }
+        if (auto* field = dynamic_cast<Edit*>(control); field && field->onDoubleClick) {
+            guard([&] { field->doubleClick(); });
+            return true;
+        }
+        break;
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Every typed character, Enter as '\r', before the field takes it.
+        std::string typed = key->text().toStdString();
+        typed.erase(std::remove(typed.begin(), typed.end(), '\x7f'), typed.end());
+        if (typed.empty())
+            break;
+        if (auto* field = dynamic_cast<Edit*>(control)) {
+            for (char c : typed)
+                guard([&] { field->keyPress(c); });
+        } else if (auto* picker = dynamic_cast<TDTEdit*>(control)) {
+            for (char c : typed)
+                guard([&] { picker->KeyPress(c); });
+        }
+        break;
+    }
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* field = dynamic_cast<Edit*>(control);
+        auto* widget = qobject_cast<QLineEdit*>(watched);
+        // The window system tells a held key's release once, at the end.
+        if (field && widget && !key->isAutoRepeat())
+            keyRelease(*field, widget, key->key());
+        break;
+    }
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -12,16 +12,32 @@ QString qtFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i];
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // The description names the pattern already, as in "Lists (*.LST)";
-        // Qt reads the patterns from the last parentheses of the entry.
-        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')) &&
-            description.mid(description.lastIndexOf(QLatin1Char('(')) + 1).chopped(1) == patterns)
-            entries << description;
-        else
-            entries << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        QString description = parts[i].trimmed();
+        const QString written = parts[i + 1].trimmed();
+        QStringList patterns;
+        for (QString pattern : written.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            pattern = pattern.trimmed();
+            // "*.*" means every file, with or without a dot in its name.
+            if (pattern == QLatin1String("*.*")) {
+                patterns << QStringLiteral("*");
+                continue;
+            }
+            // Names here are case-sensitive; the patterns were written for
+            // a system where they are not.
+            patterns << pattern;
+            if (pattern.toLower() != pattern)
+                patterns << pattern.toLower();
+        }
+        // Qt reads the patterns from the entry's last parentheses, so a
+        // description that already names its pattern ("Lists (*.LST)")
+        // gets them replaced by the ones Qt is to match.
+        if (description.endsWith(QLatin1Char(')'))) {
+            int open = description.lastIndexOf(QLatin1Char('('));
+            if (open >= 0 && description.mid(open + 1).chopped(1).trimmed() == written)
+                description = description.left(open).trimmed();
+        }
+        entries << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
     }
     return entries.join(QStringLiteral(";;"));
 }

@@ -2,14 +2,15 @@
 
 #include "platform/Dialogs.h"
 
+#include <QPointer>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 namespace brak {
 
 // Converts the program's "Description|pattern|..." filter text into the
-// form Qt's file dialogs take: "Description (pattern);;...".
+// form Qt's file dialogs take: "Description (patterns);;...", where "*.*"
+// is every file and each pattern also matches its lower-case spelling.
 QString qtFilter(const std::string& filter);
 
 // Dialogs shown with Qt's own message boxes and file and colour dialogs.
@@ -26,7 +27,7 @@ public:
     void repaintNow() override;
 
 private:
-    QWidget* parent_;
+    QPointer<QWidget> parent_;
 };
 
 } // namespace brak

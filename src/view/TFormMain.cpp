@@ -1,8 +1,15 @@
 #include "view/TFormMain.h"
 
+#include "view/TFormAbout.h"
+
+#include <QAction>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -13,44 +20,105 @@ TFormMain::TFormMain(Brak& brak, QWidget* parent)
     : QMainWindow(parent), brak_(brak), binding_(new Binding(brak.dialogs(), this)) {
     MainForm& f = brak_.form();
     setObjectName(QStringLiteral("TFormMain"));
-    setWindowTitle(QString::fromStdString(f.Caption1.text()));
-    f.Caption1.addObserver(
-        [this, &f](const Control&) { setWindowTitle(QString::fromStdString(f.Caption1.text())); });
-    resize(785, 581);
+    binding_->follow(f.Caption1,
+                     [this, &f] { setWindowTitle(QString::fromStdString(f.Caption1.text())); });
+
+    buildMenus();
 
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 2);
     layout->addWidget(buildCommandGroup());
     pages_ = new QTabWidget(central);
-    pages_->setObjectName(QStringLiteral("PageControl"));
-    for (Panel* page :
-         {&f.taView, &f.taSelect, &f.taConfig, &f.taBasic, &f.taMedium, &f.taAdvanced}) {
-        auto* widget = new QWidget(pages_);
-        widget->setObjectName(QString::fromStdString(page->name()));
-        pages_->addTab(widget, QString::fromStdString(page->caption()));
-    }
+    pages_->setObjectName(QString::fromStdString(f.PageControl1.name()));
+    pages_->addTab(buildViewPage(), QString::fromStdString(f.taView.caption()));
+    pages_->addTab(buildSelectionPage(), QString::fromStdString(f.taSelect.caption()));
+    pages_->addTab(buildConfigPage(), QString::fromStdString(f.taConfig.caption()));
+    pages_->addTab(buildBasicPage(), QString::fromStdString(f.taBasic.caption()));
+    pages_->addTab(buildMediumPage(), QString::fromStdString(f.taMedium.caption()));
+    pages_->addTab(buildAdvancedPage(), QString::fromStdString(f.taAdvanced.caption()));
     layout->addWidget(pages_, 1);
     setCentralWidget(central);
+    binding_->follow(f.PageControl1, [this, &f] {
+        QSignalBlocker block(pages_);
+        pages_->setCurrentIndex(f.PageControl1.activePage());
+    });
+    connect(pages_, &QTabWidget::currentChanged, binding_,
+            [this, &f](int page) { binding_->guard([&] { f.PageControl1.setActivePage(page); }); });
 
     QStatusBar* status = statusBar();
-    status->setObjectName(QStringLiteral("StatusBar1"));
-    auto showStatus = [status, &f] {
-        status->showMessage(QString::fromStdString(f.StatusBar1.simpleText()));
-    };
-    showStatus();
-    f.StatusBar1.addObserver([showStatus](const Control&) { showStatus(); });
+    status->setObjectName(QString::fromStdString(f.StatusBar1.name()));
+    statusText_ = new QLabel(status);
+    statusText_->setObjectName(QStringLiteral("StatusText"));
+    statusText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long command line is cut at the window's edge; it never widens it.
+    statusText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->addWidget(statusText_, 1);
+    binding_->follow(f.StatusBar1, [this, &f] {
+        statusText_->setText(QString::fromStdString(f.StatusBar1.simpleText()));
+    });
+    binding_->follow(f.ShowHints, [this, &f] { binding_->setHintsShown(f.ShowHints.checked()); });
+
+    resize(785, 581);
+}
+
+TFormMain::~TFormMain() {
+    // The binding goes first: nothing the widgets do while they are torn
+    // down reaches the model, and no model change reaches them.
+    delete binding_;
+}
+
+void TFormMain::buildMenus() {
+    MainForm& f = brak_.form();
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addAction(binding_->action(f.LoadConfiguration1, file));
+    file->addAction(binding_->action(f.SaveConfiguration1, file));
+    file->addSeparator();
+    QAction* exit = binding_->action(f.Exit1, file);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    file->addAction(exit);
+
+    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("OptionMenu"));
+    for (MenuItem* item : f.OptionMenu)
+        options->addAction(binding_->action(*item, options));
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addAction(binding_->action(f.Contents3, help));
+    help->addAction(binding_->action(f.SearchforHelpOn2, help));
+    help->addAction(binding_->action(f.HowtoUseHelp2, help));
+    help->addSeparator();
+    QAction* about = binding_->action(f.About3, help);
+    connect(about, &QAction::triggered, this, &TFormMain::About3Click);
+    help->addAction(about);
+}
+
+void TFormMain::About3Click() {
+    binding_->guard([&] {
+        TFormAbout about(brak_.platform().programDirectory(), brak_.dialogs(), this);
+        about.exec();
+    });
+}
+
+bool TFormMain::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
 }
 
 QWidget* TFormMain::buildCommandGroup() {
     MainForm& f = brak_.form();
-    auto* group = new QGroupBox(QString::fromStdString(f.grCommand.caption()));
-    group->setObjectName(QString::fromStdString(f.grCommand.name()));
+    QGroupBox* group = binding_->groupBox(f.grCommand);
     auto* layout = new QVBoxLayout(group);
-    for (RadioButton* command : f.commandButtons) {
-        auto* button = new QRadioButton(group);
-        binding_->bind(button, *command);
-        layout->addWidget(button);
-    }
+    layout->setSpacing(0);
+    layout->setContentsMargins(6, 2, 6, 4);
+    for (RadioButton* command : f.commandButtons)
+        layout->addWidget(binding_->radioButton(*command));
     layout->addStretch(1);
     return group;
 }

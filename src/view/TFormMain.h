@@ -5,24 +5,46 @@
 
 #include <QMainWindow>
 
-class QStatusBar;
+class QLabel;
+class QMenu;
 class QTabWidget;
 
 namespace brak {
 
-// The main window: a skin over the window's model.
+// The main window: a skin over the window's model. It builds a widget for
+// every control, lays them out, and leaves all behaviour to the model.
 class TFormMain : public QMainWindow {
 public:
-    TFormMain(Brak& brak, QWidget* parent = nullptr);
+    explicit TFormMain(Brak& brak, QWidget* parent = nullptr);
+    ~TFormMain() override;
 
     Binding& binding() { return *binding_; }
+    Brak& brak() { return brak_; }
+
+    // "About...": the about window, modal, until it closes.
+    void About3Click();
+
+    // The status bar's single text.
+    QLabel* statusText() const { return statusText_; }
+
+protected:
+    // The status bar shows the command line only, never a hint.
+    bool event(QEvent* event) override;
 
 private:
+    void buildMenus();
     QWidget* buildCommandGroup();
+    QWidget* buildViewPage();
+    QWidget* buildSelectionPage();
+    QWidget* buildConfigPage();
+    QWidget* buildBasicPage();
+    QWidget* buildMediumPage();
+    QWidget* buildAdvancedPage();
 
     Brak& brak_;
     Binding* binding_;
     QTabWidget* pages_ = nullptr;
+    QLabel* statusText_ = nullptr;
 };
 
 } // namespace brak

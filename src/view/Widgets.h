@@ -1,0 +1,143 @@
+#pragma once
+
+#include "form/Grid.h"
+#include "form/Lists.h"
+
+#include <QAbstractListModel>
+#include <QAbstractTableModel>
+#include <QListView>
+#include <QTableView>
+#include <QTreeView>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QFileSystemModel;
+class QToolButton;
+
+namespace brak {
+
+// A string grid's cells as Qt reads them: asked for one cell at a time, so
+// a grid of a million rows costs nothing here. The grid's fixed rows are
+// the headings.
+class GridModel : public QAbstractTableModel {
+public:
+    GridModel(const StringGrid& grid, QObject* parent);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The grid changed; Qt asks again for what it shows.
+    void reload();
+
+private:
+    const StringGrid& grid_;
+};
+
+// The view of a string grid. It selects nothing by itself: a click or an
+// arrow key is passed on as the cell the user picked, and the row the grid
+// then holds is shown selected. The grid's fixed columns stay in view at
+// the left while the rest scrolls sideways, and their cells cannot be
+// picked.
+class GridView : public QTableView {
+public:
+    explicit GridView(StringGrid& grid, QWidget* parent = nullptr);
+
+    // Shows the grid as it is now: cells, headings, column widths, the
+    // selected row, the top row when the program moved it, fixed columns.
+    void sync();
+
+    // Cell coordinates are the grid's own (the heading is row 0).
+    std::function<void(int col, int row)> onSelectCell;
+    std::function<void()> onClick;
+    // The user finished resizing columns; the widths are columnWidth(c).
+    std::function<void()> onColumnsResized;
+
+    GridModel* gridModel() const { return model_; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString&) override {}
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void pick(const QModelIndex& index, bool click);
+    void placeFrozen();
+
+    StringGrid& grid_;
+    GridModel* model_;
+    QTableView* frozen_;
+    int column_ = 0;
+    int shownTopRow_ = -1;
+    bool pressed_ = false;
+};
+
+// The directory tree of the Selection tab; the current item is the
+// model's directory.
+class DirectoryView : public QTreeView {
+public:
+    explicit DirectoryView(DirectoryList& list, QWidget* parent = nullptr);
+    void sync();
+    // The user picked a directory.
+    std::function<void(const std::string& directory)> onChoose;
+
+private:
+    DirectoryList& list_;
+    QFileSystemModel* files_;
+    bool syncing_ = false;
+};
+
+// The entries of a file list, read when Qt shows them.
+class FileListModel : public QAbstractListModel {
+public:
+    FileListModel(const FileList& list, QObject* parent);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    void reload();
+
+private:
+    const FileList& list_;
+};
+
+// The file list of the Selection tab, several entries selectable at once.
+// A program that selects entry by entry would have the whole list compared
+// after each; instead the view catches up once, when the program returns
+// to the event loop.
+class FileListView : public QListView {
+public:
+    explicit FileListView(FileList& list, QWidget* parent = nullptr);
+    void sync();
+    void scheduleSync();
+    // The user changed the selection: one state per entry.
+    std::function<void(const std::vector<bool>& selected)> onSelect;
+
+private:
+    FileList& list_;
+    FileListModel* model_;
+    std::vector<std::string> shown_;
+    int shownTopIndex_ = -1;
+    bool syncing_ = false;
+    bool pending_ = false;
+};
+
+// The small up-down button beside a number field.
+class SpinWidget : public QWidget {
+public:
+    explicit SpinWidget(QWidget* parent = nullptr);
+    QToolButton* up() const { return up_; }
+    QToolButton* down() const { return down_; }
+
+private:
+    QToolButton* up_;
+    QToolButton* down_;
+};
+
+} // namespace brak

@@ -1,0 +1,39 @@
+#!/bin/sh
+# Pictures of the main window's six tabs (at the default size, with panels
+# switched on, and enlarged), the about window and the splash, taken under
+# a virtual X display. It builds nothing: build the view tests (and brak,
+# for the picture of the real start-up) first.
+#
+# Usage: tools/screenshots/take_screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
+set -eu
+
+build=$(cd "${1:-build}" && pwd)
+out=${2:-screenshots}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+screen="-screen 0 1024x768x24"
+
+shots="$build/tests/test_window_layout"
+if [ ! -x "$shots" ]; then
+    echo "$shots is missing: build the target test_window_layout first" >&2
+    exit 1
+fi
+BRAK_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb xvfb-run -a -s "$screen" "$shots"
+
+# The real program: its splash during the pause, then its first window.
+# It runs from a directory of its own holding the logo picture, so the
+# build directory is left as it was.
+logo="$build/tools/jar/logo/Kyx.BMP"
+if [ -x "$build/bin/brak" ] && [ -f "$logo" ] && command -v import >/dev/null; then
+    run=$(mktemp -d)
+    trap 'rm -rf "$run"' EXIT
+    cp "$build/bin/brak" "$logo" "$run/"
+    QT_QPA_PLATFORM=xcb xvfb-run -a -s "$screen" sh -c '
+        "$1/brak" & pid=$!
+        sleep 1.5
+        import -window root "$2/startup-splash.png"
+        sleep 3.5
+        import -window root "$2/startup-window.png"
+        kill $pid' sh "$run" "$out"
+fi
+ls "$out"
