@@ -30,7 +30,7 @@ TFormMain::TFormMain(Brak& brak, QWidget* parent)
     layout->setContentsMargins(6, 6, 6, 2);
     layout->addWidget(buildCommandGroup());
     pages_ = new QTabWidget(central);
-    pages_->setObjectName(QString::fromStdString(f.PageControl1.name()));
+    binding_->bindCommon(pages_, f.PageControl1);
     pages_->addTab(buildViewPage(), QString::fromStdString(f.taView.caption()));
     pages_->addTab(buildSelectionPage(), QString::fromStdString(f.taSelect.caption()));
     pages_->addTab(buildConfigPage(), QString::fromStdString(f.taConfig.caption()));
@@ -47,7 +47,7 @@ TFormMain::TFormMain(Brak& brak, QWidget* parent)
             [this, &f](int page) { binding_->guard([&] { f.PageControl1.setActivePage(page); }); });
 
     QStatusBar* status = statusBar();
-    status->setObjectName(QString::fromStdString(f.StatusBar1.name()));
+    binding_->bindCommon(status, f.StatusBar1);
     statusText_ = new QLabel(status);
     statusText_->setObjectName(QStringLiteral("StatusText"));
     statusText_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -1,0 +1,399 @@
+// What the user does in the main window reaches the model, and what the
+// model does shows in the widgets: clicks, typing, keys, focus leaving a
+// panel, spin buttons, menus, hints and the error box.
+#include "ViewTest.h"
+#include "core/Commands.h"
+#include "core/SwitchReader.h"
+#include "view/Widgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QToolButton>
+
+using namespace brak;
+using namespace brak::test;
+
+namespace {
+
+class WindowBinding : public WindowTest {
+protected:
+    WindowBinding() { show(); }
+
+    // Clicks a check box or radio button on its box, where a user clicks.
+    void click(const Control& control) {
+        QWidget* w = widget(control);
+        ASSERT_TRUE(w && w->isVisible()) << control.name();
+        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
+    }
+    void type(const Control& field, const QString& text) {
+        QWidget* w = widget(field);
+        ASSERT_TRUE(w && w->isVisible()) << field.name();
+        w->setFocus();
+        QTest::keyClicks(w, text);
+    }
+    QLineEdit* edit(const Control& field) { return widget<QLineEdit>(field); }
+    bool checked(const Control& control) {
+        if (auto* box = widget<QCheckBox>(control))
+            return box->isChecked();
+        return widget<QRadioButton>(control)->isChecked();
+    }
+    bool enabled(const Control& control) { return widget(control)->isEnabled(); }
+    QAction* action(const MenuItem& item) { return window->findChild<QAction*>(qs(item.name())); }
+};
+
+} // namespace
+
+TEST_F(WindowBinding, TickingCompressionChecksAndEnablesItsVariants) {
+    showPage(4);
+    click(f.chCompression);
+    EXPECT_TRUE(f.chCompression.checked());
+    EXPECT_TRUE(checked(f.chCompression));
+    for (RadioButton* variant : {&f.raCompressionFast, &f.raCompressionNormal,
+                                 &f.raCompressionBetter, &f.raCompressionBest})
+        EXPECT_TRUE(enabled(*variant)) << variant->name();
+    EXPECT_TRUE(checked(f.raCompressionNormal));
+    click(f.raCompressionBest);
+    EXPECT_TRUE(f.raCompressionBest.checked());
+    EXPECT_FALSE(checked(f.raCompressionNormal)) << "the model unchecked the sibling";
+
+    click(f.chCompression);
+    EXPECT_FALSE(checked(f.chCompression));
+    for (RadioButton* variant : {&f.raCompressionFast, &f.raCompressionNormal,
+                                 &f.raCompressionBetter, &f.raCompressionBest}) {
+        EXPECT_FALSE(enabled(*variant)) << variant->name();
+        EXPECT_FALSE(checked(*variant)) << variant->name();
+    }
+}
+
+TEST_F(WindowBinding, UntickingPasswordMasksAndEmptiesItsField) {
+    showPage(5);
+    click(f.chPassword);
+    ASSERT_TRUE(enabled(f.edPassword));
+    EXPECT_EQ(f.edPassword.colour(), clWhite);
+    type(f.edPassword, QStringLiteral("secret"));
+    EXPECT_EQ(f.edPassword.text(), "secret");
+    EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Password);
+    click(f.chPasswordVisible);
+    EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Normal);
+
+    click(f.chPassword);
+    EXPECT_EQ(edit(f.edPassword)->text(), QString());
+    EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(enabled(f.edPassword));
+    EXPECT_FALSE(checked(f.chPasswordVisible));
+    EXPECT_EQ(edit(f.edPassword)->palette().color(QPalette::Base), QColor(192, 192, 192));
+}
+
+TEST_F(WindowBinding, RadioButtonsKeepNoStateOfTheirOwn) {
+    showPage(0);
+    // Clicking the checked button leaves it checked, as its group requires.
+    click(f.raAscending);
+    EXPECT_TRUE(checked(f.raAscending));
+    EXPECT_TRUE(f.raAscending.checked());
+    click(f.raDescending);
+    EXPECT_TRUE(f.raDescending.checked());
+    EXPECT_FALSE(checked(f.raAscending));
+    // A disabled command takes no click.
+    showPage(0);
+    click(f.raCommandCopy);
+    EXPECT_FALSE(f.raCommandCopy.checked());
+}
+
+TEST_F(WindowBinding, SelectingACommandShowsItsCommandLine) {
+    showPage(0);
+    type(f.edArchive, QStringLiteral("/tmp/saved.j"));
+    EXPECT_EQ(f.edArchive.text(), "/tmp/saved.j");
+    for (RadioButton* command : f.commandButtons)
+        EXPECT_TRUE(enabled(*command)) << command->name();
+    click(f.raCommandExtract);
+    EXPECT_EQ(CommandIndex(f), 6);
+    QString line = window->statusText()->text();
+    EXPECT_EQ(line, qs(CommandLine(f)));
+    EXPECT_TRUE(line.contains(QStringLiteral(" e "))) << line.toStdString();
+    EXPECT_TRUE(line.contains(QStringLiteral("/tmp/saved.j"))) << line.toStdString();
+
+    // Emptying the name greys the commands out again.
+    edit(f.edArchive)->selectAll();
+    QTest::keyClick(edit(f.edArchive), Qt::Key_Delete);
+    EXPECT_EQ(f.edArchive.text(), "");
+    EXPECT_FALSE(enabled(f.raCommandExtract));
+}
+
+TEST_F(WindowBinding, DoubleClickingACommandRunsItAfterSelectingIt) {
+    f.edArchive.setText("a.j");
+    std::vector<std::string> seen;
+    f.raCommandCopy.onDoubleClick = [&] {
+        seen.push_back(window->statusText()->text().toStdString());
+    };
+    QWidget* copy = widget(f.raCommandCopy);
+    QTest::mouseClick(copy, Qt::LeftButton, {}, QPoint(8, copy->height() / 2));
+    QTest::mouseDClick(copy, Qt::LeftButton, {}, QPoint(8, copy->height() / 2));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_NE(seen[0].find(" y "), std::string::npos) << "the click showed its command line first";
+    EXPECT_TRUE(checked(f.raCommandCopy));
+}
+
+TEST_F(WindowBinding, ChangesByTheProgramShowInTheWidgets) {
+    showPage(4);
+    SetSwitch(f, dialogs, "-r -m4 -o\"/tmp/out\" ");
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(checked(f.chRecurse));
+    EXPECT_TRUE(checked(f.chCompression));
+    EXPECT_TRUE(checked(f.raCompressionBest));
+    EXPECT_FALSE(checked(f.raCompressionNormal));
+    EXPECT_TRUE(checked(f.chOutput));
+    EXPECT_EQ(edit(f.edOutput)->text(), QStringLiteral("/tmp/out"));
+    EXPECT_TRUE(enabled(f.edOutput));
+
+    f.Caption1.setText("Brak [/tmp/my.cfg]");
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Brak [/tmp/my.cfg]"));
+    f.laFileDetail.setCaption("File Details (3 files)");
+    EXPECT_EQ(widget<QLabel>(f.laFileDetail)->text(), QStringLiteral("File Details (3 files)"));
+    f.StatusBar1.setSimpleText("JAR32.EXE x");
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE x"));
+    f.edColourNormal.setColour(0x00FF0000);
+    EXPECT_EQ(widget(f.edColourNormal)->palette().color(QPalette::Base), QColor(0, 0, 255));
+}
+
+TEST_F(WindowBinding, PagesFollowTheModelAndTheUser) {
+    auto* pages = widget<QTabWidget>("PageControl");
+    f.PageControl1.setActivePage(5);
+    EXPECT_EQ(pages->currentIndex(), 5);
+    pages->setCurrentIndex(2);
+    EXPECT_EQ(f.PageControl1.activePage(), 2);
+    brak.CreateBrak(nullptr);
+    EXPECT_EQ(pages->currentIndex(), 0) << "start-up shows the View page";
+}
+
+TEST_F(WindowBinding, AnErrorInAHandlerShowsTheErrorBoxAndTheWindowCarriesOn) {
+    showPage(3);
+    f.chRecurse.onClick = [] { throw Error("Something went wrong"); };
+    click(f.chRecurse);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Something went wrong.");
+    EXPECT_EQ(dialogs.boxes[0].caption, "Brak 1.1 Beta 3");
+    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.boxes[0].buttons, MessageButtons::Ok);
+    // The state the error left is what shows, and the window goes on.
+    EXPECT_EQ(checked(f.chRecurse), f.chRecurse.checked());
+    click(f.chYes);
+    EXPECT_TRUE(f.chYes.checked());
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
+TEST_F(WindowBinding, AnIntegerFieldRejectsALetterThroughTheErrorBox) {
+    showPage(5);
+    type(f.loVolumeSize, QStringLiteral("12x"));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "'12x' is not a valid integer value.");
+    EXPECT_EQ(dialogs.boxes[0].caption, "Brak 1.1 Beta 3");
+    EXPECT_EQ(edit(f.loVolumeSize)->text(), QStringLiteral("12"));
+    EXPECT_EQ(edit(f.loVolumeSize)->cursorPosition(), 2);
+    EXPECT_EQ(f.loVolumeSize.Value(), 12);
+    // Typing goes on where it stopped.
+    QTest::keyClicks(edit(f.loVolumeSize), QStringLiteral("5"));
+    EXPECT_EQ(f.loVolumeSize.text(), "125");
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
+TEST_F(WindowBinding, KeysReachTheModelWithTheTextAndCaret) {
+    showPage(0);
+    std::string typed;
+    f.edArchive.onKeyPress = [&](char c) { typed += c; };
+    std::vector<std::pair<std::string, int>> released;
+    f.edArchive.onKeyUp = [&](int) {
+        released.emplace_back(f.edArchive.text(), f.edArchive.selStart());
+    };
+    type(f.edArchive, QStringLiteral("ab"));
+    QTest::keyClick(edit(f.edArchive), Qt::Key_Left);
+    QTest::keyClick(edit(f.edArchive), Qt::Key_Return);
+    EXPECT_EQ(typed, "ab\r") << "typed characters, Enter as a carriage return";
+    ASSERT_EQ(released.size(), 4u);
+    EXPECT_EQ(released[0], (std::pair<std::string, int>{"a", 1}));
+    EXPECT_EQ(released[1], (std::pair<std::string, int>{"ab", 2}));
+    EXPECT_EQ(released[2], (std::pair<std::string, int>{"ab", 1})) << "the caret moved left";
+
+    // A key-release rule that takes a character out puts the caret back.
+    f.edArchive.onKeyUp = [&](int) {
+        if (f.edArchive.text().find('-') != std::string::npos) {
+            int at = f.edArchive.selStart();
+            std::string text = f.edArchive.text();
+            text.erase(std::size_t(at - 1), 1);
+            f.edArchive.setText(text);
+            f.edArchive.setSelStart(at - 1);
+        }
+    };
+    QTest::keyClick(edit(f.edArchive), Qt::Key_Minus);
+    EXPECT_EQ(edit(f.edArchive)->text(), QStringLiteral("ab"));
+    EXPECT_EQ(edit(f.edArchive)->cursorPosition(), 1);
+}
+
+TEST_F(WindowBinding, DoubleClickingAPickerFieldReachesItsHandler) {
+    showPage(2);
+    int picks = 0;
+    f.edColourError.onDoubleClick = [&] {
+        ++picks;
+        f.edColourError.setColour(0x00008000);
+    };
+    QTest::mouseDClick(widget(f.edColourError), Qt::LeftButton);
+    EXPECT_EQ(picks, 1);
+    EXPECT_EQ(widget(f.edColourError)->palette().color(QPalette::Base), QColor(0, 128, 0));
+}
+
+TEST_F(WindowBinding, FocusLeavingAPanelRunsItsExitRule) {
+    showPage(4);
+    click(f.chOutput);
+    ASSERT_TRUE(f.chOutput.checked());
+    edit(f.edOutput)->setFocus();
+    QApplication::processEvents();
+    // Within the panel nothing happens.
+    widget(f.chOutput)->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.chOutput.checked());
+    edit(f.edOutput)->setFocus();
+    // Leaving it with the field empty switches the panel off.
+    widget(f.chSort)->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(f.chOutput.checked());
+    EXPECT_FALSE(checked(f.chOutput));
+
+    // With a path typed, leaving keeps it on.
+    click(f.chOutput);
+    type(f.edOutput, QStringLiteral("/tmp"));
+    widget(f.chSort)->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.chOutput.checked());
+}
+
+TEST_F(WindowBinding, AnotherWindowTakingTheFocusLeavesNoPanel) {
+    showPage(4);
+    click(f.chOutput);
+    edit(f.edOutput)->setFocus();
+    QApplication::processEvents();
+    // A box of the program comes and goes: the focus returns where it was.
+    QWidget other;
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    other.setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.chOutput.checked());
+    other.close();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    edit(f.edOutput)->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(f.chOutput.checked());
+}
+
+TEST_F(WindowBinding, SpinButtonsStepTheField) {
+    showPage(2);
+    auto* spin = widget<SpinWidget>(f.spMemoryFlat);
+    ASSERT_TRUE(spin);
+    QTest::mouseClick(spin->up(), Qt::LeftButton);
+    EXPECT_EQ(f.loMemoryFlat.text(), "4097");
+    EXPECT_EQ(edit(f.loMemoryFlat)->text(), QStringLiteral("4097"));
+    QTest::mouseClick(spin->down(), Qt::LeftButton);
+    QTest::mouseClick(spin->down(), Qt::LeftButton);
+    EXPECT_EQ(edit(f.loMemoryFlat)->text(), QStringLiteral("4095"));
+    // A disabled spin button takes no click.
+    showPage(5);
+    auto* chapters = widget<SpinWidget>(f.spChapterFrom);
+    EXPECT_FALSE(chapters->isEnabled());
+    QTest::mouseClick(chapters->up(), Qt::LeftButton);
+    EXPECT_EQ(f.loChapterFrom.text(), "1");
+}
+
+TEST_F(WindowBinding, OptionsItemsFlipTheirOwnCheck) {
+    for (MenuItem* item : f.OptionMenu) {
+        action(*item)->trigger();
+        EXPECT_FALSE(item->checked()) << item->name();
+        EXPECT_FALSE(action(*item)->isChecked()) << item->name();
+    }
+    action(f.AutoSave)->trigger();
+    EXPECT_TRUE(f.AutoSave.checked());
+    EXPECT_FALSE(f.AutoLoad.checked()) << "each item flips only its own check";
+}
+
+TEST_F(WindowBinding, ShowHintsTurnsEveryHintOffAndOn) {
+    std::vector<const Control*> hinted = {&f.edArchive, &f.raCommandAddFile, &f.stFile,
+                                          &f.buFollow,  &f.edColourComment,  &f.edExcludeList};
+    action(f.ShowHints)->trigger();
+    EXPECT_FALSE(f.ShowHints.checked());
+    EXPECT_FALSE(window->binding().hintsShown());
+    for (const Control* control : hinted)
+        EXPECT_TRUE(widget(*control)->toolTip().isEmpty()) << control->name();
+    action(f.ShowHints)->trigger();
+    for (const Control* control : hinted)
+        EXPECT_EQ(widget(*control)->toolTip(), qs(control->hint())) << control->name();
+}
+
+TEST_F(WindowBinding, TheStatusBarNeverShowsAHint) {
+    f.StatusBar1.setSimpleText("JAR32.EXE a");
+    QStatusTipEvent tip(QStringLiteral("a hint"));
+    QApplication::sendEvent(window.get(), &tip);
+    QStatusTipEvent empty{QString()};
+    QApplication::sendEvent(widget(f.edArchive), &empty);
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a"));
+    EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+    EXPECT_TRUE(window->statusText()->isVisible());
+}
+
+TEST_F(WindowBinding, FileMenuItemsAndTheDisabledHelp) {
+    int helps = 0;
+    f.Contents3.onClick = [&] { ++helps; };
+    action(f.Contents3)->trigger();
+    EXPECT_EQ(helps, 0) << "a disabled item does nothing";
+    action(f.LoadConfiguration1)->trigger();
+    action(f.SaveConfiguration1)->trigger();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(window->isVisible());
+    action(f.Exit1)->trigger();
+    EXPECT_FALSE(window->isVisible()) << "Exit closes the window";
+}
+
+TEST_F(WindowBinding, AClosedViewIsNeverCalledBack) {
+    window.reset();
+    // The model lives on and keeps changing.
+    f.chRecurse.setChecked(true);
+    f.edArchive.setText("left.j");
+    f.StatusBar1.setSimpleText("JAR32.EXE a");
+    f.ShowHints.setChecked(false);
+    f.stFile.setCell(0, 1, "x");
+    f.FileList1.setItems({"a", "b"});
+    f.PageControl1.setActivePage(3);
+    // A new window shows the model as it is now.
+    window = std::make_unique<TFormMain>(brak);
+    EXPECT_TRUE(widget<QCheckBox>(f.chRecurse)->isChecked());
+    EXPECT_EQ(widget<QLineEdit>(f.edArchive)->text(), QStringLiteral("left.j"));
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a"));
+    EXPECT_TRUE(widget(f.edArchive)->toolTip().isEmpty());
+    EXPECT_EQ(widget<QTabWidget>("PageControl")->currentIndex(), 3);
+}
+
+namespace {
+
+class Throwing : public QObject {
+protected:
+    bool event(QEvent*) override { throw Error("Nobody caught this"); }
+};
+
+} // namespace
+
+TEST_F(WindowBinding, TheApplicationCatchesWhatNoHandlerCaught) {
+    Throwing object;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QApplication::sendEvent(&object, &event));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Nobody caught this.");
+    EXPECT_EQ(dialogs.boxes[0].caption, "Brak 1.1 Beta 3");
+    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
+}
