@@ -45,12 +45,16 @@ public:
     void chFileLockClick();
     void edArchiveKeyPress(char key);
 
+    // Puts what the reader read into the window: the details, the chapter
+    // grid and the file rows (the file grid shows them at the next
+    // SelectChapter).
+    void applyListing(DumpReader& reader);
+
     // The file rows of the last listing.
     const RowList& rowList() const { return *rowList_; }
     FileGridStore& fileStore();
 
 private:
-    void applyListing(DumpReader& reader);
     void showPlaceholders();
 
     MainForm& form_;

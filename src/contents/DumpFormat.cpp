@@ -158,38 +158,45 @@ std::int64_t StrToInt64(std::string_view text) {
     return value;
 }
 
-bool dateDays(std::string_view date, std::int64_t& days) {
-    const auto year = tryStrToInt(copy(date, 1, 4));
-    const auto month = tryStrToInt(copy(date, 6, 2));
-    const auto day = tryStrToInt(copy(date, 9, 2));
-    if (!year || !month || !day || *year < 1 || *year > 9999 || *month < 1 || *month > 12)
+bool civilDays(std::int64_t year, std::int64_t month, std::int64_t day, std::int64_t& days) {
+    if (year < 1 || year > 9999 || month < 1 || month > 12)
         return false;
     static constexpr std::array<int, 12> monthDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int length = monthDays[static_cast<std::size_t>(*month - 1)] +
-                       (*month == 2 && isLeapYear(*year) ? 1 : 0);
-    if (*day < 1 || *day > length)
+    const int length =
+        monthDays[static_cast<std::size_t>(month - 1)] + (month == 2 && isLeapYear(year) ? 1 : 0);
+    if (day < 1 || day > length)
         return false;
-    // Days from the civil calendar (proleptic Gregorian), counted from 0001/01/01.
-    std::int64_t y = *year - (*month <= 2 ? 1 : 0);
+    // Days from the civil calendar (proleptic Gregorian).
+    const std::int64_t y = year - (month <= 2 ? 1 : 0);
     const std::int64_t era = y / 400;
     const std::int64_t yearOfEra = y - era * 400;
-    const std::int64_t m = *month;
-    const std::int64_t dayOfYear = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + *day - 1;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     // The count above starts at 0000/03/01; 0001/01/01 is its day 306.
     days = era * 146097 + dayOfEra - 306;
     return true;
 }
 
+bool daySeconds(std::int64_t hour, std::int64_t minute, std::int64_t second,
+                std::int64_t& seconds) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return false;
+    seconds = hour * 3600 + minute * 60 + second;
+    return true;
+}
+
+bool dateDays(std::string_view date, std::int64_t& days) {
+    const auto year = tryStrToInt(copy(date, 1, 4));
+    const auto month = tryStrToInt(copy(date, 6, 2));
+    const auto day = tryStrToInt(copy(date, 9, 2));
+    return year && month && day && civilDays(*year, *month, *day, days);
+}
+
 bool timeSeconds(std::string_view time, std::int64_t& seconds) {
     const auto hour = tryStrToInt(copy(time, 1, 2));
     const auto minute = tryStrToInt(copy(time, 4, 2));
     const auto second = tryStrToInt(copy(time, 7, 2));
-    if (!hour || !minute || !second || *hour < 0 || *hour > 23 || *minute < 0 || *minute > 59 ||
-        *second < 0 || *second > 59)
-        return false;
-    seconds = *hour * 3600 + *minute * 60 + *second;
-    return true;
+    return hour && minute && second && daySeconds(*hour, *minute, *second, seconds);
 }
 
 } // namespace brak

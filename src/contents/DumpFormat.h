@@ -40,5 +40,8 @@ std::int64_t StrToInt64(std::string_view text);
 // encoders do; false for text that does not hold a valid date or time.
 bool dateDays(std::string_view date, std::int64_t& days);
 bool timeSeconds(std::string_view time, std::int64_t& seconds);
+// The same from the numbers.
+bool civilDays(std::int64_t year, std::int64_t month, std::int64_t day, std::int64_t& days);
+bool daySeconds(std::int64_t hour, std::int64_t minute, std::int64_t second, std::int64_t& seconds);
 
 } // namespace brak

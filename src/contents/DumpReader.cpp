@@ -60,7 +60,6 @@ std::shared_ptr<RowList> DumpReader::takeRows() {
     // The record's texts belong to the list handed over: start a new record.
     rows_ = std::make_shared<RowList>();
     record_ = {};
-    lastTimes_ = {};
     recordStored_ = false;
     nameStored_ = false;
     return rows;
@@ -171,7 +170,7 @@ std::string DumpReader::upper(std::string_view value) const {
 void DumpReader::archiveKey(std::string_view key, std::string_view v) {
     const std::string value = upper(v);
     if (isKey(key, "FLAGS")) {
-        details_[DetailFlag] = archiveFlagLetters(StrToInt(value));
+        details_[DetailFlag] = archiveFlagLetters(toInt(value));
     } else if (isKey(key, "CREATED")) {
         details_[DetailCreateDate] = datePart(value);
         details_[DetailCreateTime] = timePart(value);
@@ -187,7 +186,7 @@ void DumpReader::archiveKey(std::string_view key, std::string_view v) {
     } else if (isKey(key, "VERSIONTOLIST")) {
         details_[DetailList] = value;
     } else if (isKey(key, "MAXCHAPTER")) {
-        const std::int32_t n = StrToInt(value);
+        const std::int32_t n = toInt(value);
         if (n < 0 || n > limits_.maxChapter)
             throw Error("The archive listing's last chapter, " + std::to_string(n) +
                         ", is outside 0 to " + FormatThousands(limits_.maxChapter));
@@ -199,7 +198,7 @@ void DumpReader::archiveKey(std::string_view key, std::string_view v) {
 void DumpReader::chapterKey(std::string_view key, std::string_view v) {
     const std::string value = upper(v);
     if (key.empty()) {
-        const std::int32_t n = StrToInt(value);
+        const std::int32_t n = toInt(value);
         if (n < 1 || n > limits_.maxChapter)
             throw Error("Chapter " + std::to_string(n) +
                         " of the archive listing is outside 1 to " +
@@ -220,31 +219,41 @@ void DumpReader::chapterKey(std::string_view key, std::string_view v) {
             chapters_[chapter_].set(3, std::string(timePart(value)));
         }
     } else if (isKey(key, "FLAGS")) {
-        const std::int32_t flags = StrToInt(value);
+        const std::int32_t flags = toInt(value);
         if (chapter_ > 0)
             chapters_[chapter_].set(1, chapterFlagLetters(flags));
     }
 }
 
 void DumpReader::setTime(int slot, std::string_view value) {
-    const std::string text = upper(value);
-    const std::string_view parts[2] = {datePart(text), timePart(text)};
     for (int i = 0; i < 2; ++i) {
-        const auto s = static_cast<std::size_t>(slot + i);
-        if (parts[i] == lastTimes_[s])
-            continue;
-        lastTimes_[s] = parts[i];
-        record_.times[s] = rows_->texts().intern(parts[i]);
-        recordStored_ = false;
+        const std::string_view part = i == 0 ? datePart(value) : timePart(value);
+        // Digits and separators read the same in any case: only other texts
+        // need the upper-case copy.
+        std::uint32_t id = i == 0 ? rows_->addDate(part) : rows_->addTime(part);
+        if (!(id & RowList::CodedDate))
+            id = rows_->texts().intern(upper(part));
+        std::uint32_t& current = record_.times[static_cast<std::size_t>(slot + i)];
+        if (id != current) {
+            current = id;
+            recordStored_ = false;
+        }
     }
     checkTextBudget();
+}
+
+std::int32_t DumpReader::toInt(std::string_view value) const {
+    std::int64_t number = 0;
+    if (!tryStrToInt64(value, number) || number < INT32_MIN || number > INT32_MAX)
+        throw Error(integerConversionMessage(upper(value)));
+    return static_cast<std::int32_t>(number);
 }
 
 void DumpReader::fileKey(std::string_view key, std::string_view value) {
     if (key.empty()) {
         // The file name keeps its case: names are case-sensitive here.
         if (value != name_ || !nameStored_) {
-            name_ = value;
+            name_.assign(value);
             nameStored_ = false;
             recordStored_ = false;
         }
@@ -255,31 +264,31 @@ void DumpReader::fileKey(std::string_view key, std::string_view value) {
     } else if (isKey(key, "LASTACCESS")) {
         setTime(AccessSlot, value);
     } else if (isKey(key, "SIZE")) {
-        const std::string text = upper(value);
-        const std::int64_t size = StrToInt64(text);
+        std::int64_t size = 0;
+        if (!tryStrToInt64(value, size))
+            throw Error(integerConversionMessage(upper(value)));
         std::int64_t sum = 0;
         if (__builtin_add_overflow(sizeSum_, size, &sum))
             fail("The file sizes in the archive listing add up to more than " +
                  FormatThousands(INT64_MAX) + " bytes");
         sizeSum_ = sum;
         record_.size = size;
-        record_.sizeText =
-            isPlainDecimal(text, size) ? RowList::DecimalSize : rows_->texts().intern(text);
+        record_.sizeText = isPlainDecimal(value, size) ? RowList::DecimalSize
+                                                       : rows_->texts().intern(upper(value));
         recordStored_ = false;
         checkTextBudget();
     } else if (isKey(key, "CHAPTERSRANGE")) {
-        const std::string text = upper(value);
-        const std::size_t dash = text.find('-');
         // Without a "-" the first number is the empty text before it.
+        const std::size_t dash = value.find('-');
         const std::int32_t first =
-            StrToInt(dash == std::string::npos ? std::string() : text.substr(0, dash));
+            toInt(dash == std::string_view::npos ? std::string_view() : value.substr(0, dash));
         const std::int32_t last =
-            StrToInt(dash == std::string::npos ? text : text.substr(dash + 1));
+            toInt(dash == std::string_view::npos ? value : value.substr(dash + 1));
         rangeFirst_ = first;
         rangeLast_ = last;
         haveRange_ = true;
     } else if (isKey(key, "ATTRIBUTES")) {
-        addFileRows(StrToInt(upper(value)));
+        addFileRows(toInt(value));
     }
 }
 

@@ -91,6 +91,8 @@ private:
     void addFileRows(std::int32_t attributes);
     void checkTextBudget() const;
     std::string upper(std::string_view value) const;
+    // An integer value as the run-time library reads one, or the conversion error.
+    std::int32_t toInt(std::string_view value) const;
     [[noreturn]] void fail(const std::string& message) const;
     [[noreturn]] void lineTooLong(std::uint64_t line) const;
 
@@ -112,8 +114,6 @@ private:
     std::string name_;
     bool nameStored_ = false;   // name_ is already in the row list
     bool recordStored_ = false; // record_ is the row list's last record
-    // The last text of each date and time slot, to skip the table look-up.
-    std::array<std::string, 6> lastTimes_;
 
     std::string pending_; // a line not yet ended
     std::uint64_t bytes_ = 0;

@@ -199,14 +199,24 @@ private:
         return copies_.emplace_back(grid_.cell(col, row));
     }
 
-    // Dates and times repeat: each text of the row list is read once.
+    // Dates and times repeat: a coded one is read from its number, and each
+    // other text of the row list only once.
     std::int64_t memo(std::uint32_t id, bool date) {
+        const RowList& list = *store_->list();
+        if (id & RowList::CodedDate) {
+            const std::int64_t v = id & RowList::CodeMask;
+            std::int64_t value = 0;
+            if (date ? civilDays(v / 10000, v / 100 % 100, v % 100, value)
+                     : daySeconds(v / 10000, v / 100 % 100, v % 100, value))
+                return value;
+            fail("'" + list.timeText(id) + "' is not a valid " + (date ? "date" : "time"));
+        }
         std::vector<std::int64_t>& values = date ? dates_ : times_;
         if (values.empty())
-            values.assign(store_->list()->texts().count(), Unknown);
+            values.assign(list.texts().count(), Unknown);
         std::int64_t& value = values[id];
         if (value == Unknown)
-            value = parse(store_->list()->text(id), date);
+            value = parse(list.text(id), date);
         return value;
     }
 

@@ -13,6 +13,21 @@ namespace {
 // deque slot and the hash node, roughly.
 constexpr std::size_t TextOverhead = 96;
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int twoDigits(std::string_view text, std::size_t at) {
+    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+void putDigits(char* out, std::uint32_t value, int count) {
+    for (int i = count - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+}
+
 } // namespace
 
 TextTable::TextTable() {
@@ -27,6 +42,49 @@ std::uint32_t TextTable::intern(std::string_view text) {
     ids_.emplace(std::string_view(stored), id);
     bytes_ += stored.size() + TextOverhead;
     return id;
+}
+
+std::uint32_t RowList::addDate(std::string_view date) {
+    if (date.size() == 10 && date[4] == '/' && date[7] == '/' && isDigit(date[0]) &&
+        isDigit(date[1]) && isDigit(date[2]) && isDigit(date[3]) && isDigit(date[5]) &&
+        isDigit(date[6]) && isDigit(date[8]) && isDigit(date[9])) {
+        const auto year = static_cast<std::uint32_t>(twoDigits(date, 0) * 100 + twoDigits(date, 2));
+        const auto value = (year * 100 + static_cast<std::uint32_t>(twoDigits(date, 5))) * 100 +
+                           static_cast<std::uint32_t>(twoDigits(date, 8));
+        return CodedDate | value;
+    }
+    return texts_.intern(date);
+}
+
+std::uint32_t RowList::addTime(std::string_view time) {
+    if (time.size() == 8 && time[2] == ':' && time[5] == ':' && isDigit(time[0]) &&
+        isDigit(time[1]) && isDigit(time[3]) && isDigit(time[4]) && isDigit(time[6]) &&
+        isDigit(time[7])) {
+        const auto value = static_cast<std::uint32_t>(
+            (twoDigits(time, 0) * 100 + twoDigits(time, 3)) * 100 + twoDigits(time, 6));
+        return CodedTime | value;
+    }
+    return texts_.intern(time);
+}
+
+std::string RowList::timeText(std::uint32_t id) const {
+    if ((id & CodedTime) == CodedTime) {
+        char text[8] = {0, 0, ':', 0, 0, ':', 0, 0};
+        const std::uint32_t value = id & CodeMask;
+        putDigits(text, value / 10000, 2);
+        putDigits(text + 3, value / 100 % 100, 2);
+        putDigits(text + 6, value % 100, 2);
+        return std::string(text, 8);
+    }
+    if (id & CodedDate) {
+        char text[10] = {0, 0, 0, 0, '/', 0, 0, '/', 0, 0};
+        const std::uint32_t value = id & CodeMask;
+        putDigits(text, value / 10000, 4);
+        putDigits(text + 5, value / 100 % 100, 2);
+        putDigits(text + 8, value % 100, 2);
+        return std::string(text, 10);
+    }
+    return std::string(texts_.text(id));
 }
 
 std::string_view RowList::name(const Record& record) const {
@@ -57,7 +115,7 @@ std::string RowList::cell(const Record& record, int column, std::uint32_t chapte
     case ColCreateTime:
     case ColAccessDate:
     case ColAccessTime:
-        return std::string(texts_.text(record.times[static_cast<std::size_t>(column - 3)]));
+        return timeText(record.times[static_cast<std::size_t>(column - 3)]);
     case ColChapter:
         return std::to_string(chapter);
     default:

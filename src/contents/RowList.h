@@ -55,12 +55,19 @@ public:
     // A size text that is the plain decimal of the size needs no text of its own.
     static constexpr std::uint32_t DecimalSize = 0xFFFFFFFFu;
 
+    // A date in its usual form, "1998/09/14", or a time, "06:30:00", is kept
+    // as the number its digits make, marked by these bits; any other text as
+    // a TextTable id. A million files then need no table look-up for them.
+    static constexpr std::uint32_t CodedDate = 0x80000000u;
+    static constexpr std::uint32_t CodedTime = 0xC0000000u;
+    static constexpr std::uint32_t CodeMask = 0x3FFFFFFFu;
+
     struct Record {
         std::uint32_t nameOffset = 0;
         std::uint32_t nameLength = 0;
         std::int64_t size = 0;
         std::uint32_t sizeText = 0; // a TextTable id, or DecimalSize
-        // Modify, create and access date and time, as TextTable ids.
+        // Modify, create and access date and time, coded or TextTable ids.
         std::array<std::uint32_t, 6> times{};
         std::uint8_t attributes = 0; // the five attribute bits
     };
@@ -83,6 +90,8 @@ public:
 
     std::string_view name(const Record& record) const;
     std::string_view text(std::uint32_t id) const { return texts_.text(id); }
+    // The text of a date or time slot, coded or not.
+    std::string timeText(std::uint32_t id) const;
     // The size as written in the listing; empty when the file had none.
     std::string sizeText(const Record& record) const;
     bool hasSize(const Record& record) const { return record.sizeText != 0; }
@@ -94,6 +103,9 @@ public:
 
     // Building, for the dump reader.
     TextTable& texts() { return texts_; }
+    // The slot value of a date or time text: coded when it has the usual form.
+    std::uint32_t addDate(std::string_view date);
+    std::uint32_t addTime(std::string_view time);
     const TextTable& texts() const { return texts_; }
     // Stores a name of at most MaxNameLength characters; the returned offset
     // and length go into a record.

@@ -181,6 +181,20 @@ TEST(DumpReader, RecordsCarryOver) {
     EXPECT_EQ(reader.sizeSum(), 5);
 }
 
+TEST(DumpReader, DatesAndTimesKeepTheirText) {
+    const DumpReader reader =
+        readText(Archive + "FILE=f\n  MODIFIED=0000/00/00 99:99:99\n  CREATED=1998/9/14 6:30\n"
+                           "  LASTACCESS=2001/01/01 12:3a:00\n  CHAPTERSRANGE=1-1\n"
+                           "  ATTRIBUTES=0\n");
+    const Row row = reader.rows().expand().at(0);
+    EXPECT_EQ(row[ColModifyDate], "0000/00/00");
+    EXPECT_EQ(row[ColModifyTime], "99:99:99");
+    EXPECT_EQ(row[ColCreateDate], "1998/9/14");
+    EXPECT_EQ(row[ColCreateTime], "6:30");
+    EXPECT_EQ(row[ColAccessDate], "2001/01/01");
+    EXPECT_EQ(row[ColAccessTime], "12:3A:00");
+}
+
 TEST(DumpFormat, LetterTables) {
     EXPECT_EQ(archiveFlagLetters(0), ".....");
     EXPECT_EQ(archiveFlagLetters(5), "A.S..");
@@ -347,7 +361,7 @@ TEST(DumpReader, LimitsStopReadingAndKeepWhatWasRead) {
     limits.maxTextBytes = 4096;
     std::string dates;
     for (int i = 0; i < 100; ++i)
-        dates += "FILE=f\n  CREATED=" + std::to_string(1000 + i) + "/01/01 00:00:00\n";
+        dates += "FILE=f\n  CREATED=" + std::to_string(1000 + i) + "-01-01 00:00:00\n";
     EXPECT_NE(errorOf<DumpLimitError>(dates, limits).find("take more than 4,096 bytes"),
               std::string::npos);
 

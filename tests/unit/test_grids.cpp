@@ -143,6 +143,11 @@ TEST_F(GridTest, CellsThatAreNoKeyStopTheSort) {
     text.archive(1).chapter(1).file("hour", "1", "1998/09/14 24:00:00");
     ASSERT_EQ(load(text.str()), 0);
     EXPECT_EQ(sortError(4), "Cannot sort the files by Modify Time: '24:00:00' is not a valid time");
+    text = DumpText();
+    text.archive(1).chapter(1).file("short", "1", "1998/9/14 06:30:00");
+    ASSERT_EQ(load(text.str()), 0);
+    EXPECT_EQ(sortError(3),
+              "Cannot sort the files by Modify Date: '1998/9/14' is not a valid date");
     // A file without a SIZE line has no size to sort by.
     ASSERT_EQ(load(DumpText()
                        .archive(1)
