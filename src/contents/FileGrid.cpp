@@ -240,6 +240,35 @@ private:
     std::vector<std::int64_t> dates_, times_;
 };
 
+// A text key that mostly compares as one number: eight characters after the
+// part that all keys share, then the whole text where those are equal. It
+// orders exactly as the texts do, by character code.
+struct TextKey {
+    std::uint64_t head;
+    std::string_view text;
+    bool operator<(const TextKey& other) const {
+        return head != other.head ? head < other.head : text < other.text;
+    }
+};
+
+std::vector<TextKey> textKeys(const std::vector<std::string_view>& texts) {
+    std::size_t shared = texts.empty() ? 0 : texts[0].size();
+    for (const std::string_view text : texts) {
+        std::size_t i = 0;
+        while (i < shared && i < text.size() && text[i] == texts[0][i])
+            ++i;
+        shared = i;
+    }
+    std::vector<TextKey> keys(texts.size());
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        std::uint64_t head = 0;
+        for (std::size_t i = shared; i < shared + 8; ++i)
+            head = head << 8 | (i < texts[k].size() ? static_cast<unsigned char>(texts[k][i]) : 0u);
+        keys[k] = {head, texts[k]};
+    }
+    return keys;
+}
+
 template <typename Key> std::vector<std::uint32_t> orderBy(const std::vector<Key>& keys) {
     std::vector<std::uint32_t> p(keys.size());
     std::iota(p.begin(), p.end(), 0u);
@@ -284,7 +313,7 @@ std::vector<std::uint32_t> fileSortOrder(const StringGrid& grid, int column) {
     switch (column) {
     case ColName:
     case ColFlags:
-        return orderBy(keys.texts());
+        return orderBy(textKeys(keys.texts()));
     case ColSize:
         return orderBy(keys.sizes());
     case ColChapter: {

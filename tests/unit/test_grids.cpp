@@ -59,6 +59,19 @@ TEST_F(GridTest, SizeSortsAsNumbers) {
     EXPECT_EQ(fileColumn(), (Names{"ten", "nine", "hundred", "huge"}));
 }
 
+TEST_F(GridTest, NamesSortByCharacterCode) {
+    listFiles({{"common/abcdefghij2", "1"},
+               {"common/\xC3\xA9", "1"},
+               {"common/abcdefgh\x01x", "1"},
+               {"common/abcdefghij1", "1"},
+               {"common/abcdefgh", "1"},
+               {"common/Z", "1"}});
+    sortBy(0);
+    EXPECT_EQ(fileColumn(), (Names{"common/Z", "common/abcdefgh", "common/abcdefgh\x01x",
+                                   "common/abcdefghij1", "common/abcdefghij2", "common/\xC3\xA9"}))
+        << "upper case first, a prefix before the longer name, bytes above 127 last";
+}
+
 TEST_F(GridTest, DateAndTimeSortTogether) {
     DumpText text;
     text.archive(1).chapter(1);
