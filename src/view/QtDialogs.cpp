@@ -152,6 +152,10 @@ bool QtDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& 
 }
 
 void QtDialogs::setBusy(bool busy) {
+    // One hourglass however often it is asked for, and none left behind.
+    if (busy == busy_)
+        return;
+    busy_ = busy;
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else

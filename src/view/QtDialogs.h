@@ -28,6 +28,7 @@ public:
 
 private:
     QPointer<QWidget> parent_;
+    bool busy_ = false;
 };
 
 } // namespace brak

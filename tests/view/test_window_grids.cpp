@@ -1,0 +1,242 @@
+// The grids, the Selection tab's lists and the date pickers mirror their
+// controls, and what the user picks goes to the model, which decides.
+#include "ViewTest.h"
+#include "view/Widgets.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+using namespace brak;
+using namespace brak::test;
+
+namespace {
+
+// A grid store that makes its cells up and counts how many were read.
+class CountingStore : public GridStore {
+public:
+    explicit CountingStore(int rows) : rows_(rows) {}
+    int rowCount() const override { return rows_; }
+    void setRowCount(int rows) override { rows_ = rows; }
+    std::string cell(int col, int row) const override {
+        ++reads;
+        return row == 0 ? "Heading " + std::to_string(col) : std::to_string(row * 10 + col);
+    }
+    void setCell(int, int, const std::string&) override {}
+    mutable long reads = 0;
+
+private:
+    int rows_;
+};
+
+class WindowGrids : public WindowTest {
+protected:
+    WindowGrids() {
+        brak.WriteGridHeadings();
+        show();
+        showPage(0);
+    }
+    GridView* grid(const StringGrid& control) { return widget<GridView>(control); }
+    QString shown(const StringGrid& control, int row, int col) {
+        GridView* view = grid(control);
+        return view->model()->index(row, col).data().toString();
+    }
+    void fillFiles(int rows) {
+        f.stFile.beginUpdate();
+        f.stFile.setRowCount(rows + 1);
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 0; c < 10; ++c)
+                f.stFile.setCell(c, r, "f" + std::to_string(r) + "." + std::to_string(c));
+        f.stFile.endUpdate();
+    }
+    QPoint cellCentre(GridView* view, int row, int col) {
+        return view->visualRect(view->model()->index(row, col)).center();
+    }
+};
+
+} // namespace
+
+TEST_F(WindowGrids, CellsAndHeadingsShowAsTheGridHoldsThem) {
+    GridView* files = grid(f.stFile);
+    EXPECT_EQ(files->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Filename"));
+    EXPECT_EQ(files->model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("Chapter"));
+    EXPECT_EQ(grid(f.stChapter)->model()->headerData(5, Qt::Horizontal).toString(),
+              QStringLiteral("Create Time"));
+    fillFiles(3);
+    EXPECT_EQ(files->model()->rowCount(), 3);
+    EXPECT_EQ(shown(f.stFile, 0, 0), QStringLiteral("f1.0"));
+    EXPECT_EQ(shown(f.stFile, 2, 9), QStringLiteral("f3.9"));
+    f.stFile.setCell(0, 2, "renamed");
+    EXPECT_EQ(shown(f.stFile, 1, 0), QStringLiteral("renamed"));
+    f.stFile.setRowCount(2);
+    EXPECT_EQ(files->model()->rowCount(), 1);
+}
+
+TEST_F(WindowGrids, AMillionRowsAreReadOnlyAsFarAsTheyShow) {
+    auto store = std::make_unique<CountingStore>(1'000'001);
+    CountingStore* counting = store.get();
+    f.stFile.setStore(std::move(store));
+    QApplication::processEvents();
+    GridView* files = grid(f.stFile);
+    EXPECT_EQ(files->model()->rowCount(), 1'000'000);
+    files->repaint();
+    EXPECT_LT(counting->reads, 5000) << "only the rows on screen are read";
+    EXPECT_EQ(shown(f.stFile, 999'999, 3), QStringLiteral("10000003"));
+}
+
+TEST_F(WindowGrids, PickingACellGoesThroughTheModel) {
+    fillFiles(5);
+    std::vector<std::pair<int, int>> picked;
+    bool allow = true;
+    f.stFile.onSelectCell = [&](int col, int row, bool& ok) {
+        picked.emplace_back(col, row);
+        ok = allow;
+    };
+    int clicks = 0;
+    f.stFile.onClick = [&] { ++clicks; };
+    GridView* files = grid(f.stFile);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, cellCentre(files, 2, 1));
+    ASSERT_EQ(picked.size(), 1u);
+    EXPECT_EQ(picked[0], (std::pair<int, int>{1, 3})) << "the grid's own row, under its heading";
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(f.stFile.row(), 3);
+    EXPECT_EQ(files->currentIndex().row(), 2);
+    EXPECT_TRUE(files->selectionModel()->isRowSelected(2, {}));
+
+    // Refused by the handler, the selection stays where it was.
+    allow = false;
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, cellCentre(files, 4, 1));
+    EXPECT_EQ(f.stFile.row(), 3);
+    EXPECT_TRUE(files->selectionModel()->isRowSelected(2, {}));
+    EXPECT_FALSE(files->selectionModel()->isRowSelected(4, {}));
+
+    // The keyboard picks cells the same way.
+    allow = true;
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Down);
+    EXPECT_EQ(picked.back(), (std::pair<int, int>{1, 4}));
+    EXPECT_EQ(f.stFile.row(), 4);
+    EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(WindowGrids, TheSelectedRowAndTopRowFollowTheProgram) {
+    fillFiles(200);
+    GridView* files = grid(f.stFile);
+    f.stFile.setRow(7);
+    EXPECT_TRUE(files->selectionModel()->isRowSelected(6, {}));
+    f.stFile.setTopRow(120);
+    QApplication::processEvents();
+    EXPECT_EQ(files->rowAt(0), 119);
+    // Other changes leave the scrolling where the user put it.
+    files->verticalScrollBar()->setValue(40);
+    f.stFile.setCell(0, 1, "changed");
+    EXPECT_EQ(files->rowAt(0), 40);
+}
+
+TEST_F(WindowGrids, FixedColumnsStayInViewAndCannotBePicked) {
+    fillFiles(5);
+    GridView* files = grid(f.stFile);
+    auto overlay = [files] {
+        for (auto* table : files->findChildren<QTableView*>())
+            if (table != files && table->isVisible())
+                return table;
+        return static_cast<QTableView*>(nullptr);
+    };
+    EXPECT_FALSE(overlay());
+    f.stFile.setFixedCols(1);
+    QTableView* frozen = overlay();
+    ASSERT_TRUE(frozen);
+    EXPECT_EQ(frozen->width(), files->columnWidth(0));
+    files->horizontalScrollBar()->setValue(files->horizontalScrollBar()->maximum());
+    EXPECT_TRUE(frozen->isVisible()) << "the name column stays while the rest scrolls";
+
+    std::vector<int> columns;
+    f.stFile.onSelectCell = [&](int col, int, bool&) { columns.push_back(col); };
+    QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
+    EXPECT_TRUE(columns.empty());
+    files->horizontalScrollBar()->setValue(0);
+    files->setFocus();
+    QTest::keyClick(files, Qt::Key_Left);
+    for (int col : columns)
+        EXPECT_GE(col, 1);
+    f.stFile.setFixedCols(0);
+    EXPECT_FALSE(overlay());
+}
+
+TEST_F(WindowGrids, ColumnWidthsFollowTheModelAndTheUser) {
+    GridView* chapters = grid(f.stChapter);
+    EXPECT_EQ(chapters->columnWidth(3), 90);
+    f.stChapter.setColWidth(3, 140);
+    EXPECT_EQ(chapters->columnWidth(3), 140);
+    // The user drags a column edge; the model takes the width when the
+    // mouse is let go.
+    chapters->horizontalHeader()->resizeSection(1, 55);
+    EXPECT_EQ(f.stChapter.colWidth(1), 90);
+    QTest::mouseRelease(chapters->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_EQ(f.stChapter.colWidth(1), 55);
+    EXPECT_EQ(f.stChapter.colWidth(3), 140);
+}
+
+TEST_F(WindowGrids, SelectionListsMirrorTheirControls) {
+    showPage(1);
+    auto* drives = widget<QComboBox>(f.Drive);
+    ASSERT_TRUE(drives);
+    EXPECT_EQ(drives->currentText(), QStringLiteral("/"));
+
+    QTemporaryDir temp;
+    QDir(temp.path()).mkpath(QStringLiteral("inner/deeper"));
+    std::string inner = temp.path().toStdString() + "/inner";
+    f.Directory.setDirectory(inner);
+    auto* tree = widget<DirectoryView>(f.Directory);
+    auto* files = static_cast<QFileSystemModel*>(tree->model());
+    EXPECT_EQ(files->filePath(tree->currentIndex()).toStdString(), inner);
+    // The user picks another directory; the model gets it.
+    std::vector<std::string> changes;
+    f.Directory.onChange = [&] { changes.push_back(f.Directory.directory()); };
+    tree->setCurrentIndex(files->index(temp.path()));
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0], temp.path().toStdString());
+
+    auto* list = widget<FileListView>(f.FileList1);
+    f.FileList1.setItems({"a.txt", "b.doc", "c.txt"});
+    f.FileList1.setSelected(0, true);
+    f.FileList1.setSelected(2, true);
+    QApplication::processEvents();
+    ASSERT_EQ(list->model()->rowCount(), 3);
+    EXPECT_EQ(list->model()->index(1, 0).data().toString(), QStringLiteral("b.doc"));
+    EXPECT_TRUE(list->selectionModel()->isRowSelected(0, {}));
+    EXPECT_FALSE(list->selectionModel()->isRowSelected(1, {}));
+    EXPECT_TRUE(list->selectionModel()->isRowSelected(2, {}));
+
+    int clicks = 0;
+    f.FileList1.onClick = [&] { ++clicks; };
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(f.FileList1.selected(0));
+    EXPECT_TRUE(f.FileList1.selected(1));
+    EXPECT_FALSE(f.FileList1.selected(2));
+}
+
+TEST_F(WindowGrids, DatePickersShowTheirValueAndKind) {
+    showPage(5);
+    auto* after = widget<QDateTimeEdit>(f.daAfter);
+    ASSERT_TRUE(after);
+    f.daAfter.SetValue({2021, 3, 4, 5, 6, 7});
+    EXPECT_EQ(after->dateTime(), QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)));
+    EXPECT_TRUE(after->displayedSections() & QDateTimeEdit::DaySection);
+    f.daAfter.setKind(TDTEdit::Kind::Time);
+    EXPECT_FALSE(after->displayedSections() & QDateTimeEdit::DaySection);
+    EXPECT_TRUE(after->displayedSections() & QDateTimeEdit::MinuteSection);
+    f.daAfter.setEnabled(true);
+    f.daAfter.setColour(clWhite);
+    EXPECT_TRUE(after->isEnabled());
+    EXPECT_EQ(after->palette().color(QPalette::Base), QColor(255, 255, 255));
+    // What the user sets goes to the model.
+    after->setDateTime(QDateTime(QDate(2022, 12, 31), QTime(23, 59, 0)));
+    EXPECT_EQ(f.daAfter.GetValue(), (DateTime{2022, 12, 31, 23, 59, 0}));
+}
