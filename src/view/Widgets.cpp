@@ -80,6 +80,7 @@ GridView::GridView(StringGrid& grid, QWidget* parent)
     frozen_->setModel(model_);
     frozen_->setSelectionModel(selectionModel());
     frozen_->setFocusPolicy(Qt::NoFocus);
+    frozen_->setFrameStyle(QFrame::NoFrame);
     frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -136,6 +137,7 @@ void GridView::placeFrozen() {
     frozen_->setGeometry(frameWidth(), frameWidth(), width,
                          viewport()->height() +
                              (horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0));
+    frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
     frozen_->verticalScrollBar()->setValue(verticalScrollBar()->value());
     frozen_->show();
     frozen_->raise();

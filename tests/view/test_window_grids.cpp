@@ -239,4 +239,10 @@ TEST_F(WindowGrids, DatePickersShowTheirValueAndKind) {
     // What the user sets goes to the model.
     after->setDateTime(QDateTime(QDate(2022, 12, 31), QTime(23, 59, 0)));
     EXPECT_EQ(f.daAfter.GetValue(), (DateTime{2022, 12, 31, 23, 59, 0}));
+    // Typed characters reach the picker's key handler.
+    std::string typed;
+    f.daAfter.onKeyPress = [&](char c) { typed += c; };
+    after->setFocus();
+    QTest::keyClick(after, Qt::Key_1);
+    EXPECT_EQ(typed, "1");
 }

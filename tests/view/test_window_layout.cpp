@@ -124,10 +124,47 @@ TEST_F(WindowLayout, TabsShowInteractedState) {
     f.chVolume.setChecked(true);
     f.raVolumeSpecify.click();
     f.chChapter.setChecked(true);
+    // A listing as the contents view shows one, with the name column locked.
+    f.stChapter.beginUpdate();
+    f.stChapter.setRowCount(4);
+    for (int chapter = 1; chapter <= 3; ++chapter) {
+        f.stChapter.setCell(0, chapter, std::to_string(chapter));
+        f.stChapter.setCell(1, chapter, "....");
+        f.stChapter.setCell(2, chapter, "2024/05/0" + std::to_string(chapter));
+        f.stChapter.setCell(3, chapter, "10:1" + std::to_string(chapter) + ":00");
+    }
+    f.stChapter.endUpdate();
+    f.stChapter.setRow(3);
+    f.stFile.beginUpdate();
+    f.stFile.setRowCount(41);
+    for (int row = 1; row <= 40; ++row) {
+        const std::string cells[] = {"document-" + std::to_string(row) + ".txt",
+                                     std::to_string(row * 1234),
+                                     "a....",
+                                     "2024/05/03",
+                                     "10:13:00",
+                                     "2024/04/01",
+                                     "09:00:00",
+                                     "2024/05/03",
+                                     "10:13:00",
+                                     "3"};
+        for (int col = 0; col < 10; ++col)
+            f.stFile.setCell(col, row, cells[col]);
+    }
+    f.stFile.endUpdate();
+    f.laFileDetail.setCaption("File Details (40 files)");
+    f.chFileLock.setChecked(true);
+    f.FileList1.setItems({"backup.log", "notes.txt", "photo.jpg", "report.doc", "todo.txt"});
+    f.FileList1.setSelected(1, true);
+    f.FileList1.setSelected(4, true);
+    f.laSelectFile.setCaption("File Selection (2 files in this directory)");
+    f.Directory.setDirectory(QDir::tempPath().toStdString());
     show();
     EXPECT_EQ(window->size(), QSize(785, 581));
-    for (int page = 3; page < 6; ++page) {
+    for (int page : {0, 1, 3, 4, 5}) {
         checkPage(page);
+        if (page == 1 && !screenshotFolder().isEmpty())
+            QTest::qWait(300); // the directory tree reads the disk in the background
         saveShot(
             window.get(),
             QStringLiteral("active-%1-%2").arg(page).arg(QString::fromLatin1(PageNames[page])));
