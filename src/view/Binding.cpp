@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -39,6 +40,34 @@ void paintBase(QWidget* widget, Colour colour) {
     // Greyed text that still reads on a silver field.
     palette.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
     widget->setPalette(palette);
+}
+
+// Shows a masked field's characters as the model's mask character, not as
+// the style's own bullets.
+class MaskStyle : public QProxyStyle {
+public:
+    explicit MaskStyle(QChar mask) : mask_(mask) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return mask_.unicode();
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+
+private:
+    QChar mask_;
+};
+
+// One style per mask character, living as long as the application, since a
+// widget may outlive any binding that set it.
+QStyle* maskStyle(char mask) {
+    static std::unordered_map<char, QStyle*> styles;
+    QStyle*& style = styles[mask];
+    if (!style) {
+        style = new MaskStyle(QLatin1Char(mask));
+        style->setParent(qApp);
+    }
+    return style;
 }
 
 QDateTime toQDateTime(const DateTime& value) {
@@ -168,6 +197,8 @@ QLineEdit* Binding::edit(Edit& control) {
         }
         w->setEnabled(control.enabled());
         w->setReadOnly(control.readOnly());
+        if (control.passwordChar() && w->style() != maskStyle(control.passwordChar()))
+            w->setStyle(maskStyle(control.passwordChar()));
         w->setEchoMode(control.passwordChar() ? QLineEdit::Password : QLineEdit::Normal);
         paintBase(w, control.colour());
     });

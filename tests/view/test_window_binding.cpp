@@ -80,6 +80,7 @@ TEST_F(WindowBinding, UntickingPasswordMasksAndEmptiesItsField) {
     type(f.edPassword, QStringLiteral("secret"));
     EXPECT_EQ(f.edPassword.text(), "secret");
     EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(edit(f.edPassword)->displayText(), QStringLiteral("******"));
     click(f.chPasswordVisible);
     EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Normal);
 
