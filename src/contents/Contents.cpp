@@ -2,6 +2,7 @@
 
 #include "contents/DumpFormat.h"
 #include "core/Commands.h"
+#include "form/Text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -28,15 +29,6 @@ private:
     Dialogs& dialogs_;
     bool busy_ = true;
 };
-
-std::string trimmed(const std::string& text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 std::string upperCase(std::string text) {
     for (char& c : text)
@@ -124,7 +116,7 @@ int Contents::LoadContents() {
     platform_.removeFile(dump);
 
     if (f.edArchive.text().find('.') == std::string::npos)
-        f.edArchive.setText(trimmed(f.edArchive.text()) + ".J");
+        f.edArchive.setText(std::string(trimBlanks(f.edArchive.text())) + ".J");
 
     BusyCursor busy(dialogs_);
     const std::string program = GetProgram(f);
@@ -290,7 +282,7 @@ void Contents::chFileLockClick() {
 }
 
 void Contents::edArchiveKeyPress(char key) {
-    if (key == '\r' && !trimmed(form_.edArchive.text()).empty())
+    if (key == '\r' && !trimBlanks(form_.edArchive.text()).empty())
         LoadContents();
 }
 

@@ -28,16 +28,6 @@ const std::array<std::string, 32>& fileLetterTable() {
     return table;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The characters from position first (counted from 1) on, at most count of
 // them; shorter, or empty, where the text ends first.
 std::string copy(std::string_view text, std::size_t first, std::size_t count) {
@@ -103,59 +93,6 @@ std::string_view timePart(std::string_view value) {
     if (blank == std::string_view::npos)
         return {};
     return value.substr(blank + 1, 8);
-}
-
-bool tryStrToInt64(std::string_view text, std::int64_t& value) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    std::uint64_t magnitude = 0;
-    std::size_t hexStart = std::string_view::npos;
-    if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X'))
-        hexStart = i + 1;
-    else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X'))
-        hexStart = i + 2;
-    if (hexStart != std::string_view::npos) {
-        if (hexStart >= text.size())
-            return false;
-        for (std::size_t k = hexStart; k < text.size(); ++k) {
-            const int d = hexDigit(text[k]);
-            if (d < 0 || magnitude > (static_cast<std::uint64_t>(INT64_MAX) >> 4))
-                return false;
-            magnitude = magnitude * 16 + static_cast<std::uint64_t>(d);
-        }
-        if (magnitude > static_cast<std::uint64_t>(INT64_MAX))
-            return false;
-        value = static_cast<std::int64_t>(magnitude);
-        return true;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i >= text.size())
-        return false;
-    const std::uint64_t limit = static_cast<std::uint64_t>(INT64_MAX) + (negative ? 1 : 0);
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return false;
-        const auto d = static_cast<std::uint64_t>(c - '0');
-        if (magnitude > (limit - d) / 10)
-            return false;
-        magnitude = magnitude * 10 + d;
-    }
-    value =
-        negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
-    return true;
-}
-
-std::int64_t StrToInt64(std::string_view text) {
-    std::int64_t value = 0;
-    if (!tryStrToInt64(text, value))
-        throw Error(integerConversionMessage(std::string(text)));
-    return value;
 }
 
 bool civilDays(std::int64_t year, std::int64_t month, std::int64_t day, std::int64_t& days) {

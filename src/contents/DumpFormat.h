@@ -1,5 +1,7 @@
 #pragma once
 
+#include "form/Validate.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,12 +30,6 @@ std::string ratioText(std::int64_t original, std::int64_t archived);
 // after that blank.
 std::string_view datePart(std::string_view value);
 std::string_view timePart(std::string_view value);
-
-// A 64-bit integer the way the run-time library reads one (leading blanks, a
-// sign, or hexadecimal after "$", "x" or "0x"); the failing form raises
-// Error with the library's conversion message.
-bool tryStrToInt64(std::string_view text, std::int64_t& value);
-std::int64_t StrToInt64(std::string_view text);
 
 // Days since 0001/01/01 for a "YYYY/MM/DD" text and seconds of the day for
 // an "HH:MM:SS" text, read by character position as the date and time

@@ -1,6 +1,7 @@
 #include "contents/DumpReader.h"
 
 #include "contents/DumpFormat.h"
+#include "form/Text.h"
 #include "form/Validate.h"
 
 #include <charconv>
@@ -24,16 +25,6 @@ bool isKey(std::string_view text, std::string_view key) {
         if (upperChar(text[i]) != key[i])
             return false;
     return true;
-}
-
-// Blanks and control characters go from both ends.
-std::string_view trim(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
 }
 
 bool isPlainDecimal(std::string_view text, std::int64_t value) {
@@ -123,7 +114,8 @@ void DumpReader::feedLine(std::string_view line) {
     const bool indented = key.size() >= 2 && key[0] == ' ' && key[1] == ' ';
     if (indented)
         key.remove_prefix(2);
-    process(key, indented, hasValue, hasValue ? trim(line.substr(equals + 1)) : std::string_view());
+    process(key, indented, hasValue,
+            hasValue ? trimBlanks(line.substr(equals + 1)) : std::string_view());
 }
 
 void DumpReader::process(std::string_view key, bool indented, bool hasValue,

@@ -1,5 +1,7 @@
 #include "core/SwitchReader.h"
 
+#include "form/Text.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -65,17 +67,6 @@ std::string upper(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
-}
-
-// Blanks are spaces and control characters.
-std::string trimBlanks(const std::string& text) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && blank(text[begin]))
-        ++begin;
-    while (end > begin && blank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
 }
 
 struct Variant {
@@ -221,7 +212,7 @@ void SetSwitch(MainForm& f, Dialogs& dialogs, const std::string& text) {
     readStripOrFile(work, "-jz", f.chCommentFile, f.edCommentFile, f.raCommentFileStrip,
                     f.raCommentFileFilename);
 
-    const std::string leftover = trimBlanks(work);
+    const std::string leftover(trimBlanks(work));
     if (!leftover.empty())
         showMessage(dialogs, SwitchReaderMessage + leftover, SwitchReaderCaption,
                     MessageIcon::Error);

@@ -36,30 +36,29 @@ bool isDigit(char c) {
 
 } // namespace
 
-std::optional<std::int32_t> tryStrToInt(const std::string& text) {
+bool tryStrToInt64(std::string_view text, std::int64_t& value) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
-    const std::int64_t limit = std::numeric_limits<std::int32_t>::max();
-    std::int64_t value = 0;
-    // Hexadecimal: $1F, x1F or 0x1F, without a sign.
-    std::size_t hexStart = std::string::npos;
+    std::uint64_t magnitude = 0;
+    std::size_t hexStart = std::string_view::npos;
     if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X'))
         hexStart = i + 1;
     else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X'))
         hexStart = i + 2;
-    if (hexStart != std::string::npos) {
+    if (hexStart != std::string_view::npos) {
         if (hexStart >= text.size())
-            return std::nullopt;
+            return false;
         for (std::size_t k = hexStart; k < text.size(); ++k) {
-            int d = hexDigit(text[k]);
-            if (d < 0)
-                return std::nullopt;
-            value = value * 16 + d;
-            if (value > limit)
-                return std::nullopt;
+            const int d = hexDigit(text[k]);
+            if (d < 0 || magnitude > (static_cast<std::uint64_t>(INT64_MAX) >> 4))
+                return false;
+            magnitude = magnitude * 16 + static_cast<std::uint64_t>(d);
         }
-        return static_cast<std::int32_t>(value);
+        if (magnitude > static_cast<std::uint64_t>(INT64_MAX))
+            return false;
+        value = static_cast<std::int64_t>(magnitude);
+        return true;
     }
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -67,25 +66,41 @@ std::optional<std::int32_t> tryStrToInt(const std::string& text) {
         ++i;
     }
     if (i >= text.size())
-        return std::nullopt;
+        return false;
+    const std::uint64_t limit = static_cast<std::uint64_t>(INT64_MAX) + (negative ? 1 : 0);
     for (; i < text.size(); ++i) {
-        if (!isDigit(text[i]))
-            return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-        if (value > limit + 1)
-            return std::nullopt;
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return false;
+        const auto d = static_cast<std::uint64_t>(c - '0');
+        if (magnitude > (limit - d) / 10)
+            return false;
+        magnitude = magnitude * 10 + d;
     }
-    if (negative)
-        value = -value;
-    if (value > limit)
+    value =
+        negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
+    return true;
+}
+
+std::int64_t StrToInt64(std::string_view text) {
+    std::int64_t value = 0;
+    if (!tryStrToInt64(text, value))
+        throw Error(integerConversionMessage(std::string(text)));
+    return value;
+}
+
+std::optional<std::int32_t> tryStrToInt(std::string_view text) {
+    std::int64_t value = 0;
+    if (!tryStrToInt64(text, value) || value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t StrToInt(const std::string& text) {
+std::int32_t StrToInt(std::string_view text) {
     if (auto value = tryStrToInt(text))
         return *value;
-    throw Error(integerConversionMessage(text));
+    throw Error(integerConversionMessage(std::string(text)));
 }
 
 std::optional<double> tryStrToFloat(const std::string& text) {

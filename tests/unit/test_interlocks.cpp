@@ -1,6 +1,7 @@
 // The panel rules of the Basic, Medium and Advanced tabs, driven as a user
 // drives them: boxes, variants, fields, spin buttons and the focus leaving.
 #include "Fakes.h"
+#include "Typing.h"
 #include "core/Commands.h"
 #include "ui/Brak.h"
 #include "ui/ErrorBox.h"
@@ -8,35 +9,15 @@
 #include <gtest/gtest.h>
 
 using namespace brak;
+using test::errorOf;
+using test::type;
 
 namespace {
-
-// Types at the caret as the user would: the text changes, then the key is released.
-void type(Edit& field, const std::string& text) {
-    for (char c : text) {
-        std::string t = field.text();
-        t.insert(static_cast<std::size_t>(field.selStart()), 1, c);
-        int caret = field.selStart() + 1;
-        field.setText(t);
-        field.setSelStart(caret);
-        field.keyUp(0);
-    }
-}
-
 // Selects the whole text and types over it.
 void retype(Edit& field, const std::string& text) {
     field.setText(text);
     field.setSelStart(static_cast<int>(text.size()));
     field.keyUp(0);
-}
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 class InterlockTest : public ::testing::Test {

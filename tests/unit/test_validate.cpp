@@ -1,35 +1,12 @@
 // The validated number fields: conversions, key-release checks, spin buttons.
+#include "Typing.h"
 #include "form/Validate.h"
 
 #include <gtest/gtest.h>
 
 using namespace brak;
-
-namespace {
-
-// Types text into the field as the user would: the text changes, the caret
-// follows, then the key is released.
-void type(Edit& field, const std::string& text) {
-    for (char c : text) {
-        std::string t = field.text();
-        t.insert(static_cast<std::size_t>(field.selStart()), 1, c);
-        int caret = field.selStart() + 1;
-        field.setText(t);
-        field.setSelStart(caret);
-        field.keyUp(0);
-    }
-}
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
-} // namespace
+using test::errorOf;
+using test::type;
 
 TEST(IntegerConversion, AcceptsDecimalSignAndThreeHexForms) {
     EXPECT_EQ(tryStrToInt("42"), 42);
