@@ -30,13 +30,6 @@ private:
     bool busy_ = true;
 };
 
-std::string upperCase(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // The program's directory without its trailing separator (the root stays).
 std::string withoutSeparator(std::string directory) {
     if (directory.size() > 1 && directory.back() == PathSeparator)

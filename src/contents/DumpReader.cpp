@@ -13,10 +13,6 @@ DumpLimitError::DumpLimitError(const std::string& message) : Error(message) {}
 
 namespace {
 
-char upperChar(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Keys match in any case: the line is read as if upper-cased first.
 bool isKey(std::string_view text, std::string_view key) {
     if (text.size() != key.size())
@@ -152,15 +148,8 @@ void DumpReader::process(std::string_view key, bool indented, bool hasValue,
     }
 }
 
-std::string DumpReader::upper(std::string_view value) const {
-    std::string text(value);
-    for (char& c : text)
-        c = upperChar(c);
-    return text;
-}
-
 void DumpReader::archiveKey(std::string_view key, std::string_view v) {
-    const std::string value = upper(v);
+    const std::string value = upperCase(v);
     if (isKey(key, "FLAGS")) {
         details_[DetailFlag] = archiveFlagLetters(toInt(value));
     } else if (isKey(key, "CREATED")) {
@@ -188,7 +177,7 @@ void DumpReader::archiveKey(std::string_view key, std::string_view v) {
 }
 
 void DumpReader::chapterKey(std::string_view key, std::string_view v) {
-    const std::string value = upper(v);
+    const std::string value = upperCase(v);
     if (key.empty()) {
         const std::int32_t n = toInt(value);
         if (n < 1 || n > limits_.maxChapter)
@@ -224,7 +213,7 @@ void DumpReader::setTime(int slot, std::string_view value) {
         // need the upper-case copy.
         std::uint32_t id = i == 0 ? rows_->addDate(part) : rows_->addTime(part);
         if (!(id & RowList::CodedDate))
-            id = rows_->texts().intern(upper(part));
+            id = rows_->texts().intern(upperCase(part));
         std::uint32_t& current = record_.times[static_cast<std::size_t>(slot + i)];
         if (id != current) {
             current = id;
@@ -237,7 +226,7 @@ void DumpReader::setTime(int slot, std::string_view value) {
 std::int32_t DumpReader::toInt(std::string_view value) const {
     std::int64_t number = 0;
     if (!tryStrToInt64(value, number) || number < INT32_MIN || number > INT32_MAX)
-        throw Error(integerConversionMessage(upper(value)));
+        throw Error(integerConversionMessage(upperCase(value)));
     return static_cast<std::int32_t>(number);
 }
 
@@ -258,7 +247,7 @@ void DumpReader::fileKey(std::string_view key, std::string_view value) {
     } else if (isKey(key, "SIZE")) {
         std::int64_t size = 0;
         if (!tryStrToInt64(value, size))
-            throw Error(integerConversionMessage(upper(value)));
+            throw Error(integerConversionMessage(upperCase(value)));
         std::int64_t sum = 0;
         if (__builtin_add_overflow(sizeSum_, size, &sum))
             fail("The file sizes in the archive listing add up to more than " +
@@ -266,7 +255,7 @@ void DumpReader::fileKey(std::string_view key, std::string_view value) {
         sizeSum_ = sum;
         record_.size = size;
         record_.sizeText = isPlainDecimal(value, size) ? RowList::DecimalSize
-                                                       : rows_->texts().intern(upper(value));
+                                                       : rows_->texts().intern(upperCase(value));
         recordStored_ = false;
         checkTextBudget();
     } else if (isKey(key, "CHAPTERSRANGE")) {

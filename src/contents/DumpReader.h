@@ -90,7 +90,6 @@ private:
     void setTime(int slot, std::string_view value);
     void addFileRows(std::int32_t attributes);
     void checkTextBudget() const;
-    std::string upper(std::string_view value) const;
     // An integer value as the run-time library reads one, or the conversion error.
     std::int32_t toInt(std::string_view value) const;
     [[noreturn]] void fail(const std::string& message) const;

@@ -63,12 +63,6 @@ bool take(std::string& work, const std::string& token) {
     return take(work, token, token.size());
 }
 
-std::string upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 struct Variant {
     const char* token;
     std::size_t length;
@@ -145,7 +139,7 @@ void readStripOrFile(std::string& work, const char* prefix, CheckBox& box, Edit&
     field.setText(ExtractSwitchValue(work, prefix));
     // The writer's Strip form is the bare word NUL. A quoted value is always
     // a file name, even one that happens to hold "nul ".
-    if (!quoted && upper(field.text()).find("NUL ") != std::string::npos)
+    if (!quoted && upperCase(field.text()).find("NUL ") != std::string::npos)
         strip.setChecked(true);
     else
         fileName.setChecked(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace brak {
@@ -13,6 +14,18 @@ inline std::string_view trimBlanks(std::string_view text) {
     while (end > begin && blank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
+}
+
+// Letters a to z in upper case; keys and names are compared that way.
+inline char upperChar(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+inline std::string upperCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = upperChar(c);
+    return result;
 }
 
 } // namespace brak

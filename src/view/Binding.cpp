@@ -2,6 +2,7 @@
 
 #include "view/Widgets.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -146,17 +147,17 @@ void Binding::bindCommon(QWidget* widget, Control& control) {
     observe(control, widget, [&control](QWidget* w) { w->setEnabled(control.enabled()); });
 }
 
-QCheckBox* Binding::checkBox(CheckBox& control) {
-    auto* widget = new QCheckBox(qs(control.caption()));
+template <typename W, typename C> W* Binding::toggle(C& control) {
+    auto* widget = new W(qs(control.caption()));
     track(widget, control);
-    auto sync = [&control](QCheckBox* w) {
+    auto sync = [&control](W* w) {
         QSignalBlocker block(w);
         w->setChecked(control.checked());
         w->setEnabled(control.enabled());
     };
     observe(control, widget, sync);
-    connect(widget, &QCheckBox::clicked, this,
-            [this, guarded = QPointer<QCheckBox>(widget), &control, sync] {
+    connect(widget, &QAbstractButton::clicked, this,
+            [this, guarded = QPointer<W>(widget), &control, sync] {
                 guard([&] { control.click(); });
                 if (guarded)
                     sync(guarded.data());
@@ -164,23 +165,14 @@ QCheckBox* Binding::checkBox(CheckBox& control) {
     return widget;
 }
 
+QCheckBox* Binding::checkBox(CheckBox& control) {
+    return toggle<QCheckBox>(control);
+}
+
 QRadioButton* Binding::radioButton(RadioButton& control) {
-    auto* widget = new QRadioButton(qs(control.caption()));
-    track(widget, control);
+    auto* widget = toggle<QRadioButton>(control);
     // The model keeps each group exclusive, not the widget.
     widget->setAutoExclusive(false);
-    auto sync = [&control](QRadioButton* w) {
-        QSignalBlocker block(w);
-        w->setChecked(control.checked());
-        w->setEnabled(control.enabled());
-    };
-    observe(control, widget, sync);
-    connect(widget, &QRadioButton::clicked, this,
-            [this, guarded = QPointer<QRadioButton>(widget), &control, sync] {
-                guard([&] { control.click(); });
-                if (guarded)
-                    sync(guarded.data());
-            });
     widget->installEventFilter(this);
     return widget;
 }

@@ -92,6 +92,8 @@ private:
     // control, for as long as both the binding and the widget live.
     template <typename W, typename Sync> void observe(Control& control, W* widget, Sync sync);
     void track(QWidget* widget, Control& control);
+    // A check box or radio button: mirrors checked and enabled, forwards clicks.
+    template <typename W, typename C> W* toggle(C& control);
     void showHint(QWidget* widget, const Control& control) const;
     Control* controlAt(QWidget* widget) const;
     void focusChanged(QWidget* old, QWidget* now);
