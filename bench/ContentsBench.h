@@ -3,7 +3,7 @@
 // What the contents benchmarks share: a generated listing of many files, and
 // a machine and dialogs that do nothing.
 #include "platform/Dialogs.h"
-#include "platform/Platform.h"
+#include "platform/PosixPlatform.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -57,18 +57,11 @@ template <typename Sink> void generateDump(std::size_t files, Sink sink) {
     sink(text);
 }
 
-class NullPlatform : public Platform {
+// The real machine, except that nothing is started and nothing sleeps.
+class NullPlatform : public PosixPlatform {
 public:
     StartResult runAndWait(const ProcessRequest&) override { return {}; }
     StartResult start(const ProcessRequest&) override { return {}; }
-    std::string environment(const std::string&) const override { return {}; }
-    void setEnvironment(const std::string&, const std::string&) override {}
-    std::string currentDirectory() const override { return "/"; }
-    bool setCurrentDirectory(const std::string&) override { return true; }
-    std::string programDirectory() const override { return "/"; }
-    bool fileExists(const std::string&) const override { return false; }
-    bool removeFile(const std::string&) override { return false; }
-    std::int64_t fileSize(const std::string&) const override { return -1; }
     void sleep(int) override {}
 };
 
@@ -82,6 +75,8 @@ public:
     bool chooseColour(std::uint32_t&, std::vector<std::uint32_t>&) override { return false; }
     void setBusy(bool) override {}
     void repaintNow() override {}
+    std::unique_ptr<ShownWindow> showSplash(const std::string&) override { return nullptr; }
+    void showAbout(const std::string&) override {}
 };
 
 } // namespace brak::bench

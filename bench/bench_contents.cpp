@@ -48,7 +48,7 @@ struct Window {
     bench::NullDialogs dialogs;
     Brak brak{platform, dialogs};
     Window() {
-        brak.WriteGridHeadings();
+        WriteGridHeadings(brak.form().stChapter, brak.form().stFile);
         DumpReader reader;
         feed(reader, listing());
         brak.contents().applyListing(reader);
@@ -63,7 +63,7 @@ Window& window() {
 void SelectChapter(benchmark::State& state) {
     Window& w = window();
     for (auto _ : state) {
-        w.brak.SelectChapter(1);
+        w.brak.contents().SelectChapter(1);
         benchmark::DoNotOptimize(w.brak.form().stFile.rowCount());
     }
     state.counters["rows"] = w.brak.form().stFile.rowCount() - 1;
@@ -75,9 +75,9 @@ void SortBy(benchmark::State& state) {
     const int column = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        w.brak.SelectChapter(1); // the listing's order again
+        w.brak.contents().SelectChapter(1); // the listing's order again
         state.ResumeTiming();
-        w.brak.stFileSelectCell(column, 1);
+        w.brak.contents().stFileSelectCell(column, 1);
     }
     state.SetLabel(w.brak.form().stFile.cell(column, 0));
 }

@@ -42,16 +42,16 @@ int main(int argc, char** argv) {
     bench::NullPlatform platform;
     bench::NullDialogs dialogs;
     Brak brak(platform, dialogs);
-    brak.WriteGridHeadings();
+    WriteGridHeadings(brak.form().stChapter, brak.form().stFile);
     const long before = statusKb("VmRSS");
     {
         DumpReader reader;
         readDumpFile(name, reader);
         brak.contents().applyListing(reader);
     }
-    brak.SelectChapter(1);
-    brak.stFileSelectCell(ColName, 1);
-    brak.stFileSelectCell(ColModifyDate, 1);
+    brak.contents().SelectChapter(1);
+    brak.contents().stFileSelectCell(ColName, 1);
+    brak.contents().stFileSelectCell(ColModifyDate, 1);
     const long peak = statusKb("VmHWM");
     std::remove(name);
 

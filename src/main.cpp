@@ -4,7 +4,6 @@
 #include "view/BrakApplication.h"
 #include "view/QtDialogs.h"
 #include "view/TFormMain.h"
-#include "view/TFormSplash.h"
 
 #include <exception>
 
@@ -19,7 +18,7 @@ int main(int argc, char* argv[]) {
     try {
         brak::TFormMain window(brak);
         dialogs.setParent(&window);
-        brak.CreateBrak([&] { brak::TFormSplash::showFor(platform, dialogs); });
+        brak.shell().CreateBrak();
         window.show();
         result = app.exec();
         dialogs.setParent(nullptr);

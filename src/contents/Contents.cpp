@@ -1,34 +1,16 @@
 #include "contents/Contents.h"
 
+#include "base/Assert.h"
+#include "base/Text.h"
 #include "contents/DumpFormat.h"
-#include "core/Commands.h"
-#include "form/Text.h"
+#include "core/JarCommand.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 
 namespace brak {
 
 namespace {
-
-// The hourglass for as long as it lives, also when an error ends the work.
-class BusyCursor {
-public:
-    explicit BusyCursor(Dialogs& dialogs) : dialogs_(dialogs) { dialogs_.setBusy(true); }
-    ~BusyCursor() { release(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-    void release() {
-        if (busy_)
-            dialogs_.setBusy(false);
-        busy_ = false;
-    }
-
-private:
-    Dialogs& dialogs_;
-    bool busy_ = true;
-};
 
 // The program's directory without its trailing separator (the root stays).
 std::string withoutSeparator(std::string directory) {
@@ -87,11 +69,29 @@ Contents::Contents(MainForm& form, Platform& platform, Dialogs& dialogs)
     grid.setStore(std::move(store));
 }
 
+void Contents::wire() {
+    MainForm& f = form_;
+    f.edArchive.onChange.wire([this] { edArchiveChange(); });
+    // The archive name's group box holds only the field: leaving it is the
+    // field losing the focus.
+    f.gbArchive.onExit.wire([this] { edArchiveChange(); });
+    f.edArchive.onKeyPress.wire([this](char key) { edArchiveKeyPress(key); });
+    f.stChapter.onClick.wire([this] { stChapterClick(); });
+    f.stFile.onSelectCell.wire(
+        [this](int column, int row, bool&) { stFileSelectCell(column, row); });
+    f.chFileLock.onClick.wire([this] { chFileLockClick(); });
+}
+
 FileGridStore& Contents::fileStore() {
     auto* store = dynamic_cast<FileGridStore*>(&form_.stFile.store());
-    if (!store)
-        throw std::logic_error("the file grid lost its store");
+    BRAK_ASSERT(store); // the file grid keeps the store it was given
     return *store;
+}
+
+void Contents::edArchiveChange() {
+    const bool named = !form_.edArchive.text().empty();
+    for (RadioButton* command : form_.commandButtons)
+        command->setEnabled(named);
 }
 
 int Contents::LoadContents() {
@@ -112,14 +112,19 @@ int Contents::LoadContents() {
         f.edArchive.setText(std::string(trimBlanks(f.edArchive.text())) + ".J");
 
     BusyCursor busy(dialogs_);
-    const std::string program = GetProgram(f);
+    const JarCommand command = JarCommand::fromForm(f);
     ProcessRequest request;
-    request.program = program.substr(0, program.size() - 1); // without the piece's space
-    request.args = {program, "lt", "\"" + f.edArchive.text() + "\"", DumpFileName};
+    request.program = command.programFile();
+    request.args = {command.programPiece(), "lt", "\"" + command.archive + "\"", DumpFileName};
     request.directory = withoutSeparator(directory);
     StartResult started = platform_.start(request);
 
-    if (!started.started() || !started.child || !platform_.fileExists(f.edArchive.text())) {
+    // Jar runs in that directory: a relative archive name means a file there.
+    auto inJarDirectory = [&](const std::string& name) {
+        return !name.empty() && name[0] == PathSeparator ? name : joinPath(directory, name);
+    };
+    if (!started.started() || !started.child ||
+        !platform_.fileExists(inJarDirectory(command.archive))) {
         busy.release();
         showMessage(dialogs_, UnableMessage, "Error", MessageIcon::Error);
         showPlaceholders();
@@ -139,17 +144,16 @@ int Contents::LoadContents() {
         return 1;
     }
 
-    // The archive as Jar names it: the quoted name of the archive piece, with
-    // ".J" where its name holds none.
-    const std::string piece = GetArchive(f);
-    std::string archive = piece.substr(1, piece.find('"', 1) - 1);
+    // The archive as Jar reads it from its quoted argument, with ".J" where
+    // its name holds none.
+    std::string archive = command.archive.substr(0, command.archive.find('"'));
     if (upperCase(archive).find(".J") == std::string::npos)
         archive += ".J";
-    std::int64_t length = platform_.fileSize(archive);
+    std::int64_t length = platform_.fileSize(inJarDirectory(archive));
     // A name with another extension (TEST.ZIP) is measured under the name that
     // was found to exist, rather than not at all.
     if (length < 0)
-        length = platform_.fileSize(f.edArchive.text());
+        length = platform_.fileSize(inJarDirectory(command.archive));
     f.edArchiveNewSize.setText(length >= 0 ? FormatThousands(length) : std::string());
 
     DumpReader reader;
@@ -189,7 +193,7 @@ void Contents::applyListing(DumpReader& reader) {
     // The chapter grid is not emptied: cells the listing does not write keep
     // their texts.
     StringGrid& grid = f.stChapter;
-    grid.beginUpdate();
+    GridUpdate update(grid);
     if (const auto n = reader.maxChapter()) {
         grid.setRowCount(*n + 1);
         if (*n >= 1)
@@ -202,7 +206,6 @@ void Contents::applyListing(DumpReader& reader) {
             if (row.has(col))
                 grid.setCell(col, chapter, row.cells[static_cast<std::size_t>(col)]);
     }
-    grid.endUpdate();
     rowList_ = reader.takeRows();
 }
 
@@ -223,32 +226,34 @@ void Contents::SelectChapter(int c) {
     std::size_t count = records.size();
 
     StringGrid& files = form_.stFile;
-    files.beginUpdate();
-    fileStore().showRecords(rowList_, static_cast<std::uint32_t>(std::max(c, 0)),
-                            std::move(records));
-    files.storeChanged();
-    if (count == 0) {
-        files.setRowCount(2);
-        files.setCell(0, 1, "No Files");
-        for (int col = 1; col < files.colCount(); ++col)
-            files.setCell(col, 1, "");
+    {
+        GridUpdate update(files);
+        fileStore().showRecords(rowList_, static_cast<std::uint32_t>(std::max(c, 0)),
+                                std::move(records));
+        files.storeChanged();
+        if (count == 0) {
+            files.setRowCount(2);
+            files.setCell(0, 1, "No Files");
+            for (int col = 1; col < files.colCount(); ++col)
+                files.setCell(col, 1, "");
+        }
+        files.setFixedRows(1);
     }
-    files.setFixedRows(1);
-    files.endUpdate();
 
     StringGrid& chapters = form_.stChapter;
-    chapters.beginUpdate();
-    if (chapters.rowCount() <= 1) {
-        chapters.setRowCount(2);
-        chapters.setCell(0, 1, "No Chapters");
-        for (int col = 1; col < chapters.colCount(); ++col)
-            chapters.setCell(col, 1, "");
-        count = 0;
+    {
+        GridUpdate update(chapters);
+        if (chapters.rowCount() <= 1) {
+            chapters.setRowCount(2);
+            chapters.setCell(0, 1, "No Chapters");
+            for (int col = 1; col < chapters.colCount(); ++col)
+                chapters.setCell(col, 1, "");
+            count = 0;
+        }
+        chapters.setFixedRows(1);
+        if (c > 3)
+            chapters.setTopRow(c - 3);
     }
-    chapters.setFixedRows(1);
-    if (c > 3)
-        chapters.setTopRow(c - 3);
-    chapters.endUpdate();
 
     form_.laFileDetail.setCaption("File Details (" + std::to_string(count) + " files)");
 }

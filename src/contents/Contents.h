@@ -34,6 +34,9 @@ public:
     Contents(const Contents&) = delete;
     Contents& operator=(const Contents&) = delete;
 
+    // The archive name field, the two grids and the name lock.
+    void wire();
+
     // Lists the archive: -1 when Jar could not be started or the archive is
     // missing, 1 when no listing could be read after the wait, else 0.
     int LoadContents();
@@ -43,6 +46,8 @@ public:
     // Selecting a cell of the file grid sorts it by that cell's column.
     void stFileSelectCell(int column, int row);
     void chFileLockClick();
+    // The commands are offered exactly while the archive name holds text.
+    void edArchiveChange();
     void edArchiveKeyPress(char key);
 
     // Puts what the reader read into the window: the details, the chapter

@@ -1,6 +1,6 @@
 #include "contents/DumpFormat.h"
 
-#include "form/Validate.h"
+#include "base/Convert.h"
 
 #include <array>
 

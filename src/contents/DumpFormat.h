@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form/Validate.h"
+#include "base/Convert.h"
 
 #include <cstdint>
 #include <string>

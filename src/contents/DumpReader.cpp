@@ -1,8 +1,8 @@
 #include "contents/DumpReader.h"
 
+#include "base/Convert.h"
+#include "base/Text.h"
 #include "contents/DumpFormat.h"
-#include "form/Text.h"
-#include "form/Validate.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Error.h"
 #include "contents/RowList.h"
-#include "form/Control.h"
 
 #include <array>
 #include <cstdint>

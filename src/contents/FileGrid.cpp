@@ -1,7 +1,8 @@
 #include "contents/FileGrid.h"
 
+#include "base/Convert.h"
+#include "base/Error.h"
 #include "contents/DumpFormat.h"
-#include "form/Validate.h"
 
 #include <algorithm>
 #include <bit>
@@ -101,14 +102,14 @@ void FileGridStore::showRecords(std::shared_ptr<const RowList> list, std::uint32
 }
 
 void WriteGridHeadings(StringGrid& stChapter, StringGrid& stFile) {
-    stChapter.beginUpdate();
-    for (std::size_t col = 0; col < ChapterHeadings.size(); ++col)
-        stChapter.setCell(static_cast<int>(col), 0, ChapterHeadings[col]);
-    stChapter.endUpdate();
-    stFile.beginUpdate();
+    {
+        GridUpdate update(stChapter);
+        for (std::size_t col = 0; col < ChapterHeadings.size(); ++col)
+            stChapter.setCell(static_cast<int>(col), 0, ChapterHeadings[col]);
+    }
+    GridUpdate update(stFile);
     for (std::size_t col = 0; col < FileHeadings.size(); ++col)
         stFile.setCell(static_cast<int>(col), 0, FileHeadings[col]);
-    stFile.endUpdate();
 }
 
 namespace {
@@ -290,7 +291,7 @@ template <typename Key> std::vector<std::uint32_t> orderBy(const std::vector<Key
 } // namespace
 
 void moveSortMarkers(StringGrid& grid, int column) {
-    grid.beginUpdate();
+    GridUpdate update(grid);
     for (int col = 0; col < grid.colCount(); ++col) {
         std::string heading = grid.cell(col, 0);
         const std::string before = heading;
@@ -305,7 +306,6 @@ void moveSortMarkers(StringGrid& grid, int column) {
     if (heading.find('(') != std::string::npos)
         heading = dropLastFour(heading);
     grid.setCell(column, 0, heading + " (1)");
-    grid.endUpdate();
 }
 
 std::vector<std::uint32_t> fileSortOrder(const StringGrid& grid, int column) {

@@ -1,7 +1,5 @@
 #include "core/Commands.h"
 
-#include "platform/Platform.h"
-
 namespace brak {
 
 const std::array<CommandInfo, 20> CommandCatalogue = {{
@@ -42,42 +40,20 @@ int OptionIndex(const MainForm& form, const std::string& name) {
 }
 
 std::string GetProgram(const MainForm& form) {
-    const std::string& path = form.edPath.text();
-    if (path.empty())
-        return std::string(JarProgramName) + " ";
-    return path + PathSeparator + JarProgramName + " ";
+    return JarCommand::fromForm(form).programPiece();
 }
 
 std::string GetCommand(const MainForm& form) {
-    int index = CommandIndex(form);
-    if (index < 0)
-        return " ";
-    return std::string(CommandCatalogue[static_cast<std::size_t>(index)].letter) + " ";
+    return JarCommand::fromForm(form).commandPiece();
 }
 
 std::string GetArchive(const MainForm& form) {
-    std::string piece = "\"" + form.edArchive.text() + "\"";
-    if (form.raContentList.checked())
-        piece += " !\"" + form.edContentList.text() + "\"";
-    else
-        piece += " " + form.edContentMask.text();
-    return piece + " ";
-}
-
-std::array<std::string, 4> CommandPieces(const MainForm& form) {
-    return {GetProgram(form), GetCommand(form), GetArchive(form), GetSwitch(form)};
-}
-
-std::string CommandLine(const MainForm& form) {
-    std::string line;
-    for (const std::string& piece : CommandPieces(form))
-        line += piece;
-    return line;
+    return JarCommand::fromForm(form).archivePiece();
 }
 
 void ShowCommandLine(MainForm& form) {
     form.StatusBar1.setSimplePanel(true);
-    form.StatusBar1.setSimpleText(CommandLine(form));
+    form.StatusBar1.setSimpleText(JarCommand::fromForm(form).line());
 }
 
 } // namespace brak

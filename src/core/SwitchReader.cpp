@@ -1,6 +1,6 @@
 #include "core/SwitchReader.h"
 
-#include "form/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cctype>

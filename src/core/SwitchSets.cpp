@@ -20,7 +20,15 @@ bool detectSwitchMismatch(const MainForm& form) {
 
 } // namespace
 
-void CommandClick(MainForm& f, Dialogs& dialogs) {
+void SwitchSets::wire() {
+    for (RadioButton* command : f_.commandButtons)
+        command->onClick.wire([this] { CommandClick(); });
+    f_.buClearSwitch.onClick.wire([this] { buClearSwitchClick(); });
+    f_.buClearAllSwitch.onClick.wire([this] { buClearAllSwitchClick(); });
+}
+
+void SwitchSets::CommandClick() {
+    MainForm& f = f_;
     f.PreviousCommand = f.CurrentCommand;
     f.CurrentCommand = CommandIndex(f);
     // The controls still show the switches of the command being left.
@@ -34,11 +42,11 @@ void CommandClick(MainForm& f, Dialogs& dialogs) {
         }
     }
     if (f.CurrentCommand >= 0)
-        SetSwitch(f, dialogs, f.SwitchSets[static_cast<std::size_t>(f.CurrentCommand)]);
+        SetSwitch(f, dialogs_, f.SwitchSets[static_cast<std::size_t>(f.CurrentCommand)]);
     ShowCommandLine(f);
 }
 
-std::string mismatchQuestion(int lastAltered, int current) {
+std::string SwitchSets::mismatchQuestion(int lastAltered, int current) {
     return std::string("Brak uses a separate set of switches for each command.") +
            "\nUncheck 'Options|Detect Switch Mismatch' to disable this trap." +
            "\n\nThe last command altered was '" + caption(lastAltered) +
@@ -46,7 +54,8 @@ std::string mismatchQuestion(int lastAltered, int current) {
            "'\n\nWas that your intention?";
 }
 
-bool executionCheck(MainForm& f, Dialogs& dialogs) {
+bool SwitchSets::executionCheck() {
+    MainForm& f = f_;
     const int index = CommandIndex(f);
     if (index >= 0) {
         const std::string shown = GetSwitch(f);
@@ -58,7 +67,7 @@ bool executionCheck(MainForm& f, Dialogs& dialogs) {
     }
     if (f.LastAlteredCommand >= 0 && f.LastAlteredCommand != f.CurrentCommand &&
         detectSwitchMismatch(f)) {
-        MessageAnswer answer = dialogs.messageBox(
+        MessageAnswer answer = dialogs_.messageBox(
             {mismatchQuestion(f.LastAlteredCommand, f.CurrentCommand), "Confirmation",
              MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No});
         return answer == MessageAnswer::Yes;
@@ -66,17 +75,18 @@ bool executionCheck(MainForm& f, Dialogs& dialogs) {
     return true;
 }
 
-void buClearSwitchClick(MainForm& f, Dialogs& dialogs) {
-    SetSwitch(f, dialogs, "");
+void SwitchSets::buClearSwitchClick() {
+    MainForm& f = f_;
+    SetSwitch(f, dialogs_, "");
     for (CheckBox* toggle : {&f.chInteractive, &f.chHideMarked, &f.chANSIComment,
                              &f.chStandardError, &f.chFullPath, &f.chSaveConfig})
         toggle->setChecked(false);
 }
 
-void buClearAllSwitchClick(MainForm& f, Dialogs& dialogs) {
-    for (std::string& stored : f.SwitchSets)
+void SwitchSets::buClearAllSwitchClick() {
+    for (std::string& stored : f_.SwitchSets)
         stored.clear();
-    buClearSwitchClick(f, dialogs);
+    buClearSwitchClick();
 }
 
 } // namespace brak

@@ -8,25 +8,36 @@
 namespace brak {
 
 // Every command keeps its own switches: the controls always show those of
-// the selected command, and SwitchSets holds the rest.
+// the selected command, and MainForm::SwitchSets holds the rest.
+class SwitchSets {
+public:
+    SwitchSets(MainForm& form, Dialogs& dialogs) : f_(form), dialogs_(dialogs) {}
+    SwitchSets(const SwitchSets&) = delete;
+    SwitchSets& operator=(const SwitchSets&) = delete;
 
-// A command became selected: stores what the controls show under the
-// command being left, loads the new command's switches and shows its line.
-void CommandClick(MainForm& form, Dialogs& dialogs);
+    // A click on a command, and the two Clear buttons.
+    void wire();
 
-// The first steps of running the selected command: stores its shown
-// switches and, when the switches last altered belong to another command,
-// asks whether that is really meant. Returns whether to go on.
-bool executionCheck(MainForm& form, Dialogs& dialogs);
+    // A command became selected: stores what the controls show under the
+    // command being left, loads the new command's switches and shows its line.
+    void CommandClick();
+    // The first steps of running the selected command: stores its shown
+    // switches and, when the switches last altered belong to another
+    // command, asks whether that is really meant. Returns whether to go on.
+    bool executionCheck();
+    // Puts the switches of the current command back to the form defaults
+    // and unchecks the Config tab's switch toggles; the stored set follows
+    // at the next synchronisation.
+    void buClearSwitchClick();
+    // Empties every command's stored switches, then clears as above.
+    void buClearAllSwitchClick();
 
-// The question asked when the switches last altered belong to another command.
-std::string mismatchQuestion(int lastAltered, int current);
+    // The question asked when the switches last altered belong to another command.
+    static std::string mismatchQuestion(int lastAltered, int current);
 
-// Puts the switches of the current command back to the form defaults and
-// unchecks the Config tab's switch toggles; the stored set follows at the
-// next synchronisation.
-void buClearSwitchClick(MainForm& form, Dialogs& dialogs);
-// Empties every command's stored switches, then clears as above.
-void buClearAllSwitchClick(MainForm& form, Dialogs& dialogs);
+private:
+    MainForm& f_;
+    Dialogs& dialogs_;
+};
 
 } // namespace brak

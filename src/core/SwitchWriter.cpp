@@ -5,16 +5,19 @@ namespace brak {
 namespace {
 
 // Appends the value item prefix"value" with the field's text as typed.
-void appendValue(std::string& out, const char* prefix, const Edit& field) {
+void appendValue(std::string& out, std::vector<QuotedValue>* quoted, const char* prefix,
+                 const Edit& field) {
     out += prefix;
     out += '"';
     out += field.text();
     out += "\" ";
+    if (quoted)
+        quoted->push_back({field.name(), field.text()});
 }
 
 } // namespace
 
-std::string GetSwitch(const MainForm& f) {
+std::string GetSwitch(const MainForm& f, std::vector<QuotedValue>* quoted) {
     std::string out;
     auto add = [&out](bool condition, const char* text) {
         if (condition)
@@ -90,23 +93,23 @@ std::string GetSwitch(const MainForm& f) {
     add(f.raLongToStandard.checked(), "-hf3 ");
 
     if (f.chOutput.checked())
-        appendValue(out, "-o", f.edOutput);
+        appendValue(out, quoted, "-o", f.edOutput);
     if (f.chWork.checked())
-        appendValue(out, "-w", f.edWork);
+        appendValue(out, quoted, "-w", f.edWork);
     if (f.chList.checked())
-        appendValue(out, "-l", f.edList);
+        appendValue(out, quoted, "-l", f.edList);
     if (f.chFile.checked() && f.raFileStrip.checked())
         out += "-zNUL ";
     if (f.chFile.checked() && f.raFileName.checked())
-        appendValue(out, "-z", f.edFile);
+        appendValue(out, quoted, "-z", f.edFile);
     if (f.chComment.checked() && f.raCommentStrip.checked())
         out += "-hzNUL ";
     if (f.chComment.checked() && f.raCommentFilename.checked())
-        appendValue(out, "-hz", f.edComment);
+        appendValue(out, quoted, "-hz", f.edComment);
     if (f.chCommentFile.checked() && f.raCommentFileStrip.checked())
         out += "-jzNUL ";
     if (f.chCommentFile.checked() && f.raCommentFileFilename.checked())
-        appendValue(out, "-jz", f.edCommentFile);
+        appendValue(out, quoted, "-jz", f.edCommentFile);
     return out;
 }
 

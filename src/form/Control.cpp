@@ -1,7 +1,5 @@
 #include "form/Control.h"
 
-#include <cassert>
-
 namespace brak {
 
 Control* Form::find(const std::string& name) const {
@@ -10,7 +8,7 @@ Control* Form::find(const std::string& name) const {
 }
 
 void Form::add(Control* control) {
-    assert(!byName_.count(control->name()) && "control names are unique within a form");
+    BRAK_ASSERT(!byName_.count(control->name())); // names are unique within a form
     controls_.push_back(control);
     byName_.emplace(control->name(), control);
 }
@@ -70,7 +68,7 @@ void CheckBox::setChecked(bool checked) {
 
 RadioButton::RadioButton(Form* form, std::string name, std::string caption, Panel* parent)
     : Control(form, std::move(name), parent), caption_(std::move(caption)) {
-    assert(parent && "a radio button belongs to a panel");
+    BRAK_ASSERT(parent); // a radio button belongs to a panel
     parent->radioButtons_.push_back(this);
 }
 

@@ -1,20 +1,15 @@
 #pragma once
 
+#include "base/Assert.h"
+#include "base/Error.h"
+
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace brak {
-
-// An error raised by a handler. It unwinds through the handlers that ran it
-// and reaches the event loop, which shows it in the error box.
-class Error : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Colours are kept as the window system writes them: 0x00BBGGRR.
 using Colour = std::uint32_t;
@@ -22,7 +17,27 @@ inline constexpr Colour clWhite = 0x00FFFFFF;
 inline constexpr Colour clSilver = 0x00C0C0C0;
 inline constexpr Colour clBlack = 0x00000000;
 
-using Handler = std::function<void()>;
+// The one handler of a control's event. The composition root wires each
+// event once; wiring it again would silently drop the first handler, so it
+// is a programming error and stops the program at once.
+template <typename... Args> class Event {
+public:
+    using Function = std::function<void(Args...)>;
+    void wire(Function handler) {
+        BRAK_ASSERT(handler && !handler_);
+        handler_ = std::move(handler);
+    }
+    explicit operator bool() const { return static_cast<bool>(handler_); }
+    void operator()(Args... args) const {
+        if (handler_)
+            handler_(args...);
+    }
+
+private:
+    Function handler_;
+};
+
+using Handler = Event<>;
 
 class Control;
 class Panel;
@@ -205,8 +220,8 @@ public:
     }
 
     Handler onChange;
-    std::function<void(int key)> onKeyUp;
-    std::function<void(char c)> onKeyPress;
+    Event<int> onKeyUp;     // the key code
+    Event<char> onKeyPress; // the typed character
     Handler onDoubleClick;
 
 private:

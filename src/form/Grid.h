@@ -72,9 +72,6 @@ public:
     // The store was filled directly, behind the grid's back: tells the observers.
     void storeChanged() { changed(); }
 
-    void beginUpdate() { ++updating_; }
-    void endUpdate();
-
     // What the user does: a click, and selecting a cell (which the handler
     // may refuse by clearing allow).
     void click() {
@@ -84,9 +81,12 @@ public:
     void selectCell(int col, int row);
 
     Handler onClick;
-    std::function<void(int col, int row, bool& allow)> onSelectCell;
+    Event<int, int, bool&> onSelectCell; // column, row, allow
 
 private:
+    friend class GridUpdate;
+    void beginUpdate() { ++updating_; }
+    void endUpdate();
     void changed();
 
     int cols_;
@@ -96,6 +96,19 @@ private:
     std::vector<int> colWidths_;
     int updating_ = 0;
     bool dirty_ = false;
+};
+
+// Batches a grid's changes for as long as it lives: the observers hear of
+// them once, when the outermost batch ends, however it ends.
+class GridUpdate {
+public:
+    explicit GridUpdate(StringGrid& grid) : grid_(grid) { grid_.beginUpdate(); }
+    ~GridUpdate() { grid_.endUpdate(); }
+    GridUpdate(const GridUpdate&) = delete;
+    GridUpdate& operator=(const GridUpdate&) = delete;
+
+private:
+    StringGrid& grid_;
 };
 
 } // namespace brak

@@ -16,6 +16,26 @@ void Caption::setText(const std::string& text) {
     notify();
 }
 
+void FormWindow::setBounds(const Bounds& bounds) {
+    if (bounds_ == bounds)
+        return;
+    bounds_ = bounds;
+    notify();
+}
+
+void FormWindow::close() {
+    if (closed_)
+        return;
+    struct Closing {
+        FormWindow& window;
+        ~Closing() {
+            window.closed_ = true;
+            window.notify();
+        }
+    } closing{*this};
+    onClose();
+}
+
 namespace {
 
 void switchedOff(Edit& field, bool enabled = false) {
@@ -72,7 +92,7 @@ MainForm::MainForm() {
         field->setHint("Double click for Colour Dialog");
     }
     raDefaultAuthenticate.setChecked(true);
-    loMemoryFlat.SetText(4096);
+    loMemoryFlat.setValue(4096);
     chMemoryCheck.setChecked(true);
     edPath.setHint("Enter Path or double click for Open Dialog");
     edSwap.setHint("Enter Path or double click for Open Dialog");

@@ -31,6 +31,32 @@ private:
     std::string text_ = "Brak";
 };
 
+// The main window itself: where it stands on the screen, and its closing.
+// close() runs the close sequence (onClose) once, even when the user asks
+// twice; the view follows closed() and takes the window off the screen.
+class FormWindow : public Control {
+public:
+    using Control::Control;
+
+    // Position and outer size, in pixels.
+    struct Bounds {
+        int left = 0, top = 0, width = 785, height = 581;
+        bool operator==(const Bounds&) const = default;
+    };
+    const Bounds& bounds() const { return bounds_; }
+    void setBounds(const Bounds& bounds);
+
+    bool closed() const { return closed_; }
+    // The window closes whatever the close sequence does, an error included.
+    void close();
+
+    Handler onClose;
+
+private:
+    Bounds bounds_;
+    bool closed_ = false;
+};
+
 // Every control of the main window, by its name, with its form default, and
 // the few program-wide values that belong to the window. It holds state
 // only: the behaviour is wired in by the composition root.
@@ -38,6 +64,7 @@ class MainForm : public Form {
 public:
     MainForm();
 
+    FormWindow Window{this, "Window"};
     Caption Caption1{this, "Caption"};
     StatusBar StatusBar1{this, "StatusBar1"};
     PageControl PageControl1{this, "PageControl"};

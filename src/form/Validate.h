@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Convert.h"
+#include "base/DateTime.h"
 #include "form/Control.h"
 
 #include <cstdint>
@@ -7,22 +9,6 @@
 #include <string_view>
 
 namespace brak {
-
-// Text to number the way the program's run-time library converts it. The
-// failing forms raise Error with the library's own message.
-// Leading blanks, then a sign and decimal digits, or hexadecimal after "$",
-// "x" or "0x"; nothing may follow and the number must fit.
-bool tryStrToInt64(std::string_view text, std::int64_t& value);
-std::int64_t StrToInt64(std::string_view text);
-std::optional<std::int32_t> tryStrToInt(std::string_view text);
-std::int32_t StrToInt(std::string_view text);
-std::optional<double> tryStrToFloat(const std::string& text);
-double StrToFloat(const std::string& text);
-// Shortest general form with up to 15 significant digits.
-std::string FloatToStr(double value);
-
-std::string integerConversionMessage(const std::string& text);
-std::string floatConversionMessage(const std::string& text);
 
 // The common base of the validated fields: a one-line field whose key release
 // runs the form's own key-release handler.
@@ -40,13 +26,14 @@ public:
 };
 
 // A whole-number field: Value is the number last taken from the text, by a
-// key release or by SetText. Other text changes leave it as it was.
+// key release, or given by setValue, which also writes it as the text.
+// Other text changes leave it as it was.
 class TLEdit : public TValidate {
 public:
     using TValidate::TValidate;
 
     std::int32_t Value() const { return value_; }
-    void SetText(std::int32_t value);
+    void setValue(std::int32_t value);
     // Validates the whole text; a rejected character is removed again and
     // the conversion error raised.
     void keyUp(int key) override;
@@ -63,18 +50,11 @@ public:
     using TValidate::TValidate;
 
     double Value() const { return value_; }
-    void SetText(double value);
+    void setValue(double value);
     void keyUp(int key) override;
 
 private:
     double value_ = 0;
-};
-
-struct DateTime {
-    int year = 1899, month = 12, day = 30;
-    int hour = 0, minute = 0, second = 0;
-    bool isValid() const;
-    bool operator==(const DateTime&) const = default;
 };
 
 // A date-and-time picker. It picks a date or, in time mode, a time of day;
@@ -96,7 +76,7 @@ public:
             onKeyPress(c);
     }
 
-    std::function<void(char)> onKeyPress;
+    Event<char> onKeyPress;
     bool UnSigned = false;
     Colour NegativeColor = clBlack;
     bool IsNil = false;

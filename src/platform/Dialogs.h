@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,16 @@ struct MessageBoxRequest {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer defaultButton = MessageAnswer::Ok;
+    bool operator==(const MessageBoxRequest&) const = default;
+};
+
+// For test failures: the box as one readable line.
+std::ostream& operator<<(std::ostream& out, const MessageBoxRequest& box);
+
+// A window on the screen for as long as this handle lives.
+class ShownWindow {
+public:
+    virtual ~ShownWindow() = default;
 };
 
 // Everything that talks to the user in a modal way. The core never shows a
@@ -40,6 +52,31 @@ public:
     virtual void setBusy(bool busy) = 0;
     // Repaints the main window (or just its status bar) at once, before a wait.
     virtual void repaintNow() = 0;
+
+    // The splash window with the given picture, shown and painted at once;
+    // it stays on the screen for as long as the handle lives.
+    virtual std::unique_ptr<ShownWindow> showSplash(const std::string& picture) = 0;
+    // The about window with the given picture, modal, until it closes.
+    virtual void showAbout(const std::string& picture) = 0;
+};
+
+// The hourglass for as long as it lives, also when an error ends the work.
+class BusyCursor {
+public:
+    explicit BusyCursor(Dialogs& dialogs) : dialogs_(dialogs) { dialogs_.setBusy(true); }
+    ~BusyCursor() { release(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+    // The normal cursor again before the end of the scope.
+    void release() {
+        if (busy_)
+            dialogs_.setBusy(false);
+        busy_ = false;
+    }
+
+private:
+    Dialogs& dialogs_;
+    bool busy_ = true;
 };
 
 // Convenience for the common one-button box.

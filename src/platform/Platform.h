@@ -1,8 +1,11 @@
 #pragma once
 
+#include "base/DateTime.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brak {
@@ -10,9 +13,12 @@ namespace brak {
 // What to start: the file to run, its argument vector (argv[0] included)
 // and the directory it runs in. No shell is ever involved.
 struct ProcessRequest {
-    std::string program;           // a bare name is looked up along PATH only
+    std::string program;           // a bare name: beside Brak's executable, then along PATH
     std::vector<std::string> args; // passed exactly, trailing spaces and quotes included
     std::string directory;         // empty: the caller's current directory
+    // Changes to the child's environment: name and value; an empty value
+    // removes the variable. The rest is inherited.
+    std::vector<std::pair<std::string, std::string>> environment{};
 };
 
 // A child started without waiting for it.
@@ -24,6 +30,9 @@ public:
     // Blocks until the child has ended.
     virtual void wait() = 0;
     virtual int exitCode() const = 0;
+    // Asks the child to end (SIGTERM) and kills it (SIGKILL) when it has not
+    // ended two seconds later; returns once it has ended and been reaped.
+    virtual void terminate() = 0;
 };
 
 // Result of a start: error is the errno of a failed start, 0 when it started.
@@ -32,6 +41,24 @@ struct StartResult {
     int exitCode = 0;                    // only for a run that was waited for
     std::unique_ptr<ChildProcess> child; // only for a run that was not waited for
     bool started() const { return error == 0; }
+};
+
+// One entry of a directory listing.
+struct DirectoryEntry {
+    enum class Kind { File, Directory, Other };
+    std::string name;        // as the file system has it: bytes, not always UTF-8
+    Kind kind = Kind::Other; // of what a symbolic link points to
+    bool symbolicLink = false;
+    bool executable = false; // may be run by this user
+    bool readOnly = false;   // may not be written by this user
+    std::int64_t size = 0;
+};
+
+// A mounted volume, as the system's mount table lists it.
+struct Volume {
+    std::string root;       // where it is mounted
+    std::string fileSystem; // its type: "ext4", "proc", "tmpfs"...
+    std::string name;       // its label, or empty
 };
 
 // The operating system as the program sees it. The real one is POSIX; tests
@@ -45,6 +72,11 @@ public:
     // Starts the program without a console and without waiting; standard input
     // is the null device, so it can never wait for an answer.
     virtual StartResult start(const ProcessRequest& request) = 0;
+    // The file a program name starts: a name holding "/" as it is; a bare
+    // name beside Brak's own executable first, then in the absolute
+    // directories of PATH, never in the current directory. Empty, with
+    // error set (ENOENT, EACCES), when there is none.
+    virtual std::string locateProgram(const std::string& name, int& error) const = 0;
 
     virtual std::string environment(const std::string& name) const = 0;
     // An empty value removes the variable.
@@ -54,16 +86,49 @@ public:
     virtual bool setCurrentDirectory(const std::string& directory) = 0;
     // Directory of the running executable, with its trailing separator.
     virtual std::string programDirectory() const = 0;
+    // Where Brak keeps the files it writes for this user, with its trailing
+    // separator; it may not exist yet.
+    virtual std::string userDirectory() const = 0;
+    // Creates the user directory (mode 0700) when it is missing; false when
+    // it cannot be made.
+    virtual bool makeUserDirectory() = 0;
+    // Where the files shipped with Brak are looked for, in order, each with
+    // its trailing separator: beside the executable, then the installed
+    // data directory.
+    virtual std::vector<std::string> dataDirectories() const = 0;
+    // A new directory only this user can enter, for one piece of work; ""
+    // when none can be made. Its owner removes it with removeDirectory.
+    virtual std::string makeTemporaryDirectory() = 0;
+    // Removes a directory with everything in it; never follows a link out.
+    virtual bool removeDirectory(const std::string& directory) = 0;
 
     virtual bool fileExists(const std::string& name) const = 0;
     virtual bool removeFile(const std::string& name) = 0;
     // Length in bytes, or -1 when the file cannot be opened.
     virtual std::int64_t fileSize(const std::string& name) const = 0;
+    // The entries of a directory, "." and ".." left out, in the file
+    // system's order. error is the errno of a directory that cannot be
+    // read (0 when it could).
+    virtual std::vector<DirectoryEntry> listDirectory(const std::string& directory,
+                                                      int& error) const = 0;
+    // Every mounted volume, pseudo file systems included.
+    virtual std::vector<Volume> mountedVolumes() const = 0;
 
+    // The local date and time.
+    virtual DateTime now() const = 0;
     virtual void sleep(int milliseconds) = 0;
 };
 
 // The separator of this platform's paths; a Windows build would use '\\'.
 inline constexpr char PathSeparator = '/';
+
+// A name joined to a directory, with one separator between them.
+inline std::string joinPath(const std::string& directory, const std::string& name) {
+    if (directory.empty())
+        return name;
+    if (directory.back() == PathSeparator)
+        return directory + name;
+    return directory + PathSeparator + name;
+}
 
 } // namespace brak

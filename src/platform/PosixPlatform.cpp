@@ -1,10 +1,17 @@
 #include "platform/PosixPlatform.h"
 
+#include <QFile>
+#include <QStorageInfo>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -74,6 +81,18 @@ public:
         if (!ended_)
             ended_ = reap(pid_, true, exitCode_);
     }
+    void terminate() override {
+        if (hasEnded())
+            return;
+        ::kill(pid_, SIGTERM);
+        for (int waited = 0; waited < 2000; waited += 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (hasEnded())
+                return;
+        }
+        ::kill(pid_, SIGKILL);
+        wait();
+    }
     // -1 until the child has ended.
     int exitCode() const override { return ended_ ? exitCode_ : -1; }
 
@@ -109,15 +128,34 @@ struct Spawned {
     pid_t pid = -1;
 };
 
-Spawned spawn(const ProcessRequest& request, bool detached) {
+// The environment with the request's changes made.
+std::vector<std::string> childEnvironment(const ProcessRequest& request) {
+    std::vector<std::string> variables;
+    for (char** variable = environ; *variable; ++variable)
+        variables.emplace_back(*variable);
+    for (const auto& [name, value] : request.environment) {
+        const std::string prefix = name + "=";
+        std::erase_if(variables, [&](const std::string& v) { return v.starts_with(prefix); });
+        if (!value.empty())
+            variables.push_back(prefix + value);
+    }
+    return variables;
+}
+
+Spawned spawn(const ProcessRequest& request, const std::string& programDirectory, bool detached) {
     if (holdsNul(request.program) || holdsNul(request.directory))
         return {EINVAL};
     for (const std::string& argument : request.args) {
         if (holdsNul(argument))
             return {EINVAL};
     }
+    for (const auto& [name, value] : request.environment) {
+        if (name.empty() || holdsNul(name) || holdsNul(value) ||
+            name.find('=') != std::string::npos)
+            return {EINVAL};
+    }
     int error = 0;
-    std::string program = findProgram(request.program, searchPath(), error);
+    std::string program = findProgram(request.program, programDirectory, searchPath(), error);
     if (error != 0)
         return {error};
     // The child changes directory before it starts the program: a relative
@@ -129,6 +167,11 @@ Spawned spawn(const ProcessRequest& request, bool detached) {
     for (const std::string& argument : request.args)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    const std::vector<std::string> variables = childEnvironment(request);
+    std::vector<char*> envp;
+    for (const std::string& variable : variables)
+        envp.push_back(const_cast<char*>(variable.c_str()));
+    envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -143,18 +186,18 @@ Spawned spawn(const ProcessRequest& request, bool detached) {
         ::posix_spawn_file_actions_addchdir_np(&actions, request.directory.c_str());
     // The child starts with no signal blocked and every signal at its default,
     // whatever this program ignores or handles.
-    sigset_t signals;
-    sigemptyset(&signals);
-    ::posix_spawnattr_setsigmask(&attributes, &signals);
-    sigfillset(&signals);
-    ::posix_spawnattr_setsigdefault(&attributes, &signals);
+    sigset_t signalSet;
+    sigemptyset(&signalSet);
+    ::posix_spawnattr_setsigmask(&attributes, &signalSet);
+    sigfillset(&signalSet);
+    ::posix_spawnattr_setsigdefault(&attributes, &signalSet);
     ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     // posix_spawn, not posix_spawnp: a file that is no program must fail with
     // ENOEXEC instead of being handed to a shell.
     Spawned result;
-    result.error =
-        ::posix_spawn(&result.pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    result.error = ::posix_spawn(&result.pid, program.c_str(), &actions, &attributes, argv.data(),
+                                 envp.data());
     ::posix_spawnattr_destroy(&attributes);
     ::posix_spawn_file_actions_destroy(&actions);
     return result;
@@ -162,7 +205,8 @@ Spawned spawn(const ProcessRequest& request, bool detached) {
 
 } // namespace
 
-std::string findProgram(const std::string& name, const std::string& searchPath, int& error) {
+std::string findProgram(const std::string& name, const std::string& firstDirectory,
+                        const std::string& searchPath, int& error) {
     error = 0;
     if (name.empty()) {
         error = ENOENT;
@@ -171,12 +215,14 @@ std::string findProgram(const std::string& name, const std::string& searchPath, 
     if (name.find('/') != std::string::npos)
         return name;
     bool denied = false;
+    const std::string directories =
+        firstDirectory.empty() ? searchPath : firstDirectory + ":" + searchPath;
     size_t start = 0;
-    while (start <= searchPath.size()) {
-        size_t end = searchPath.find(':', start);
+    while (start <= directories.size()) {
+        size_t end = directories.find(':', start);
         if (end == std::string::npos)
-            end = searchPath.size();
-        const std::string directory = searchPath.substr(start, end - start);
+            end = directories.size();
+        const std::string directory = directories.substr(start, end - start);
         start = end + 1;
         // An empty or relative entry would mean the current directory.
         if (directory.empty() || directory[0] != '/')
@@ -199,7 +245,7 @@ std::string findProgram(const std::string& name, const std::string& searchPath, 
 }
 
 StartResult PosixPlatform::runAndWait(const ProcessRequest& request) {
-    const Spawned spawned = spawn(request, false);
+    const Spawned spawned = spawn(request, programDirectory(), false);
     StartResult result;
     result.error = spawned.error;
     if (spawned.error == 0)
@@ -208,12 +254,16 @@ StartResult PosixPlatform::runAndWait(const ProcessRequest& request) {
 }
 
 StartResult PosixPlatform::start(const ProcessRequest& request) {
-    const Spawned spawned = spawn(request, true);
+    const Spawned spawned = spawn(request, programDirectory(), true);
     StartResult result;
     result.error = spawned.error;
     if (spawned.error == 0)
         result.child = std::make_unique<PosixChild>(spawned.pid);
     return result;
+}
+
+std::string PosixPlatform::locateProgram(const std::string& name, int& error) const {
+    return findProgram(name, programDirectory(), searchPath(), error);
 }
 
 std::string PosixPlatform::environment(const std::string& name) const {
@@ -251,6 +301,64 @@ std::string PosixPlatform::programDirectory() const {
     return path.substr(0, path.rfind(PathSeparator) + 1);
 }
 
+std::string PosixPlatform::userDirectory() const {
+    std::string base = environment("XDG_CONFIG_HOME");
+    if (base.empty() || base[0] != '/') {
+        std::string home = environment("HOME");
+        if (home.empty() || home[0] != '/') {
+            if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+                home = user->pw_dir;
+        }
+        base = joinPath(home, ".config");
+    }
+    return joinPath(base, "brak") + PathSeparator;
+}
+
+bool PosixPlatform::makeUserDirectory() {
+    const std::string directory = userDirectory();
+    const std::string path = directory.substr(0, directory.size() - 1);
+    const std::size_t parentEnd = path.rfind(PathSeparator);
+    // ~/.config itself may be missing on a fresh account.
+    if (parentEnd != std::string::npos && parentEnd > 0)
+        ::mkdir(path.substr(0, parentEnd).c_str(), 0700);
+    if (::mkdir(path.c_str(), 0700) == 0)
+        return true;
+    struct stat info {};
+    return errno == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<std::string> PosixPlatform::dataDirectories() const {
+    std::vector<std::string> directories{programDirectory()};
+    // An installed Brak: <prefix>/bin/brak beside <prefix>/share/brak/.
+    const std::string program = programDirectory();
+    const std::size_t bin = program.rfind(PathSeparator, program.size() - 2);
+    if (bin != std::string::npos)
+        directories.push_back(program.substr(0, bin + 1) + "share/brak/");
+    const std::string installed = std::string(BRAK_DATA_DIR) + PathSeparator;
+    if (std::find(directories.begin(), directories.end(), installed) == directories.end())
+        directories.push_back(installed);
+    return directories;
+}
+
+std::string PosixPlatform::makeTemporaryDirectory() {
+    std::string base = environment("TMPDIR");
+    if (base.empty() || base[0] != '/')
+        base = "/tmp";
+    std::string pattern = joinPath(base, "brak-XXXXXX");
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return {};
+    return pattern;
+}
+
+bool PosixPlatform::removeDirectory(const std::string& directory) {
+    if (directory.empty())
+        return false;
+    std::error_code error;
+    // remove_all never follows a symbolic link out of the tree.
+    std::filesystem::remove_all(directory, error);
+    return !error;
+}
+
 bool PosixPlatform::fileExists(const std::string& name) const {
     struct stat info {};
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
@@ -261,13 +369,67 @@ bool PosixPlatform::removeFile(const std::string& name) {
 }
 
 std::int64_t PosixPlatform::fileSize(const std::string& name) const {
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO given as a name cannot hold the program.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return -1;
     struct stat info {};
     const bool known = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
     ::close(fd);
     return known ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
+std::vector<DirectoryEntry> PosixPlatform::listDirectory(const std::string& directory,
+                                                         int& error) const {
+    std::vector<DirectoryEntry> entries;
+    error = 0;
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir) {
+        error = errno;
+        return entries;
+    }
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* item = ::readdir(dir)) {
+        const std::string name = item->d_name;
+        if (name == "." || name == "..")
+            continue;
+        DirectoryEntry entry;
+        entry.name = name;
+        struct stat info {};
+        if (::fstatat(dirFd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(info.st_mode)) {
+            entry.symbolicLink = true;
+            if (::fstatat(dirFd, item->d_name, &info, 0) != 0)
+                info = {}; // a dangling link
+        }
+        if (S_ISREG(info.st_mode))
+            entry.kind = DirectoryEntry::Kind::File;
+        else if (S_ISDIR(info.st_mode))
+            entry.kind = DirectoryEntry::Kind::Directory;
+        entry.size = static_cast<std::int64_t>(info.st_size);
+        entry.executable = ::faccessat(dirFd, item->d_name, X_OK, AT_EACCESS) == 0;
+        entry.readOnly = ::faccessat(dirFd, item->d_name, W_OK, AT_EACCESS) != 0;
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+std::vector<Volume> PosixPlatform::mountedVolumes() const {
+    std::vector<Volume> volumes;
+    for (const QStorageInfo& storage : QStorageInfo::mountedVolumes())
+        volumes.push_back({QFile::encodeName(storage.rootPath()).toStdString(),
+                           storage.fileSystemType().toStdString(), storage.name().toStdString()});
+    return volumes;
+}
+
+DateTime PosixPlatform::now() const {
+    const std::time_t clock = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&clock, &local);
+    // A leap second reads as the last second of its minute.
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
 }
 
 void PosixPlatform::sleep(int milliseconds) {

@@ -16,6 +16,7 @@ public:
     StartResult runAndWait(const ProcessRequest& request) override;
     // Standard input, output and error of the child are the null device.
     StartResult start(const ProcessRequest& request) override;
+    std::string locateProgram(const std::string& name, int& error) const override;
 
     std::string environment(const std::string& name) const override;
     void setEnvironment(const std::string& name, const std::string& value) override;
@@ -23,11 +24,21 @@ public:
     std::string currentDirectory() const override;
     bool setCurrentDirectory(const std::string& directory) override;
     std::string programDirectory() const override;
+    // $XDG_CONFIG_HOME/brak/, or ~/.config/brak/ when that is unset or relative.
+    std::string userDirectory() const override;
+    bool makeUserDirectory() override;
+    std::vector<std::string> dataDirectories() const override;
+    std::string makeTemporaryDirectory() override;
+    bool removeDirectory(const std::string& directory) override;
 
     bool fileExists(const std::string& name) const override;
     bool removeFile(const std::string& name) override;
     std::int64_t fileSize(const std::string& name) const override;
+    std::vector<DirectoryEntry> listDirectory(const std::string& directory,
+                                              int& error) const override;
+    std::vector<Volume> mountedVolumes() const override;
 
+    DateTime now() const override;
     void sleep(int milliseconds) override;
 };
 
@@ -36,10 +47,12 @@ public:
 inline constexpr int SignalExitBase = 128;
 
 // The file a program name starts: a name holding "/" is used as it is; a bare
-// name is looked up in the absolute directories of `searchPath` only, never in
-// the current directory (so a program planted in the working directory does
-// not run). On failure returns "" with `error` set to ENOENT, or EACCES when
-// a match was found but may not be executed.
-std::string findProgram(const std::string& name, const std::string& searchPath, int& error);
+// name is looked up in `firstDirectory` (when not empty), then in the
+// absolute directories of `searchPath`, never in the current directory (so a
+// program planted in the working directory does not run). On failure returns
+// "" with `error` set to ENOENT, or EACCES when a match was found but may not
+// be executed.
+std::string findProgram(const std::string& name, const std::string& firstDirectory,
+                        const std::string& searchPath, int& error);
 
 } // namespace brak

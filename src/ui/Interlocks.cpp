@@ -44,10 +44,6 @@ private:
 
 } // namespace
 
-Interlocks::Interlocks(MainForm& form) : f_(form) {
-    wire();
-}
-
 void Interlocks::wire() {
     MainForm& f = f_;
     const std::vector<SwitchPanel> switchPanels = {
@@ -77,67 +73,74 @@ void Interlocks::wire() {
          &f.raLongLong},
     };
     for (const SwitchPanel& panel : switchPanels)
-        panel.box->onClick = [panel] { switchPanelClick(panel); };
+        panel.box->onClick.wire([panel] { switchPanelClick(panel); });
 
-    f.chOutput.onClick = [this] { chOutputClick(); };
-    f.chWork.onClick = [this] { chWorkClick(); };
-    f.chList.onClick = [this] { chListClick(); };
-    f.paOutput.onExit = [this] { OutputExit(); };
-    f.paWork.onExit = [this] { WorkExit(); };
-    f.paList.onExit = [this] { ListExit(); };
+    f.chOutput.onClick.wire([this] { chOutputClick(); });
+    f.chWork.onClick.wire([this] { chWorkClick(); });
+    f.chList.onClick.wire([this] { chListClick(); });
+    f.paOutput.onExit.wire([this] { OutputExit(); });
+    f.paWork.onExit.wire([this] { WorkExit(); });
+    f.paList.onExit.wire([this] { ListExit(); });
 
-    f.chFile.onClick = [this] { chFileClick(); };
-    f.raFileStrip.onClick = f.raFileName.onClick = [this] { HandleFile(); };
-    f.chComment.onClick = [this] { chCommentClick(); };
-    f.raCommentStrip.onClick = f.raCommentFilename.onClick = [this] { HandleComment(); };
-    f.chCommentFile.onClick = [this] { chCommentFileClick(); };
-    f.raCommentFileStrip.onClick =
-        f.raCommentFileFilename.onClick = [this] { HandleCommentFile(); };
-    f.paFile.onExit = [this] { ExitFile(); };
-    f.paComment.onExit = [this] { ExitComment(); };
-    f.paCommentFiles.onExit = [this] { CommentFileExit(); };
+    f.chFile.onClick.wire([this] { chFileClick(); });
+    f.raFileStrip.onClick.wire([this] { HandleFile(); });
+    f.raFileName.onClick.wire([this] { HandleFile(); });
+    f.chComment.onClick.wire([this] { chCommentClick(); });
+    f.raCommentStrip.onClick.wire([this] { HandleComment(); });
+    f.raCommentFilename.onClick.wire([this] { HandleComment(); });
+    f.chCommentFile.onClick.wire([this] { chCommentFileClick(); });
+    f.raCommentFileStrip.onClick.wire([this] { HandleCommentFile(); });
+    f.raCommentFileFilename.onClick.wire([this] { HandleCommentFile(); });
+    f.paFile.onExit.wire([this] { ExitFile(); });
+    f.paComment.onExit.wire([this] { ExitComment(); });
+    f.paCommentFiles.onExit.wire([this] { CommentFileExit(); });
 
-    f.chPassword.onClick = [this] { chPasswordClick(); };
-    f.raPasswordPrompt.onClick = f.raPasswordSpecify.onClick = [this] { HandlePassword(); };
-    f.chPasswordVisible.onClick = [this] { chPasswordVisibleClick(); };
-    f.paPassword.onExit = [this] { PasswordExit(); };
-    f.chNewPassword.onClick = [this] { chNewPasswordClick(); };
+    f.chPassword.onClick.wire([this] { chPasswordClick(); });
+    f.raPasswordPrompt.onClick.wire([this] { HandlePassword(); });
+    f.raPasswordSpecify.onClick.wire([this] { HandlePassword(); });
+    f.chPasswordVisible.onClick.wire([this] { chPasswordVisibleClick(); });
+    f.paPassword.onExit.wire([this] { PasswordExit(); });
+    f.chNewPassword.onClick.wire([this] { chNewPasswordClick(); });
     for (RadioButton* variant :
          {&f.raNewPasswordRemove, &f.raNewPasswordPrompt, &f.raNewPasswordSpecify})
-        variant->onClick = [this] { HandleNewPassword(); };
-    f.chNewPasswordVisible.onClick = [this] { chNewPasswordVisibleClick(); };
-    f.paNewPassword.onExit = [this] { NewPasswordExit(); };
+        variant->onClick.wire([this] { HandleNewPassword(); });
+    f.chNewPasswordVisible.onClick.wire([this] { chNewPasswordVisibleClick(); });
+    f.paNewPassword.onExit.wire([this] { NewPasswordExit(); });
 
-    f.chExclude.onClick = [this] { chExcludeClick(); };
-    f.raExcludeList.onClick = f.raExcludeMask.onClick = [this] { HandleExclude(); };
-    f.paExclude.onExit = [this] { ExitExclude(); };
-    f.chAssume.onClick = [this] { chAssumeClick(); };
+    f.chExclude.onClick.wire([this] { chExcludeClick(); });
+    f.raExcludeList.onClick.wire([this] { HandleExclude(); });
+    f.raExcludeMask.onClick.wire([this] { HandleExclude(); });
+    f.paExclude.onExit.wire([this] { ExitExclude(); });
+    f.chAssume.onClick.wire([this] { chAssumeClick(); });
 
-    f.chAfter.onClick = [this] { chAfterClick(); };
-    f.raAfterToday.onClick = f.raAfterSpecify.onClick = [this] { HandleAfter(); };
-    f.raAfterDate.onClick = f.raAfterTime.onClick = [this] { HandleAfterType(); };
-    f.chBefore.onClick = [this] { chBeforeClick(); };
+    f.chAfter.onClick.wire([this] { chAfterClick(); });
+    f.raAfterToday.onClick.wire([this] { HandleAfter(); });
+    f.raAfterSpecify.onClick.wire([this] { HandleAfter(); });
+    f.raAfterDate.onClick.wire([this] { HandleAfterType(); });
+    f.raAfterTime.onClick.wire([this] { HandleAfterType(); });
+    f.chBefore.onClick.wire([this] { chBeforeClick(); });
     for (RadioButton* variant : {&f.raBeforeToday, &f.raBeforeSpecify, &f.raBeforeDays})
-        variant->onClick = [this] { HandleBefore(); };
-    f.raBeforeDate.onClick = f.raBeforeTime.onClick = [this] { HandleBeforeType(); };
-    f.paAfter.onExit = [this] { BeforeExit(); };
+        variant->onClick.wire([this] { HandleBefore(); });
+    f.raBeforeDate.onClick.wire([this] { HandleBeforeType(); });
+    f.raBeforeTime.onClick.wire([this] { HandleBeforeType(); });
+    f.paAfter.onExit.wire([this] { BeforeExit(); });
 
-    f.chChapter.onClick = [this] { chChapterClick(); };
-    f.chChapterFirst.onClick = [this] { chChapterFirstClick(); };
-    f.chChapterLast.onClick = [this] { chChapterLastClick(); };
-    f.loChapterFrom.onChange = [this] { loChapterFromChange(); };
-    f.loChapterTo.onChange = [this] { loChapterToChange(); };
-    f.spChapterFrom.onClick = [this] { spChapterFromClick(); };
-    f.spChapterTo.onClick = [this] { spChapterToClick(); };
+    f.chChapter.onClick.wire([this] { chChapterClick(); });
+    f.chChapterFirst.onClick.wire([this] { chChapterFirstClick(); });
+    f.chChapterLast.onClick.wire([this] { chChapterLastClick(); });
+    f.loChapterFrom.onChange.wire([this] { loChapterFromChange(); });
+    f.loChapterTo.onChange.wire([this] { loChapterToChange(); });
+    f.spChapterFrom.onClick.wire([this] { spChapterFromClick(); });
+    f.spChapterTo.onClick.wire([this] { spChapterToClick(); });
 
-    f.chVolume.onClick = [this] { chVolumeClick(); };
-    f.raVolumeAuto.onClick = [this] { raVolumeAutoClick(); };
-    f.raVolumeSpecify.onClick = [this] { raVolumeSpecifyClick(); };
+    f.chVolume.onClick.wire([this] { chVolumeClick(); });
+    f.raVolumeAuto.onClick.wire([this] { raVolumeAutoClick(); });
+    f.raVolumeSpecify.onClick.wire([this] { raVolumeSpecifyClick(); });
     for (RadioButton* size :
          {&f.raVolume360, &f.raVolume720, &f.raVolume1200, &f.raVolume1440, &f.raVolumeOther})
-        size->onClick = [this] { HandleVolume(); };
-    f.chVolumePrompt.onClick = [this] { chVolumePromptClick(); };
-    f.paVolumeSpecify.onExit = [this] { VolumeSizeExit(); };
+        size->onClick.wire([this] { HandleVolume(); });
+    f.chVolumePrompt.onClick.wire([this] { chVolumePromptClick(); });
+    f.paVolumeSpecify.onExit.wire([this] { VolumeSizeExit(); });
 }
 
 // ---- Plain switch panels ----
@@ -419,7 +422,7 @@ void Interlocks::chBeforeClick() {
     f_.spBeforeDays.setEnabled(false);
     if (!on) {
         paint(f_.daBefore, false);
-        f_.loBeforeDays.SetText(0);
+        f_.loBeforeDays.setValue(0);
         f_.loBeforeDays.setColour(clSilver);
     }
 }
@@ -436,7 +439,7 @@ void Interlocks::HandleBefore() {
     if (days) {
         f_.loBeforeDays.setColour(clWhite);
     } else {
-        f_.loBeforeDays.SetText(0);
+        f_.loBeforeDays.setValue(0);
         f_.loBeforeDays.setColour(clSilver);
     }
 }

@@ -9,13 +9,16 @@ namespace brak {
 // The rules that keep the panels of the Basic, Medium and Advanced tabs
 // consistent: what a panel's box or variant enables, checks, empties or
 // paints, and what happens when the focus leaves a panel whose field was
-// left empty. Constructing it wires every handler onto the form; the
-// handlers run for the program's changes exactly as for the user's.
+// left empty. The handlers run for the program's changes exactly as for
+// the user's.
 class Interlocks {
 public:
-    explicit Interlocks(MainForm& form);
+    explicit Interlocks(MainForm& form) : f_(form) {}
     Interlocks(const Interlocks&) = delete;
     Interlocks& operator=(const Interlocks&) = delete;
+
+    // Every panel's box, variants and exit.
+    void wire();
 
     // Single-field panels.
     void chOutputClick();
@@ -98,7 +101,6 @@ private:
         Edit* field;
     };
 
-    void wire();
     static void switchPanelClick(const SwitchPanel& panel);
     static void singleFieldClick(const CheckBox& box, Edit& field);
     static void stripPanelClick(const StripPanel& panel);

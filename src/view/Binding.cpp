@@ -1,5 +1,6 @@
 #include "view/Binding.h"
 
+#include "base/QtText.h"
 #include "view/Widgets.h"
 
 #include <QAbstractButton>
@@ -32,7 +33,12 @@ QColor toQColor(Colour bgr) {
 }
 
 QString qs(const std::string& text) {
-    return QString::fromStdString(text);
+    return fileNameToQString(text);
+}
+
+// Where the field's caret stands, counted in the model's bytes.
+int caretBytes(const QLineEdit* widget) {
+    return utf16OffsetToBytes(widget->text(), widget->cursorPosition());
 }
 
 void paintBase(QWidget* widget, Colour colour) {
@@ -185,7 +191,7 @@ QLineEdit* Binding::edit(Edit& control) {
         QString text = qs(control.text());
         if (w->text() != text) {
             w->setText(text);
-            w->setCursorPosition(control.selStart());
+            w->setCursorPosition(byteOffsetToUtf16(control.text(), control.selStart()));
         }
         w->setEnabled(control.enabled());
         w->setReadOnly(control.readOnly());
@@ -196,9 +202,9 @@ QLineEdit* Binding::edit(Edit& control) {
     });
     connect(widget, &QLineEdit::textEdited, this, [this, widget, &control](const QString& text) {
         guard([&] {
-            control.setSelStart(widget->cursorPosition());
-            control.setText(text.toStdString());
-            control.setSelStart(widget->cursorPosition());
+            control.setSelStart(caretBytes(widget));
+            control.setText(fileNameFromQString(text));
+            control.setSelStart(caretBytes(widget));
         });
     });
     widget->installEventFilter(this);
@@ -286,10 +292,9 @@ GridView* Binding::grid(StringGrid& control) {
     widget->onClick = [this, &control] { guard([&] { control.click(); }); };
     widget->onColumnsResized = [this, widget, &control] {
         guard([&] {
-            control.beginUpdate();
+            GridUpdate update(control);
             for (int c = 0; c < control.colCount(); ++c)
                 control.setColWidth(c, widget->columnWidth(c));
-            control.endUpdate();
         });
     };
     return widget;
@@ -314,7 +319,7 @@ QComboBox* Binding::driveList(DriveList& control) {
         w->setEnabled(control.enabled());
     });
     connect(widget, &QComboBox::activated, this, [this, widget, &control](int index) {
-        guard([&] { control.setDrive(widget->itemText(index).toStdString()); });
+        guard([&] { control.setDrive(fileNameFromQString(widget->itemText(index))); });
     });
     return widget;
 }
@@ -423,16 +428,18 @@ void Binding::runExits(QWidget* from, QWidget* to) {
 void Binding::keyRelease(Edit& control, QLineEdit* widget, int key) {
     QPointer<QLineEdit> guarded(widget);
     guard([&] {
-        std::string text = widget->text().toStdString();
+        std::string text = fileNameFromQString(widget->text());
         if (control.text() != text)
             control.setText(text);
-        control.setSelStart(widget->cursorPosition());
+        control.setSelStart(caretBytes(widget));
         control.keyUp(key);
     });
     // A rule that removed a character puts the caret where it stood.
-    if (guarded && guarded->text() == qs(control.text()) &&
-        guarded->cursorPosition() != control.selStart())
-        guarded->setCursorPosition(control.selStart());
+    if (guarded && guarded->text() == qs(control.text())) {
+        const int caret = byteOffsetToUtf16(control.text(), control.selStart());
+        if (guarded->cursorPosition() != caret)
+            guarded->setCursorPosition(caret);
+    }
 }
 
 bool Binding::eventFilter(QObject* watched, QEvent* event) {

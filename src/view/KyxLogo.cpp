@@ -1,5 +1,7 @@
 #include "view/KyxLogo.h"
 
+#include "base/QtText.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPalette>
@@ -75,12 +77,11 @@ QFont taglineFont() {
 
 } // namespace
 
-KyxLogo::KyxLogo(QWidget* window, const QString& prefix, const std::string& programDirectory,
+KyxLogo::KyxLogo(QWidget* window, const QString& prefix, const std::string& picture,
                  Dialogs& dialogs)
     : window_(window), picture_(nullptr) {
-    std::string name = programDirectory + "Kyx.BMP";
     QPixmap pixmap;
-    if (pixmap.load(QString::fromStdString(name))) {
+    if (pixmap.load(fileNameToQString(picture))) {
         picture_ = new QLabel(window);
         picture_->setObjectName(
             QStringLiteral("im") + prefix + QStringLiteral("Kyx") +
@@ -88,7 +89,7 @@ KyxLogo::KyxLogo(QWidget* window, const QString& prefix, const std::string& prog
         picture_->setPixmap(pixmap);
         picture_->setScaledContents(true);
     } else {
-        showMessage(dialogs, "Cannot find " + name, "Error Loading Bitmap", MessageIcon::Error);
+        showMessage(dialogs, "Cannot find " + picture, "Error Loading Bitmap", MessageIcon::Error);
     }
     logo_ = makeCaption(window, QStringLiteral("la") + prefix + QStringLiteral("Kyx"),
                         symbolText(MakerLogo));

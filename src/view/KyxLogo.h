@@ -44,10 +44,9 @@ ShadowedCaption makeCaption(QWidget* window, const QString& name, const QString&
 // with the rules that lay them out over the whole screen.
 class KyxLogo {
 public:
-    // Loads "Kyx.BMP" from the program directory. When it cannot be loaded
-    // the picture control is removed and the user told.
-    KyxLogo(QWidget* window, const QString& prefix, const std::string& programDirectory,
-            Dialogs& dialogs);
+    // Loads the picture file. When it cannot be loaded the picture control
+    // is removed and the user told.
+    KyxLogo(QWidget* window, const QString& prefix, const std::string& picture, Dialogs& dialogs);
 
     // Covers the screen (width x height) with the window and the picture,
     // and places the gold logo and tagline by their centring rules.

@@ -1,5 +1,9 @@
 #include "view/QtDialogs.h"
 
+#include "base/QtText.h"
+#include "view/TFormAbout.h"
+#include "view/TFormSplash.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -44,8 +48,8 @@ QString qtFilter(const std::string& filter) {
 
 MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
     QMessageBox box(parent_);
-    box.setWindowTitle(QString::fromStdString(request.caption));
-    box.setText(QString::fromStdString(request.text));
+    box.setWindowTitle(fileNameToQString(request.caption));
+    box.setText(fileNameToQString(request.text));
     switch (request.icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -113,7 +117,7 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
 std::string QtDialogs::openFile(const std::string& filter) {
     QString name = QFileDialog::getOpenFileName(parent_, QStringLiteral("Select a File"), QString(),
                                                 qtFilter(filter));
-    return name.toStdString();
+    return fileNameFromQString(name);
 }
 
 std::string QtDialogs::saveFile(const std::string& filter) {
@@ -123,7 +127,7 @@ std::string QtDialogs::saveFile(const std::string& filter) {
     dialog.setDefaultSuffix(QStringLiteral("CFG"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().first().toStdString();
+    return fileNameFromQString(dialog.selectedFiles().first());
 }
 
 namespace {
@@ -165,6 +169,20 @@ void QtDialogs::setBusy(bool busy) {
 void QtDialogs::repaintNow() {
     if (parent_)
         parent_->repaint();
+}
+
+std::unique_ptr<ShownWindow> QtDialogs::showSplash(const std::string& picture) {
+    struct Shown : ShownWindow {
+        std::unique_ptr<TFormSplash> splash;
+    };
+    auto shown = std::make_unique<Shown>();
+    shown->splash = TFormSplash::showNow(picture, *this);
+    return shown;
+}
+
+void QtDialogs::showAbout(const std::string& picture) {
+    TFormAbout about(picture, *this, parent_);
+    about.exec();
 }
 
 } // namespace brak

@@ -25,6 +25,8 @@ public:
     bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) override;
     void setBusy(bool busy) override;
     void repaintNow() override;
+    std::unique_ptr<ShownWindow> showSplash(const std::string& picture) override;
+    void showAbout(const std::string& picture) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -1,5 +1,6 @@
 #include "view/TFormAbout.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -9,6 +10,11 @@ namespace {
 
 QFont aboutFont(const QString& family, bool bold, bool italic) {
     QFont font = family == QLatin1String("Symbol") ? symbolFont() : QFont(family);
+    // Faces of Times New Roman's width stand in where it is missing.
+    if (family == QLatin1String("Times New Roman"))
+        font.setFamilies({family, QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
+                          QStringLiteral("Nimbus Roman"),
+                          QStringLiteral("DejaVu Serif Condensed")});
     font.setPixelSize(family == QLatin1String("Arial") ? 23 : 50);
     font.setBold(bold);
     font.setItalic(italic);
@@ -17,9 +23,9 @@ QFont aboutFont(const QString& family, bool bold, bool italic) {
 
 } // namespace
 
-TFormAbout::TFormAbout(const std::string& programDirectory, Dialogs& dialogs, QWidget* parent)
+TFormAbout::TFormAbout(const std::string& picture, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      logo_(this, QStringLiteral("About"), programDirectory, dialogs) {
+      logo_(this, QStringLiteral("About"), picture, dialogs) {
     setObjectName(QStringLiteral("TFormAbout"));
     setModal(true);
     QPalette silver = palette();
@@ -59,7 +65,16 @@ TFormAbout::TFormAbout(const std::string& programDirectory, Dialogs& dialogs, QW
     };
     for (const Fixed& fixed : captions) {
         ShadowedCaption pair = makeCaption(this, QString::fromLatin1(fixed.name), fixed.text);
-        pair.setFont(fixed.font);
+        QFont font = fixed.font;
+        // Should only a wider face be found, the name is set a little
+        // smaller rather than run into the beta beside it.
+        if (fixed.place == QPoint(8, 8)) {
+            const int room = 200 - 8 - 6;
+            while (font.pixelSize() > 30 &&
+                   QFontMetrics(font).tightBoundingRect(fixed.text).right() > room)
+                font.setPixelSize(font.pixelSize() - 2);
+        }
+        pair.setFont(font);
         pair.place(fixed.place.x(), fixed.place.y(), fixed.shadowOffset);
     }
     QSize screen = screenSize();

@@ -12,7 +12,7 @@ namespace brak {
 // that types a character closes it; a mouse click does not.
 class TFormAbout : public QDialog {
 public:
-    TFormAbout(const std::string& programDirectory, Dialogs& dialogs, QWidget* parent = nullptr);
+    TFormAbout(const std::string& picture, Dialogs& dialogs, QWidget* parent = nullptr);
 
     const KyxLogo& logo() const { return logo_; }
 

@@ -1,8 +1,9 @@
 #include "view/TFormMain.h"
 
-#include "view/TFormAbout.h"
+#include "base/QtText.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +22,7 @@ TFormMain::TFormMain(Brak& brak, QWidget* parent)
     MainForm& f = brak_.form();
     setObjectName(QStringLiteral("TFormMain"));
     binding_->follow(f.Caption1,
-                     [this, &f] { setWindowTitle(QString::fromStdString(f.Caption1.text())); });
+                     [this, &f] { setWindowTitle(fileNameToQString(f.Caption1.text())); });
 
     buildMenus();
 
@@ -55,9 +56,14 @@ TFormMain::TFormMain(Brak& brak, QWidget* parent)
     statusText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     status->addWidget(statusText_, 1);
     binding_->follow(f.StatusBar1, [this, &f] {
-        statusText_->setText(QString::fromStdString(f.StatusBar1.simpleText()));
+        statusText_->setText(fileNameToQString(f.StatusBar1.simpleText()));
     });
     binding_->follow(f.ShowHints, [this, &f] { binding_->setHintsShown(f.ShowHints.checked()); });
+    // Exit closes the window in the model; the window follows.
+    binding_->follow(f.Window, [this, &f] {
+        if (f.Window.closed() && isVisible())
+            close();
+    });
 
     resize(785, 581);
 }
@@ -78,9 +84,7 @@ void TFormMain::buildMenus() {
     file->addAction(binding_->action(f.LoadConfiguration1, file));
     file->addAction(binding_->action(f.SaveConfiguration1, file));
     file->addSeparator();
-    QAction* exit = binding_->action(f.Exit1, file);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    file->addAction(exit);
+    file->addAction(binding_->action(f.Exit1, file));
 
     QMenu* options = bar->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("OptionMenu"));
@@ -93,16 +97,16 @@ void TFormMain::buildMenus() {
     help->addAction(binding_->action(f.SearchforHelpOn2, help));
     help->addAction(binding_->action(f.HowtoUseHelp2, help));
     help->addSeparator();
-    QAction* about = binding_->action(f.About3, help);
-    connect(about, &QAction::triggered, this, &TFormMain::About3Click);
-    help->addAction(about);
+    help->addAction(binding_->action(f.About3, help));
 }
 
-void TFormMain::About3Click() {
-    binding_->guard([&] {
-        TFormAbout about(brak_.platform().programDirectory(), brak_.dialogs(), this);
-        about.exec();
-    });
+void TFormMain::closeEvent(QCloseEvent* event) {
+    // The window's own close control runs the close sequence, once; it
+    // cannot be cancelled.
+    MainForm& f = brak_.form();
+    if (!f.Window.closed())
+        binding_->guard([&] { f.Window.close(); });
+    event->accept();
 }
 
 bool TFormMain::event(QEvent* event) {

@@ -21,15 +21,13 @@ public:
     Binding& binding() { return *binding_; }
     Brak& brak() { return brak_; }
 
-    // "About...": the about window, modal, until it closes.
-    void About3Click();
-
     // The status bar's single text.
     QLabel* statusText() const { return statusText_; }
 
 protected:
     // The status bar shows the command line only, never a hint.
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();

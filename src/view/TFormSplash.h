@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/Dialogs.h"
-#include "platform/Platform.h"
 #include "view/KyxLogo.h"
 
 #include <QWidget>
+#include <memory>
 
 namespace brak {
 
@@ -12,11 +12,11 @@ namespace brak {
 // logo and tagline in gold, shown while the program starts.
 class TFormSplash : public QWidget {
 public:
-    TFormSplash(const std::string& programDirectory, Dialogs& dialogs, QWidget* parent = nullptr);
+    TFormSplash(const std::string& picture, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Shows the splash, paints it and holds the whole program for the
-    // pause: nothing is handled meanwhile, not even a repaint.
-    static void showFor(Platform& platform, Dialogs& dialogs, int milliseconds = 3000);
+    // Makes the splash, shows it and paints it at once: the program then
+    // holds still for the pause, handling nothing, not even a repaint.
+    static std::unique_ptr<TFormSplash> showNow(const std::string& picture, Dialogs& dialogs);
 
     const KyxLogo& logo() const { return logo_; }
 

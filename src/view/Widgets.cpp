@@ -1,5 +1,7 @@
 #include "view/Widgets.h"
 
+#include "base/QtText.h"
+
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -28,7 +30,7 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
-    return QString::fromStdString(grid_.cell(index.column(), index.row() + grid_.fixedRows()));
+    return fileNameToQString(grid_.cell(index.column(), index.row() + grid_.fixedRows()));
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -38,7 +40,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     if (role != Qt::DisplayRole || grid_.fixedRows() <= 0)
         return {};
-    return QString::fromStdString(grid_.cell(section, 0));
+    return fileNameToQString(grid_.cell(section, 0));
 }
 
 void GridModel::reload() {
@@ -269,7 +271,7 @@ DirectoryView::DirectoryView(DirectoryList& list, QWidget* parent)
             [this](const QModelIndex& current) {
                 if (syncing_ || !current.isValid() || !onChoose)
                     return;
-                onChoose(files_->filePath(current).toStdString());
+                onChoose(fileNameFromQString(files_->filePath(current)));
             });
     sync();
 }
@@ -278,7 +280,7 @@ void DirectoryView::sync() {
     syncing_ = true;
     const std::string& directory = list_.directory();
     QModelIndex index =
-        directory.empty() ? QModelIndex() : files_->index(QString::fromStdString(directory));
+        directory.empty() ? QModelIndex() : files_->index(fileNameToQString(directory));
     if (index.isValid()) {
         setCurrentIndex(index);
         expand(index);
@@ -301,7 +303,7 @@ int FileListModel::rowCount(const QModelIndex& parent) const {
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
-    return QString::fromStdString(list_.items()[static_cast<std::size_t>(index.row())]);
+    return fileNameToQString(list_.items()[static_cast<std::size_t>(index.row())]);
 }
 
 void FileListModel::reload() {

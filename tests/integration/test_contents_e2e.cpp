@@ -81,7 +81,7 @@ TEST_F(ContentsEndToEnd, ThreeChaptersAreListedAndShown) {
 
     Brak brak(platform, dialogs);
     MainForm& f = brak.form();
-    brak.WriteGridHeadings();
+    WriteGridHeadings(brak.form().stChapter, brak.form().stFile);
     f.edPath.setText(BRAK_BIN_DIR);
     f.edArchive.setText(work.file("three"));
     f.edArchive.keyPress('\r');
@@ -123,7 +123,7 @@ TEST_F(ContentsEndToEnd, AFileThatIsNoArchiveEndsTheWaitWithAMessage) {
     Brak brak(platform, dialogs);
     brak.form().edPath.setText(BRAK_BIN_DIR);
     brak.form().edArchive.setText(archive());
-    EXPECT_EQ(brak.LoadContents(), 1);
+    EXPECT_EQ(brak.contents().LoadContents(), 1);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_NE(dialogs.boxes[0].text.find("without writing Brak.DMP"), std::string::npos)
         << dialogs.boxes[0].text;

@@ -5,6 +5,7 @@
 #include "TempDir.h"
 #include "platform/PosixPlatform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -54,6 +55,11 @@ __attribute__((constructor)) void actAsChild(int argc, char** argv) {
     }
     if (std::getenv("BRAK_CHILD_SIGNAL") != nullptr)
         ::kill(::getpid(), SIGTERM);
+    if (std::getenv("BRAK_CHILD_STUBBORN") != nullptr) {
+        ::signal(SIGTERM, SIG_IGN);
+        for (;;)
+            ::pause();
+    }
     const char* code = std::getenv("BRAK_CHILD_EXIT");
     ::_exit(code ? std::atoi(code) : 0);
 }
@@ -71,7 +77,7 @@ protected:
     }
     void TearDown() override {
         for (const char* name : {ReportVariable, "BRAK_PROBE", "BRAK_CHILD_WAIT_FOR",
-                                 "BRAK_CHILD_SIGNAL", "BRAK_CHILD_EXIT"})
+                                 "BRAK_CHILD_SIGNAL", "BRAK_CHILD_EXIT", "BRAK_CHILD_STUBBORN"})
             ::unsetenv(name);
         platform_.setEnvironment("PATH", savedPath_);
         platform_.setCurrentDirectory(savedDirectory_);
@@ -222,6 +228,58 @@ TEST_F(ProcessTest, FailedStartsReportTheRealErrno) {
     EXPECT_FALSE(temp_.exists("report")) << "nothing started";
 }
 
+TEST_F(ProcessTest, TheRequestChangesTheChildsEnvironmentOnly) {
+    ::setenv("BRAK_PROBE", "inherited", 1);
+    ProcessRequest request = child();
+    EXPECT_TRUE(platform_.runAndWait(request).started());
+    EXPECT_EQ(reportedOnce("probe"), "inherited");
+    request.environment = {{"BRAK_PROBE", "given"}};
+    EXPECT_TRUE(platform_.runAndWait(request).started());
+    EXPECT_EQ(reportedOnce("probe"), "given");
+    request.environment = {{"BRAK_PROBE", ""}};
+    EXPECT_TRUE(platform_.runAndWait(request).started());
+    EXPECT_EQ(reportedOnce("probe"), "<unset>") << "an empty value removes it";
+    EXPECT_EQ(platform_.environment("BRAK_PROBE"), "inherited") << "ours stays as it was";
+    request.environment = {{"BAD=NAME", "x"}};
+    EXPECT_EQ(platform_.runAndWait(request).error, EINVAL);
+}
+
+TEST_F(ProcessTest, TerminateEndsAChildAndReapsIt) {
+    for (bool stubborn : {false, true}) {
+        if (stubborn)
+            ::setenv("BRAK_CHILD_STUBBORN", "1", 1);
+        else
+            ::setenv("BRAK_CHILD_WAIT_FOR", temp_.file("never").c_str(), 1);
+        std::remove(temp_.file("report").c_str());
+        StartResult result = platform_.start(child());
+        ASSERT_TRUE(result.started());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!temp_.exists("report") && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        result.child->terminate();
+        EXPECT_TRUE(result.child->hasEnded()) << stubborn;
+        EXPECT_EQ(result.child->exitCode(), SignalExitBase + (stubborn ? SIGKILL : SIGTERM));
+        ::unsetenv("BRAK_CHILD_WAIT_FOR");
+    }
+}
+
+TEST_F(ProcessTest, BareNamesAreLookedUpBesideBrakThenAlongPath) {
+    fs::create_directories(temp_.file("beside"));
+    fs::create_directories(temp_.file("path"));
+    fs::create_symlink(selfPath(), temp_.file("beside/JAR32.EXE"));
+    fs::create_symlink(selfPath(), temp_.file("path/JAR32.EXE"));
+    fs::create_directories(temp_.file("path/DIR.EXE"));
+    int error = 0;
+    EXPECT_EQ(findProgram("JAR32.EXE", temp_.file("beside/"), temp_.file("path"), error),
+              temp_.file("beside/JAR32.EXE"));
+    EXPECT_EQ(findProgram("JAR32.EXE", temp_.file("elsewhere/"), temp_.file("path"), error),
+              temp_.file("path/JAR32.EXE"));
+    EXPECT_EQ(findProgram("DIR.EXE", "", temp_.file("path"), error), "") << "a directory";
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(platform_.locateProgram("test_process", error), selfPath())
+        << "the program's own directory comes first";
+}
+
 TEST_F(ProcessTest, BareNamesAreLookedUpAlongPathOnly) {
     fs::create_directories(temp_.file("bin"));
     fs::create_directories(temp_.file("work"));
@@ -245,9 +303,9 @@ TEST_F(ProcessTest, BareNamesAreLookedUpAlongPathOnly) {
         << "a name with a directory is used as it is";
 
     int error = 0;
-    EXPECT_EQ(findProgram("JAR32.EXE", temp_.file("bin/"), error), temp_.file("bin/JAR32.EXE"));
+    EXPECT_EQ(findProgram("JAR32.EXE", "", temp_.file("bin/"), error), temp_.file("bin/JAR32.EXE"));
     EXPECT_EQ(error, 0);
-    EXPECT_EQ(findProgram("JAR32.EXE", "", error), "");
+    EXPECT_EQ(findProgram("JAR32.EXE", "", "", error), "");
     EXPECT_EQ(error, ENOENT);
 }
 
@@ -271,9 +329,76 @@ TEST_F(ProcessTest, FileServicesAndDirectories) {
     EXPECT_EQ(platform_.currentDirectory(), fs::canonical(temp_.file("folder")).string());
     EXPECT_FALSE(platform_.setCurrentDirectory(temp_.file("missing")));
 
+    temp_.write("listed/file.txt", "123");
+    temp_.write("listed/.hidden", "");
+    fs::create_directories(temp_.file("listed/sub"));
+    fs::create_symlink(temp_.file("listed/sub"), temp_.file("listed/link"));
+    fs::create_symlink(selfPath(), temp_.file("listed/run"));
+    int error = -1;
+    auto entries = platform_.listDirectory(temp_.file("listed"), error);
+    EXPECT_EQ(error, 0);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 5u);
+    using Kind = DirectoryEntry::Kind;
+    struct Expected {
+        const char* name;
+        Kind kind;
+        bool link, executable;
+        std::int64_t size;
+    };
+    const Expected expected[] = {{".hidden", Kind::File, false, false, 0},
+                                 {"file.txt", Kind::File, false, false, 3},
+                                 {"link", Kind::Directory, true, true, -1},
+                                 {"run", Kind::File, true, true, -1},
+                                 {"sub", Kind::Directory, false, true, -1}};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].name, expected[i].name);
+        EXPECT_EQ(entries[i].kind, expected[i].kind) << expected[i].name;
+        EXPECT_EQ(entries[i].symbolicLink, expected[i].link) << expected[i].name;
+        EXPECT_EQ(entries[i].executable, expected[i].executable) << expected[i].name;
+        if (expected[i].size >= 0) {
+            EXPECT_EQ(entries[i].size, expected[i].size) << expected[i].name;
+        }
+    }
+    EXPECT_TRUE(platform_.listDirectory(temp_.file("missing"), error).empty());
+    EXPECT_EQ(error, ENOENT);
+
+    const std::string made = platform_.makeTemporaryDirectory();
+    ASSERT_FALSE(made.empty());
+    EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all);
+    writeFile(made + "/inside", "x");
+    EXPECT_TRUE(platform_.removeDirectory(made));
+    EXPECT_FALSE(fs::exists(made));
+
     const auto before = std::chrono::steady_clock::now();
     platform_.sleep(30);
     EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(30));
+}
+
+TEST_F(ProcessTest, TheUserDirectoryFollowsXdgAndIsPrivate) {
+    const std::string savedHome = platform_.environment("HOME");
+    const std::string savedConfig = platform_.environment("XDG_CONFIG_HOME");
+    platform_.setEnvironment("HOME", temp_.file("home"));
+    platform_.setEnvironment("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(platform_.userDirectory(), temp_.file("home/.config/brak/"));
+    platform_.setEnvironment("XDG_CONFIG_HOME", "relative/is/ignored");
+    EXPECT_EQ(platform_.userDirectory(), temp_.file("home/.config/brak/"));
+    platform_.setEnvironment("XDG_CONFIG_HOME", temp_.file("xdg"));
+    EXPECT_EQ(platform_.userDirectory(), temp_.file("xdg/brak/"));
+    EXPECT_TRUE(platform_.makeUserDirectory()) << "its parent is made too";
+    EXPECT_EQ(fs::status(temp_.file("xdg/brak")).permissions() & fs::perms::all,
+              fs::perms::owner_all);
+    EXPECT_TRUE(platform_.makeUserDirectory()) << "already there";
+    temp_.write("blocked", "a file where the directory should be");
+    platform_.setEnvironment("XDG_CONFIG_HOME", temp_.file("blocked"));
+    EXPECT_FALSE(platform_.makeUserDirectory());
+    platform_.setEnvironment("HOME", savedHome);
+    platform_.setEnvironment("XDG_CONFIG_HOME", savedConfig);
+
+    const auto data = platform_.dataDirectories();
+    ASSERT_GE(data.size(), 2u);
+    EXPECT_EQ(data[0], platform_.programDirectory());
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "Fakes.h"
 
+#include <cerrno>
+#include <filesystem>
+
 namespace brak::test {
 
 MessageAnswer FakeDialogs::messageBox(const MessageBoxRequest& request) {
@@ -38,6 +41,22 @@ void FakeDialogs::setBusy(bool on) {
     busy = on;
 }
 
+std::unique_ptr<ShownWindow> FakeDialogs::showSplash(const std::string& picture) {
+    struct Shown : ShownWindow {
+        bool& shown;
+        explicit Shown(bool& flag) : shown(flag) { shown = true; }
+        ~Shown() override { shown = false; }
+    };
+    splashes.push_back(picture);
+    return std::make_unique<Shown>(splashShown);
+}
+
+FakePlatform::FakePlatform()
+    : cwd(root.path()), programDir(root.file("bin/")),
+      userDir(root.file("user/brak/")), dataDirs{programDir} {
+    std::filesystem::create_directories(programDir);
+}
+
 StartResult FakePlatform::runAndWait(const ProcessRequest& request) {
     started.push_back(request);
     if (onStart)
@@ -55,6 +74,12 @@ StartResult FakePlatform::start(const ProcessRequest& request) {
     return result;
 }
 
+std::string FakePlatform::locateProgram(const std::string& name, int& error) const {
+    auto it = programs.find(name);
+    error = it == programs.end() ? ENOENT : 0;
+    return it == programs.end() ? std::string() : it->second;
+}
+
 std::string FakePlatform::environment(const std::string& name) const {
     auto it = env.find(name);
     return it == env.end() ? std::string() : it->second;
@@ -70,19 +95,6 @@ void FakePlatform::setEnvironment(const std::string& name, const std::string& va
 bool FakePlatform::setCurrentDirectory(const std::string& directory) {
     cwd = directory;
     return true;
-}
-
-bool FakePlatform::fileExists(const std::string& name) const {
-    return files.count(name) > 0;
-}
-
-bool FakePlatform::removeFile(const std::string& name) {
-    return files.erase(name) > 0;
-}
-
-std::int64_t FakePlatform::fileSize(const std::string& name) const {
-    auto it = files.find(name);
-    return it == files.end() ? -1 : it->second;
 }
 
 } // namespace brak::test

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "TempDir.h"
 #include "platform/Dialogs.h"
-#include "platform/Platform.h"
+#include "platform/PosixPlatform.h"
 
 #include <deque>
 #include <functional>
@@ -20,6 +21,8 @@ public:
     bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) override;
     void setBusy(bool busy) override;
     void repaintNow() override { ++repaints; }
+    std::unique_ptr<ShownWindow> showSplash(const std::string& picture) override;
+    void showAbout(const std::string& picture) override { abouts.push_back(picture); }
 
     std::vector<MessageBoxRequest> boxes;
     std::deque<MessageAnswer> answers;
@@ -29,43 +32,62 @@ public:
     bool busy = false;
     int busyChanges = 0;
     int repaints = 0;
+    std::vector<std::string> splashes; // the pictures
+    bool splashShown = false;          // a splash is on the screen now
+    std::vector<std::string> abouts;
 };
 
 class FakeChild : public ChildProcess {
 public:
     explicit FakeChild(int exitCode, int pollsUntilEnd = 0)
         : exitCode_(exitCode), polls_(pollsUntilEnd) {}
-    bool hasEnded() override { return polls_-- <= 0; }
+    bool hasEnded() override { return terminated || polls_-- <= 0; }
     void wait() override { polls_ = 0; }
     int exitCode() const override { return exitCode_; }
+    void terminate() override { terminated = true; }
+
+    bool terminated = false;
 
 private:
     int exitCode_;
     int polls_;
 };
 
-// A machine in memory: starts nothing, sleeps not at all.
-class FakePlatform : public Platform {
+// The real file system, in directories of the test's own; everything else
+// scripted: programs start only in the test's imagination, the clock stands
+// still and nothing sleeps.
+class FakePlatform : public PosixPlatform {
 public:
+    FakePlatform();
+
     StartResult runAndWait(const ProcessRequest& request) override;
     StartResult start(const ProcessRequest& request) override;
+    std::string locateProgram(const std::string& name, int& error) const override;
     std::string environment(const std::string& name) const override;
     void setEnvironment(const std::string& name, const std::string& value) override;
     std::string currentDirectory() const override { return cwd; }
     bool setCurrentDirectory(const std::string& directory) override;
     std::string programDirectory() const override { return programDir; }
-    bool fileExists(const std::string& name) const override;
-    bool removeFile(const std::string& name) override;
-    std::int64_t fileSize(const std::string& name) const override;
+    std::string userDirectory() const override { return userDir; }
+    std::vector<std::string> dataDirectories() const override { return dataDirs; }
+    std::vector<Volume> mountedVolumes() const override { return volumes; }
+    DateTime now() const override { return clock; }
     void sleep(int milliseconds) override { slept += milliseconds; }
 
     // What a started program does: its result, and anything it changes.
     std::function<StartResult(const ProcessRequest&)> onStart;
     std::vector<ProcessRequest> started;
+    // Programs that locateProgram finds, by name; others are not found.
+    std::map<std::string, std::string> programs;
     std::map<std::string, std::string> env;
-    std::map<std::string, std::int64_t> files; // name -> size
-    std::string cwd = "/work/";
-    std::string programDir = "/opt/brak/";
+
+    TempDir root; // holds the directories below
+    std::string cwd;
+    std::string programDir; // root/bin/
+    std::string userDir;    // root/user/brak/ (not made yet)
+    std::vector<std::string> dataDirs;
+    std::vector<Volume> volumes{{"/", "ext4", ""}};
+    DateTime clock{2026, 12, 6, 14, 30, 5};
     int slept = 0;
 };
 

@@ -64,16 +64,14 @@ protected:
                 failed.error = startError;
                 return failed;
             }
-            if (writeDump) {
+            if (writeDump)
                 dir.write("Brak.DMP", dump);
-                platform.files[dumpPath()] = static_cast<std::int64_t>(dump.size());
-            }
             (void)request;
             StartResult started;
             started.child = std::make_unique<FakeChild>(jarExitCode, pollsUntilEnd);
             return started;
         };
-        brak.WriteGridHeadings();
+        WriteGridHeadings(brak.form().stChapter, brak.form().stFile);
     }
 
     std::string dumpPath() const { return dir.file("Brak.DMP"); }
@@ -83,9 +81,9 @@ protected:
     int load(const std::string& text, const std::string& archive = "ARC.J",
              std::int64_t length = 1000) {
         dump = text;
-        platform.files[archive] = length;
+        dir.resize(archive, length);
         f.edArchive.setText(archive);
-        return brak.LoadContents();
+        return brak.contents().LoadContents();
     }
 
     // Column col of the file grid's rows below the heading.

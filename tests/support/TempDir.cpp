@@ -34,6 +34,12 @@ void TempDir::write(const std::string& name, const std::string& contents) const 
     writeFile(target.string(), contents);
 }
 
+void TempDir::resize(const std::string& name, std::int64_t length) const {
+    if (!exists(name))
+        write(name, "");
+    fs::resize_file(file(name), static_cast<std::uintmax_t>(length));
+}
+
 std::string TempDir::read(const std::string& name) const {
     return readFile(file(name));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace brak::test {
@@ -18,6 +19,8 @@ public:
 
     // Writes a file below the directory, creating its parent directories.
     void write(const std::string& name, const std::string& contents) const;
+    // Makes the file that long (sparse where it grows), creating it if need be.
+    void resize(const std::string& name, std::int64_t length) const;
     // The whole file; empty when it cannot be read.
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;

@@ -3,9 +3,16 @@
 #include "core/Commands.h"
 #include "ui/Brak.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace brak;
+
+namespace brak {
+void PrintTo(const QuotedValue& value, std::ostream* out) {
+    *out << value.field << "=" << value.text;
+}
+} // namespace brak
 
 namespace {
 
@@ -190,22 +197,73 @@ TEST_F(CommandLineTest, ArchivePieceCarriesMasksOrTheListFile) {
     EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" !\"BRAK.LST\" ");
 }
 
-TEST_F(CommandLineTest, TheLineJoinsTheFourPiecesAndShowsInTheStatusBar) {
+TEST_F(CommandLineTest, ACommandGivesItsPiecesItsLineAndItsQuotedValues) {
+    struct Row {
+        const char* what;
+        std::function<void()> set;
+        std::array<std::string, 4> pieces;
+        std::string programFile;
+        std::vector<QuotedValue> quoted;
+    };
+    const std::vector<Row> rows = {
+        {"form defaults",
+         [] {},
+         {"JAR32.EXE ", "a ", "\"\"  ", ""},
+         "JAR32.EXE",
+         {{"edArchive", ""}}},
+        {"path, masks and two switches",
+         [&] {
+             f.edPath.setText("/opt/jar");
+             f.edArchive.setText("/arc/TEST.J");
+             f.edContentMask.setText("*.*");
+             f.chYes.setChecked(true);
+             f.chRecurse.setChecked(true);
+         },
+         {"/opt/jar/JAR32.EXE ", "a ", "\"/arc/TEST.J\" *.* ", "-y -r "},
+         "/opt/jar/JAR32.EXE",
+         {{"edArchive", "/arc/TEST.J"}}},
+        {"a path ending in its separator keeps it",
+         [&] { f.edPath.setText("/opt/jar/"); },
+         {"/opt/jar//JAR32.EXE ", "a ", "\"/arc/TEST.J\" *.* ", "-y -r "},
+         "/opt/jar//JAR32.EXE",
+         {{"edArchive", "/arc/TEST.J"}}},
+        {"a list file and value switches",
+         [&] {
+             f.raCommandDeleteChapter.click(); // its own switches: none yet
+             f.chYes.setChecked(true);
+             f.chRecurse.setChecked(true);
+             f.raContentList.setChecked(true);
+             f.edContentList.setText("my list.LST");
+             f.chOutput.setChecked(true);
+             f.edOutput.setText("/out dir");
+             f.chComment.setChecked(true);
+             f.raCommentFilename.setChecked(true);
+             f.edComment.setText("c.CMT");
+         },
+         {"/opt/jar//JAR32.EXE ", "dc ", "\"/arc/TEST.J\" !\"my list.LST\" ",
+          "-y -r -o\"/out dir\" -hz\"c.CMT\" "},
+         "/opt/jar//JAR32.EXE",
+         {{"edArchive", "/arc/TEST.J"},
+          {"edContentList", "my list.LST"},
+          {"edOutput", "/out dir"},
+          {"edComment", "c.CMT"}}},
+    };
+    for (const Row& row : rows) {
+        row.set();
+        const JarCommand command = JarCommand::fromForm(f);
+        EXPECT_EQ(command.pieces(), row.pieces) << row.what;
+        EXPECT_EQ(command.line(), row.pieces[0] + row.pieces[1] + row.pieces[2] + row.pieces[3])
+            << row.what;
+        EXPECT_EQ(command.programFile(), row.programFile) << row.what;
+        EXPECT_EQ(command.quotedValues(), row.quoted) << row.what;
+        EXPECT_EQ(GetProgram(f) + GetCommand(f) + GetArchive(f) + GetSwitch(f), command.line());
+    }
+}
+
+TEST_F(CommandLineTest, SelectingACommandShowsItsLineInTheStatusBar) {
     f.edPath.setText("/opt/jar");
     f.edArchive.setText("/arc/TEST.J");
     f.edContentMask.setText("*.*");
-    f.chYes.setChecked(true);
-    f.chRecurse.setChecked(true);
-    auto pieces = CommandPieces(f);
-    EXPECT_EQ(pieces[0], "/opt/jar/JAR32.EXE ");
-    EXPECT_EQ(pieces[1], "a ");
-    EXPECT_EQ(pieces[2], "\"/arc/TEST.J\" *.* ");
-    EXPECT_EQ(pieces[3], "-y -r ");
-    EXPECT_EQ(CommandLine(f), "/opt/jar/JAR32.EXE a \"/arc/TEST.J\" *.* -y -r ");
-    f.chYes.setChecked(false);
-    f.chRecurse.setChecked(false);
-    EXPECT_EQ(CommandLine(f), "/opt/jar/JAR32.EXE a \"/arc/TEST.J\" *.* ");
-
     f.raCommandExtract.click();
     EXPECT_TRUE(f.StatusBar1.simplePanel());
     EXPECT_EQ(f.StatusBar1.simpleText(), "/opt/jar/JAR32.EXE e \"/arc/TEST.J\" *.* ");

@@ -23,7 +23,7 @@ struct Window : Form {
 TEST(CheckBoxEvents, RunsItsHandlerOnlyWhenTheStateChanges) {
     Window w;
     int clicks = 0;
-    w.box.onClick = [&] { ++clicks; };
+    w.box.onClick.wire([&] { ++clicks; });
     w.box.setChecked(false);
     EXPECT_EQ(clicks, 0);
     w.box.setChecked(true);
@@ -37,9 +37,9 @@ TEST(CheckBoxEvents, RunsItsHandlerOnlyWhenTheStateChanges) {
 TEST(RadioButtonEvents, RunsOnlyWhenBecomingCheckedAndExcludesItsSiblings) {
     Window w;
     std::vector<std::string> ran;
-    w.a.onClick = [&] { ran.push_back("a"); };
-    w.b.onClick = [&] { ran.push_back("b"); };
-    w.nested.onClick = [&] { ran.push_back("nested"); };
+    w.a.onClick.wire([&] { ran.push_back("a"); });
+    w.b.onClick.wire([&] { ran.push_back("b"); });
+    w.nested.onClick.wire([&] { ran.push_back("nested"); });
 
     w.a.setChecked(true);
     w.nested.setChecked(true);
@@ -58,14 +58,14 @@ TEST(RadioButtonEvents, RunsOnlyWhenBecomingCheckedAndExcludesItsSiblings) {
 TEST(ControlEvents, NestedHandlersRunInsideTheirCaller) {
     Window w;
     std::vector<std::string> order;
-    w.box.onClick = [&] {
+    w.box.onClick.wire([&] {
         order.push_back("box begins");
         w.other.setChecked(true);
         w.field.setText("set by box");
         order.push_back("box ends");
-    };
-    w.other.onClick = [&] { order.push_back("other"); };
-    w.field.onChange = [&] { order.push_back("field " + w.field.text()); };
+    });
+    w.other.onClick.wire([&] { order.push_back("other"); });
+    w.field.onChange.wire([&] { order.push_back("field " + w.field.text()); });
     w.box.click();
     EXPECT_EQ(order,
               (std::vector<std::string>{"box begins", "other", "field set by box", "box ends"}));
@@ -74,11 +74,11 @@ TEST(ControlEvents, NestedHandlersRunInsideTheirCaller) {
 TEST(ControlEvents, AnErrorUnwindsTheHandlersThatRanIt) {
     Window w;
     bool outerFinished = false;
-    w.box.onClick = [&] {
+    w.box.onClick.wire([&] {
         w.other.setChecked(true);
         outerFinished = true;
-    };
-    w.other.onClick = [] { throw Error("boom"); };
+    });
+    w.other.onClick.wire([] { throw Error("boom"); });
     EXPECT_THROW(w.box.click(), Error);
     EXPECT_FALSE(outerFinished);
     EXPECT_TRUE(w.box.checked()) << "the state change stays, as on the window";
@@ -89,7 +89,7 @@ TEST(ControlEvents, ObserversHearOfEveryChangeBeforeTheHandler) {
     Window w;
     std::vector<std::string> heard;
     w.field.addObserver([&](const Control& c) { heard.push_back("observer " + c.name()); });
-    w.field.onChange = [&] { heard.push_back("handler"); };
+    w.field.onChange.wire([&] { heard.push_back("handler"); });
     w.field.setText("x");
     w.field.setText("x");
     w.field.setEnabled(false);

@@ -82,7 +82,7 @@ TEST_F(GridTest, DateAndTimeSortTogether) {
     ASSERT_EQ(load(text.str()), 0);
     sortBy(4);
     EXPECT_EQ(fileColumn(), (Names{"first", "early", "middle", "late"}));
-    brak.SelectChapter(1);
+    brak.contents().SelectChapter(1);
     EXPECT_EQ(fileColumn(), (Names{"late", "early", "middle", "first"}))
         << "a chapter shows its rows in listing order again";
     sortBy(3);
@@ -111,7 +111,7 @@ TEST_F(GridTest, EqualKeysComeOutInTheSortsOwnOrder) {
     listFiles({{"A", "7"}, {"B", "7"}, {"C", "7"}, {"D", "7"}});
     sortBy(1);
     EXPECT_EQ(fileColumn(), (Names{"C", "D", "A", "B"}));
-    brak.SelectChapter(1);
+    brak.contents().SelectChapter(1);
     f.raDescending.click();
     sortBy(1);
     EXPECT_EQ(fileColumn(), (Names{"B", "A", "D", "C"})) << "the ascending order reversed";
@@ -191,11 +191,11 @@ TEST_F(GridTest, SelectChapterShowsItsFilesAndCounts) {
     EXPECT_EQ(f.laFileDetail.caption(), "File Details (2 files)");
     EXPECT_EQ(f.stChapter.topRow(), 9) << "no scrolling for chapters up to 3";
 
-    brak.SelectChapter(10);
+    brak.contents().SelectChapter(10);
     EXPECT_EQ(f.stChapter.topRow(), 7);
     EXPECT_EQ(f.stChapter.row(), 2) << "selecting a chapter does not move the selection";
 
-    brak.SelectChapter(13);
+    brak.contents().SelectChapter(13);
     EXPECT_EQ(fileColumn(), Names{"No Files"});
     EXPECT_EQ(fileColumn(5), Names{""});
     EXPECT_EQ(f.laFileDetail.caption(), "File Details (0 files)");

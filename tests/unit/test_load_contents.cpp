@@ -4,6 +4,7 @@
 #include "contents/Contents.h"
 
 #include <cerrno>
+#include <filesystem>
 
 using namespace brak;
 using brak::test::DumpText;
@@ -42,7 +43,7 @@ TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
     ASSERT_EQ(load(three), 0);
     dump = three;
     f.edArchive.setText("GONE.J"); // no such file
-    EXPECT_EQ(brak.LoadContents(), -1);
+    EXPECT_EQ(brak.contents().LoadContents(), -1);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, Unable);
     EXPECT_EQ(dialogs.boxes[0].caption, "Error");
@@ -60,7 +61,7 @@ TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
 }
 
 TEST_F(LoadContentsTest, JarIsStartedWithTheListingCommand) {
-    platform.files[dumpPath()] = 10; // an old dump
+    dir.write("Brak.DMP", "old"); // an old dump
     ASSERT_EQ(load(three, "TEST"), -1) << "TEST.J does not exist";
     EXPECT_FALSE(dumpExistedAtStart) << "the old dump is deleted first";
     EXPECT_EQ(f.edArchive.text(), "TEST.J");
@@ -148,6 +149,7 @@ TEST_F(LoadContentsTest, WaitShowsTheBusyCursor) {
         }
         void wait() override {}
         int exitCode() const override { return 0; }
+        void terminate() override {}
 
     private:
         test::FakeDialogs& dialogs_;
@@ -156,14 +158,13 @@ TEST_F(LoadContentsTest, WaitShowsTheBusyCursor) {
     std::vector<bool> busyWhileWaiting;
     platform.onStart = [&](const ProcessRequest&) {
         dir.write("Brak.DMP", three);
-        platform.files[dumpPath()] = 1;
         StartResult started;
         started.child = std::make_unique<WatchedChild>(dialogs, busyWhileWaiting);
         return started;
     };
-    platform.files["ARC.J"] = 1000;
+    dir.resize("ARC.J", 1000);
     f.edArchive.setText("ARC.J");
-    ASSERT_EQ(brak.LoadContents(), 0);
+    ASSERT_EQ(brak.contents().LoadContents(), 0);
     EXPECT_EQ(busyWhileWaiting, (std::vector<bool>{true, true, true}));
     EXPECT_FALSE(dialogs.busy);
 }
@@ -193,7 +194,6 @@ TEST_F(LoadContentsTest, ArchiveLengthAndRatio) {
         EXPECT_EQ(f.edArchiveNewSize.text(), "3,000") << name;
         EXPECT_EQ(f.edArchiveRatio.text(), "1:1.0916666666") << "cut to 14 characters";
     }
-    platform.files["BIG.J"] = 5'000'000'000LL;
     ASSERT_EQ(load(three, "BIG.J", 5'000'000'000LL), 0);
     EXPECT_EQ(f.edArchiveNewSize.text(), "5,000,000,000");
 
@@ -210,15 +210,14 @@ TEST_F(LoadContentsTest, UnreadableArchiveGivesNoLengthAndNoRatio) {
     };
     Unreadable machine;
     machine.programDir = dir.path() + "/";
-    machine.files["ARC.J"] = 1;
+    dir.resize("ARC.J", 1);
     machine.onStart = [&](const ProcessRequest&) {
         dir.write("Brak.DMP", three);
-        machine.files[dir.file("Brak.DMP")] = 1;
         return StartResult{};
     };
     Brak other(machine, dialogs);
     other.form().edArchive.setText("ARC.J");
-    ASSERT_EQ(other.LoadContents(), 0);
+    ASSERT_EQ(other.contents().LoadContents(), 0);
     EXPECT_EQ(other.form().edArchiveNewSize.text(), "");
     EXPECT_EQ(other.form().edArchiveRatio.text(), "");
     EXPECT_EQ(other.form().edArchiveOldSize.text(), "3,275");
@@ -247,7 +246,7 @@ TEST_F(LoadContentsTest, BadValueStopsReadingAndKeepsWhatWasFilled) {
     EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}))
         << "the file grid still shows what it showed";
     EXPECT_FALSE(dialogs.busy);
-    brak.SelectChapter(1);
+    brak.contents().SelectChapter(1);
     EXPECT_EQ(fileColumn(), std::vector<std::string>{"first.txt"});
 }
 
@@ -272,16 +271,21 @@ TEST_F(LoadContentsTest, ListingBeyondALimitShowsWhatWasReadAndSaysWhy) {
 TEST_F(LoadContentsTest, UnreadableDumpReturnsOneSilently) {
     ASSERT_EQ(load(three), 0);
     // Jar says it wrote the dump, but there is no file to open.
-    platform.onStart = [this](const ProcessRequest&) {
-        std::remove(dumpPath().c_str());
-        platform.files[dumpPath()] = 1;
-        return StartResult{};
+    class Vanishing : public test::FakePlatform {
+    public:
+        bool fileExists(const std::string& name) const override {
+            return name.ends_with("Brak.DMP") || test::FakePlatform::fileExists(name);
+        }
     };
-    EXPECT_EQ(load(three), 1);
+    Vanishing machine;
+    machine.programDir = dir.path() + "/";
+    Brak other(machine, dialogs);
+    other.form().edArchive.setText("ARC.J");
+    std::remove(dumpPath().c_str());
+    EXPECT_EQ(other.contents().LoadContents(), 1);
     EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(f.edArchiveFlag.text(), "");
-    EXPECT_EQ(f.edArchiveNewSize.text(), "1,000");
-    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(other.form().edArchiveFlag.text(), "");
+    EXPECT_EQ(other.form().edArchiveNewSize.text(), "1,000");
 }
 
 TEST_F(LoadContentsTest, ChapterGridIsOverwrittenNotEmptied) {
@@ -300,7 +304,7 @@ TEST_F(LoadContentsTest, ChapterGridIsOverwrittenNotEmptied) {
 
 TEST_F(LoadContentsTest, EnterInTheArchiveField) {
     dump = three;
-    platform.files["ARC.J"] = 1000;
+    dir.resize("ARC.J", 1000);
     f.edArchive.setText("   ");
     f.edArchive.keyPress('\r');
     EXPECT_TRUE(platform.started.empty()) << "blanks only: nothing happens";

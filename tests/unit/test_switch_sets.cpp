@@ -80,7 +80,7 @@ TEST_F(SwitchSetTest, ExecutingAnotherCommandThanTheLastAlteredAsks) {
     const std::string line = f.StatusBar1.simpleText();
 
     dialogs.answers = {MessageAnswer::No};
-    EXPECT_FALSE(brak.executionCheck());
+    EXPECT_FALSE(brak.switchSets().executionCheck());
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     const MessageBoxRequest& box = dialogs.boxes[0];
     EXPECT_EQ(box.text, addVersusExtract);
@@ -92,10 +92,10 @@ TEST_F(SwitchSetTest, ExecutingAnotherCommandThanTheLastAlteredAsks) {
     EXPECT_TRUE(platform.started.empty());
 
     dialogs.answers = {MessageAnswer::Yes};
-    EXPECT_TRUE(brak.executionCheck());
+    EXPECT_TRUE(brak.switchSets().executionCheck());
     EXPECT_EQ(dialogs.boxes.size(), 2u);
     // Nothing resets the trap: the next run of Extract Files asks again.
-    EXPECT_FALSE(brak.executionCheck()) << "the default answer is No";
+    EXPECT_FALSE(brak.switchSets().executionCheck()) << "the default answer is No";
     EXPECT_EQ(dialogs.boxes.size(), 3u);
     EXPECT_EQ(dialogs.boxes[2].text, addVersusExtract);
     EXPECT_EQ(f.LastAlteredCommand, 0);
@@ -105,10 +105,10 @@ TEST_F(SwitchSetTest, NoQuestionWhileMismatchDetectionIsOff) {
     f.chRecurse.click();
     f.raCommandExtract.click();
     f.DetectSwitch.setChecked(false);
-    EXPECT_TRUE(brak.executionCheck());
+    EXPECT_TRUE(brak.switchSets().executionCheck());
     EXPECT_TRUE(dialogs.boxes.empty());
     f.DetectSwitch.setChecked(true);
-    EXPECT_FALSE(brak.executionCheck());
+    EXPECT_FALSE(brak.switchSets().executionCheck());
     EXPECT_EQ(dialogs.boxes.size(), 1u);
 }
 
@@ -117,7 +117,7 @@ TEST_F(SwitchSetTest, ExecutingTheCommandJustChangedAsksNothing) {
     f.raCommandExtract.click();
     f.SwitchSetsModified = false;
     f.chYes.click();
-    EXPECT_TRUE(brak.executionCheck());
+    EXPECT_TRUE(brak.switchSets().executionCheck());
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(f.SwitchSets[6], "-y ");
     EXPECT_EQ(f.LastAlteredCommand, 6);
@@ -141,7 +141,8 @@ TEST_F(SwitchSetTest, AStoredStringInAnotherFormIsRewrittenAtTheNextSynchronisat
     f.SwitchSets[0] = "-hbs -y";
     f.raCommandAddFile.click();
     EXPECT_TRUE(f.raSystemSet.checked());
-    EXPECT_TRUE(brak.executionCheck()) << "the executed command is the last altered one";
+    EXPECT_TRUE(brak.switchSets().executionCheck())
+        << "the executed command is the last altered one";
     EXPECT_EQ(f.SwitchSets[0], "-y -hbs1 ");
     EXPECT_EQ(f.LastAlteredCommand, 0);
 }

@@ -54,7 +54,7 @@ TEST(IntegerField, ALetterIsRemovedAgainAndReported) {
 TEST(IntegerField, ALoneMinusWaitsForItsDigits) {
     Form form;
     TLEdit field(&form, "lo");
-    field.SetText(9);
+    field.setValue(9);
     field.setText("");
     field.setSelStart(0);
     EXPECT_EQ(errorOf([&] { type(field, "-"); }), "(no error)");
@@ -66,14 +66,14 @@ TEST(IntegerField, ALoneMinusWaitsForItsDigits) {
 TEST(IntegerField, OnlyKeyReleaseAndSetTextTakeTheValue) {
     Form form;
     TLEdit field(&form, "lo");
-    field.SetText(-7);
+    field.setValue(-7);
     EXPECT_EQ(field.text(), "-7");
     EXPECT_EQ(field.Value(), -7);
     field.setText("30");
     EXPECT_EQ(field.Value(), -7);
     field.keyUp(0); // an arrow key adds nothing but still validates
     EXPECT_EQ(field.Value(), 30);
-    field.SetText(0);
+    field.setValue(0);
     EXPECT_EQ(field.text(), "0");
     // Deleting the last digit leaves the field empty without an error.
     field.setText("");
@@ -99,7 +99,7 @@ TEST(IntegerField, TheHandlerRunsBeforeTheValidation) {
     Form form;
     TLEdit field(&form, "lo");
     std::string seen;
-    field.onKeyUp = [&](int) { seen = field.text(); };
+    field.onKeyUp.wire([&](int) { seen = field.text(); });
     field.setText("4b");
     field.setSelStart(2);
     EXPECT_THROW(field.keyUp(0), Error);
@@ -113,7 +113,7 @@ TEST(RealField, ALoneMinusIsRemovedAndTheEmptyTextReported) {
     EXPECT_EQ(field.text(), "");
     type(field, "2.5");
     EXPECT_DOUBLE_EQ(field.Value(), 2.5);
-    field.SetText(0.1);
+    field.setValue(0.1);
     EXPECT_EQ(field.text(), "0.1");
 }
 
@@ -133,7 +133,7 @@ TEST(SpinButton, StepsFromTheShownNumberWithinItsRangeInPlainDigits) {
     TLEdit field(&form, "lo");
     SpinButton spin(&form, "sp", &field, 1, 1000, 1);
     int clicks = 0;
-    spin.onClick = [&] { ++clicks; };
+    spin.onClick.wire([&] { ++clicks; });
     field.setText("999");
     spin.clickUp();
     EXPECT_EQ(field.text(), "1000") << "no thousands separator";

@@ -3,6 +3,7 @@
 // and the about window closing on a key but not on a click.
 #include "ViewTest.h"
 #include "view/KyxLogo.h"
+#include "view/QtDialogs.h"
 #include "view/TFormAbout.h"
 #include "view/TFormSplash.h"
 
@@ -83,7 +84,7 @@ TEST_F(LogoWindows, SymbolLettersAreShownAsTheGreekTheyStandFor) {
 }
 
 TEST_F(LogoWindows, SplashCoversTheScreenWithPictureAndGoldCaptions) {
-    TFormSplash splash(withPicture, dialogs);
+    TFormSplash splash(withPicture + "Kyx.BMP", dialogs);
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(splash.palette().color(QPalette::Window), QColor(128, 128, 128));
     EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
@@ -94,23 +95,16 @@ TEST_F(LogoWindows, SplashCoversTheScreenWithPictureAndGoldCaptions) {
     checkPlacement(&splash, "laSplashKyx", "laSplashInfo");
 }
 
-TEST_F(LogoWindows, SplashWithoutItsPictureSaysSoAndStillPauses) {
-    platform.programDir = withoutPicture;
-    TFormSplash::showFor(platform, dialogs);
+TEST_F(LogoWindows, SplashWithoutItsPictureSaysSo) {
+    const auto splash = TFormSplash::showNow(withoutPicture + "Kyx.BMP", dialogs);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Cannot find " + withoutPicture + "Kyx.BMP");
-    EXPECT_EQ(dialogs.boxes[0].caption, "Error Loading Bitmap");
-    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
-    EXPECT_EQ(dialogs.boxes[0].buttons, MessageButtons::Ok);
-    EXPECT_EQ(platform.slept, 3000) << "the pause goes through the platform";
-
-    TFormSplash splash(withoutPicture, dialogs);
-    EXPECT_FALSE(label(&splash, "imSplashKyx")) << "the picture control is removed";
-    checkPlacement(&splash, "laSplashKyx", "laSplashInfo");
+    EXPECT_EQ(dialogs.boxes[0], (MessageBoxRequest{"Cannot find " + withoutPicture + "Kyx.BMP",
+                                                   "Error Loading Bitmap", MessageIcon::Error}));
+    EXPECT_FALSE(label(splash.get(), "imSplashKyx")) << "the picture control is removed";
+    checkPlacement(splash.get(), "laSplashKyx", "laSplashInfo");
 }
 
-TEST_F(LogoWindows, SplashPausesOnceItIsPaintedAndIsGoneAfterwards) {
-    platform.programDir = withPicture;
+TEST_F(LogoWindows, StartUpPausesOnceTheSplashIsPaintedAndThenItIsGone) {
     bool visibleDuringPause = false;
     struct SpyPlatform : FakePlatform {
         std::function<void()> during;
@@ -125,15 +119,17 @@ TEST_F(LogoWindows, SplashPausesOnceItIsPaintedAndIsGoneAfterwards) {
             if (top->objectName() == QLatin1String("TFormSplash") && top->isVisible())
                 visibleDuringPause = true;
     };
-    TFormSplash::showFor(spy, dialogs);
+    QtDialogs qtDialogs;
+    Brak brak(spy, qtDialogs);
+    brak.shell().CreateBrak();
     EXPECT_TRUE(visibleDuringPause);
-    EXPECT_EQ(spy.slept, 3000);
+    EXPECT_EQ(spy.slept, 3000) << "the pause goes through the platform";
     for (QWidget* top : QApplication::topLevelWidgets())
         EXPECT_NE(top->objectName(), QLatin1String("TFormSplash"));
 }
 
 TEST_F(LogoWindows, AboutShowsItsCaptionsInTheirPlaces) {
-    TFormAbout about(withPicture, dialogs);
+    TFormAbout about(withPicture + "Kyx.BMP", dialogs);
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(about.palette().color(QPalette::Window), QColor(192, 192, 192));
     EXPECT_TRUE(label(&about, "imAboutKyxBrak"));
@@ -168,7 +164,7 @@ TEST_F(LogoWindows, AboutShowsItsCaptionsInTheirPlaces) {
 }
 
 TEST_F(LogoWindows, AboutWithoutItsPictureSaysSo) {
-    TFormAbout about(withoutPicture, dialogs);
+    TFormAbout about(withoutPicture + "Kyx.BMP", dialogs);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].caption, "Error Loading Bitmap");
     EXPECT_FALSE(label(&about, "imAboutKyxBrak"));
@@ -176,7 +172,7 @@ TEST_F(LogoWindows, AboutWithoutItsPictureSaysSo) {
 
 TEST_F(LogoWindows, AboutClosesOnACharacterKeyButNotOnAClick) {
     for (Qt::Key key : {Qt::Key_A, Qt::Key_5, Qt::Key_Escape, Qt::Key_Return}) {
-        TFormAbout about(withPicture, dialogs);
+        TFormAbout about(withPicture + "Kyx.BMP", dialogs);
         about.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
         QTest::mouseClick(&about, Qt::LeftButton, {}, QPoint(300, 300));
@@ -191,8 +187,10 @@ TEST_F(LogoWindows, AboutClosesOnACharacterKeyButNotOnAClick) {
 
 TEST_F(LogoWindows, AboutOpensModallyFromTheHelpMenu) {
     platform.programDir = withPicture;
-    Brak brak(platform, dialogs);
+    QtDialogs qtDialogs;
+    Brak brak(platform, qtDialogs);
     TFormMain window(brak);
+    qtDialogs.setParent(&window);
     window.show();
     QString seen;
     bool modal = false;
@@ -208,5 +206,5 @@ TEST_F(LogoWindows, AboutOpensModallyFromTheHelpMenu) {
     EXPECT_EQ(seen, QStringLiteral("TFormAbout"));
     EXPECT_TRUE(modal);
     EXPECT_FALSE(QApplication::activeModalWidget());
-    EXPECT_TRUE(dialogs.boxes.empty());
+    qtDialogs.setParent(nullptr);
 }

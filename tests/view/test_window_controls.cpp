@@ -39,6 +39,10 @@ protected:
             EXPECT_EQ(window->windowTitle(), QStringLiteral("Brak"));
             return;
         }
+        if (auto* self = dynamic_cast<FormWindow*>(&control)) {
+            EXPECT_EQ(window->size(), QSize(self->bounds().width, self->bounds().height));
+            return;
+        }
         if (auto* item = dynamic_cast<MenuItem*>(&control)) {
             auto* action = window->findChild<QAction*>(qs(name));
             ASSERT_TRUE(action);

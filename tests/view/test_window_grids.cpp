@@ -36,7 +36,7 @@ private:
 class WindowGrids : public WindowTest {
 protected:
     WindowGrids() {
-        brak.WriteGridHeadings();
+        WriteGridHeadings(brak.form().stChapter, brak.form().stFile);
         show();
         showPage(0);
     }
@@ -46,12 +46,11 @@ protected:
         return view->model()->index(row, col).data().toString();
     }
     void fillFiles(int rows) {
-        f.stFile.beginUpdate();
+        GridUpdate update(f.stFile);
         f.stFile.setRowCount(rows + 1);
         for (int r = 1; r <= rows; ++r)
             for (int c = 0; c < 10; ++c)
                 f.stFile.setCell(c, r, "f" + std::to_string(r) + "." + std::to_string(c));
-        f.stFile.endUpdate();
     }
     QPoint cellCentre(GridView* view, int row, int col) {
         return view->visualRect(view->model()->index(row, col)).center();
@@ -89,28 +88,41 @@ TEST_F(WindowGrids, AMillionRowsAreReadOnlyAsFarAsTheyShow) {
 }
 
 TEST_F(WindowGrids, PickingACellGoesThroughTheModel) {
-    fillFiles(5);
+    // A grid of its own, whose events this test wires.
+    Form form;
+    StringGrid lone(&form, "stLone", 10, 6);
+    for (int r = 1; r <= 5; ++r)
+        for (int c = 0; c < 10; ++c)
+            lone.setCell(c, r, "f" + std::to_string(r) + "." + std::to_string(c));
+    QWidget holder;
+    Binding binding(dialogs, &holder);
+    GridView* files = binding.grid(lone);
+    files->setParent(&holder);
+    holder.resize(800, 300);
+    files->resize(800, 300);
+    holder.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&holder));
+
     std::vector<std::pair<int, int>> picked;
     bool allow = true;
-    f.stFile.onSelectCell = [&](int col, int row, bool& ok) {
+    lone.onSelectCell.wire([&](int col, int row, bool& ok) {
         picked.emplace_back(col, row);
         ok = allow;
-    };
+    });
     int clicks = 0;
-    f.stFile.onClick = [&] { ++clicks; };
-    GridView* files = grid(f.stFile);
+    lone.onClick.wire([&] { ++clicks; });
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, cellCentre(files, 2, 1));
     ASSERT_EQ(picked.size(), 1u);
     EXPECT_EQ(picked[0], (std::pair<int, int>{1, 3})) << "the grid's own row, under its heading";
     EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(f.stFile.row(), 3);
+    EXPECT_EQ(lone.row(), 3);
     EXPECT_EQ(files->currentIndex().row(), 2);
     EXPECT_TRUE(files->selectionModel()->isRowSelected(2, {}));
 
     // Refused by the handler, the selection stays where it was.
     allow = false;
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, cellCentre(files, 4, 1));
-    EXPECT_EQ(f.stFile.row(), 3);
+    EXPECT_EQ(lone.row(), 3);
     EXPECT_TRUE(files->selectionModel()->isRowSelected(2, {}));
     EXPECT_FALSE(files->selectionModel()->isRowSelected(4, {}));
 
@@ -119,8 +131,16 @@ TEST_F(WindowGrids, PickingACellGoesThroughTheModel) {
     files->setFocus();
     QTest::keyClick(files, Qt::Key_Down);
     EXPECT_EQ(picked.back(), (std::pair<int, int>{1, 4}));
-    EXPECT_EQ(f.stFile.row(), 4);
+    EXPECT_EQ(lone.row(), 4);
     EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(WindowGrids, PickingAFileCellSortsByItsColumn) {
+    fillFiles(5);
+    GridView* files = grid(f.stFile);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, cellCentre(files, 2, 1));
+    EXPECT_EQ(f.stFile.cell(1, 0), "Size (1)");
+    EXPECT_EQ(files->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Size (1)"));
 }
 
 TEST_F(WindowGrids, TheSelectedRowAndTopRowFollowTheProgram) {
@@ -154,15 +174,12 @@ TEST_F(WindowGrids, FixedColumnsStayInViewAndCannotBePicked) {
     files->horizontalScrollBar()->setValue(files->horizontalScrollBar()->maximum());
     EXPECT_TRUE(frozen->isVisible()) << "the name column stays while the rest scrolls";
 
-    std::vector<int> columns;
-    f.stFile.onSelectCell = [&](int col, int, bool&) { columns.push_back(col); };
+    // The frozen column's cells cannot be picked, so they never sort.
     QTest::mouseClick(frozen->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
-    EXPECT_TRUE(columns.empty());
     files->horizontalScrollBar()->setValue(0);
     files->setFocus();
     QTest::keyClick(files, Qt::Key_Left);
-    for (int col : columns)
-        EXPECT_GE(col, 1);
+    EXPECT_EQ(f.stFile.cell(0, 0), "Filename");
     f.stFile.setFixedCols(0);
     EXPECT_FALSE(overlay());
 }
@@ -196,7 +213,7 @@ TEST_F(WindowGrids, SelectionListsMirrorTheirControls) {
     EXPECT_EQ(files->filePath(tree->currentIndex()).toStdString(), inner);
     // The user picks another directory; the model gets it.
     std::vector<std::string> changes;
-    f.Directory.onChange = [&] { changes.push_back(f.Directory.directory()); };
+    f.Directory.onChange.wire([&] { changes.push_back(f.Directory.directory()); });
     tree->setCurrentIndex(files->index(temp.path()));
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0], temp.path().toStdString());
@@ -213,7 +230,7 @@ TEST_F(WindowGrids, SelectionListsMirrorTheirControls) {
     EXPECT_TRUE(list->selectionModel()->isRowSelected(2, {}));
 
     int clicks = 0;
-    f.FileList1.onClick = [&] { ++clicks; };
+    f.FileList1.onClick.wire([&] { ++clicks; });
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(1, 0)).center());
     EXPECT_EQ(clicks, 1);
@@ -241,7 +258,7 @@ TEST_F(WindowGrids, DatePickersShowTheirValueAndKind) {
     EXPECT_EQ(f.daAfter.GetValue(), (DateTime{2022, 12, 31, 23, 59, 0}));
     // Typed characters reach the picker's key handler.
     std::string typed;
-    f.daAfter.onKeyPress = [&](char c) { typed += c; };
+    f.daAfter.onKeyPress.wire([&](char c) { typed += c; });
     after->setFocus();
     QTest::keyClick(after, Qt::Key_1);
     EXPECT_EQ(typed, "1");

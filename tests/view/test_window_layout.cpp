@@ -45,7 +45,7 @@ std::string logoDirectory(QTemporaryDir& temp) {
 class WindowLayout : public WindowTest {
 protected:
     // The window as the program shows it: headings and dates written.
-    WindowLayout() { brak.CreateBrak(nullptr); }
+    WindowLayout() { brak.shell().CreateBrak(); }
 
     // Checks every control shown on the page: it lies inside the page, is
     // not squeezed below what its text needs, and covers no other control.
@@ -125,33 +125,35 @@ TEST_F(WindowLayout, TabsShowInteractedState) {
     f.raVolumeSpecify.click();
     f.chChapter.setChecked(true);
     // A listing as the contents view shows one, with the name column locked.
-    f.stChapter.beginUpdate();
-    f.stChapter.setRowCount(4);
-    for (int chapter = 1; chapter <= 3; ++chapter) {
-        f.stChapter.setCell(0, chapter, std::to_string(chapter));
-        f.stChapter.setCell(1, chapter, "....");
-        f.stChapter.setCell(2, chapter, "2024/05/0" + std::to_string(chapter));
-        f.stChapter.setCell(3, chapter, "10:1" + std::to_string(chapter) + ":00");
+    {
+        GridUpdate update(f.stChapter);
+        f.stChapter.setRowCount(4);
+        for (int chapter = 1; chapter <= 3; ++chapter) {
+            f.stChapter.setCell(0, chapter, std::to_string(chapter));
+            f.stChapter.setCell(1, chapter, "....");
+            f.stChapter.setCell(2, chapter, "2024/05/0" + std::to_string(chapter));
+            f.stChapter.setCell(3, chapter, "10:1" + std::to_string(chapter) + ":00");
+        }
     }
-    f.stChapter.endUpdate();
     f.stChapter.setRow(3);
-    f.stFile.beginUpdate();
-    f.stFile.setRowCount(41);
-    for (int row = 1; row <= 40; ++row) {
-        const std::string cells[] = {"document-" + std::to_string(row) + ".txt",
-                                     std::to_string(row * 1234),
-                                     "a....",
-                                     "2024/05/03",
-                                     "10:13:00",
-                                     "2024/04/01",
-                                     "09:00:00",
-                                     "2024/05/03",
-                                     "10:13:00",
-                                     "3"};
-        for (int col = 0; col < 10; ++col)
-            f.stFile.setCell(col, row, cells[col]);
+    {
+        GridUpdate update(f.stFile);
+        f.stFile.setRowCount(41);
+        for (int row = 1; row <= 40; ++row) {
+            const std::string cells[] = {"document-" + std::to_string(row) + ".txt",
+                                         std::to_string(row * 1234),
+                                         "a....",
+                                         "2024/05/03",
+                                         "10:13:00",
+                                         "2024/04/01",
+                                         "09:00:00",
+                                         "2024/05/03",
+                                         "10:13:00",
+                                         "3"};
+            for (int col = 0; col < 10; ++col)
+                f.stFile.setCell(col, row, cells[col]);
+        }
     }
-    f.stFile.endUpdate();
     f.laFileDetail.setCaption("File Details (40 files)");
     f.chFileLock.setChecked(true);
     f.FileList1.setItems({"backup.log", "notes.txt", "photo.jpg", "report.doc", "todo.txt"});
@@ -174,13 +176,13 @@ TEST_F(WindowLayout, TabsShowInteractedState) {
 TEST_F(WindowLayout, SplashAndAboutPictures) {
     QTemporaryDir temp;
     std::string directory = logoDirectory(temp);
-    TFormSplash splash(directory, dialogs);
+    TFormSplash splash(directory + "Kyx.BMP", dialogs);
     splash.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&splash));
     EXPECT_TRUE(dialogs.boxes.empty()) << "the picture was found";
     saveShot(&splash, QStringLiteral("splash"));
 
-    TFormAbout about(directory, dialogs);
+    TFormAbout about(directory + "Kyx.BMP", dialogs);
     about.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
     saveShot(&about, QStringLiteral("about"));

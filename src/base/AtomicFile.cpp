@@ -1,0 +1,40 @@
+#include "base/AtomicFile.h"
+
+#include "base/QtText.h"
+
+#include <QSaveFile>
+#include <algorithm>
+
+namespace brak {
+
+namespace {
+
+std::optional<std::uint64_t> failAfter;
+
+} // namespace
+
+int writeFileAtomically(const std::string& name, std::string_view contents) {
+    if (name.empty())
+        return 1;
+    QSaveFile file(fileNameToQString(name));
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    std::size_t allowed = contents.size();
+    if (failAfter)
+        allowed = static_cast<std::size_t>(std::min<std::uint64_t>(*failAfter, contents.size()));
+    if (file.write(contents.data(), static_cast<qint64>(allowed)) != static_cast<qint64>(allowed) ||
+        allowed < contents.size())
+        return 1; // the temporary file goes, the old file stays
+
+    return file.commit() ? 0 : 1;
+}
+
+ScopedWriteFault::ScopedWriteFault(std::uint64_t failAfterBytes) : previous_(failAfter) {
+    failAfter = failAfterBytes;
+}
+
+ScopedWriteFault::~ScopedWriteFault() {
+    failAfter = previous_;
+}
+
+} // namespace brak
