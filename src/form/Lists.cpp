@@ -16,6 +16,17 @@ void DriveList::setDrive(const std::string& drive) {
         onChange();
 }
 
+std::string DriveList::driveHolding(const std::string& path) const {
+    std::string best = "/";
+    for (const std::string& drive : drives_) {
+        const bool holds = path == drive || (path.starts_with(drive) &&
+                                             (drive.ends_with('/') || path[drive.size()] == '/'));
+        if (holds && drive.size() > best.size())
+            best = drive;
+    }
+    return best;
+}
+
 void DirectoryList::setDirectory(const std::string& directory) {
     if (directory_ == directory)
         return;

@@ -4,7 +4,8 @@
 
 namespace brak {
 
-// The drive list of the Selection tab. This machine has one root.
+// The drive list of the Selection tab: "/" and the mounted volumes a user
+// picks from, each named by the directory it is mounted on.
 class DriveList : public Control {
 public:
     using Control::Control;
@@ -12,6 +13,9 @@ public:
     void setDrives(std::vector<std::string> drives);
     const std::string& drive() const { return drive_; }
     void setDrive(const std::string& drive);
+    // The drive that holds an absolute path: the one mounted deepest on
+    // its way ("/" for anything else, a relative path included).
+    std::string driveHolding(const std::string& path) const;
     Handler onChange;
 
 private:

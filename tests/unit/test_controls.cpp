@@ -1,5 +1,6 @@
 // The window system's event rules, as the control model keeps them.
 #include "form/Control.h"
+#include "form/Lists.h"
 
 #include <gtest/gtest.h>
 
@@ -104,4 +105,19 @@ TEST(Form, FindsControlsByName) {
     EXPECT_EQ(w.find("missing"), nullptr);
     EXPECT_TRUE(w.outer.contains(w.nested));
     EXPECT_FALSE(w.inner.contains(w.a));
+}
+
+TEST(DriveList, APathIsHeldByTheDriveMountedDeepestOnItsWay) {
+    Form form;
+    DriveList drives(&form, "Drive");
+    drives.setDrives({"/", "/home", "/media/usb", "/media/usb/inner"});
+    struct Case {
+        const char* path;
+        const char* drive;
+    };
+    for (const Case& c :
+         {Case{"/home/ann/a.j", "/home"}, Case{"/home", "/home"}, Case{"/homework/a.j", "/"},
+          Case{"/media/usb/inner/x", "/media/usb/inner"}, Case{"/media/usb/x", "/media/usb"},
+          Case{"relative/a.j", "/"}, Case{"", "/"}})
+        EXPECT_EQ(drives.driveHolding(c.path), c.drive) << c.path;
 }
