@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "contents/DumpFormat.h"
 #include "core/JarCommand.h"
+#include "core/QuoteCheck.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -96,6 +97,9 @@ void Contents::edArchiveChange() {
 
 int Contents::LoadContents() {
     MainForm& f = form_;
+    // Refused before anything is cleared, written or started.
+    if (!checkQuotedValues(dialogs_, {{f.edArchive.name(), f.edArchive.text()}}))
+        return -1;
     rowList_ = std::make_shared<RowList>();
     for (Edit* field : {&f.edArchiveCreateDate, &f.edArchiveCreateTime, &f.edArchiveModifyDate,
                         &f.edArchiveModifyTime, &f.edArchiveCreate, &f.edArchiveUpdate,

@@ -37,8 +37,9 @@ public:
     // The archive name field, the two grids and the name lock.
     void wire();
 
-    // Lists the archive: -1 when Jar could not be started or the archive is
-    // missing, 1 when no listing could be read after the wait, else 0.
+    // Lists the archive: -1 when Jar could not be started, the archive is
+    // missing or its name holds a double quote, 1 when no listing could be read after the wait,
+    // else 0.
     int LoadContents();
     // Shows the files of chapter c in the file grid.
     void SelectChapter(int c);

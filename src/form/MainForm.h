@@ -72,6 +72,7 @@ public:
     // Menus.
     MenuItem LoadConfiguration1{this, "LoadConfiguration1", "&Load Configuration..."};
     MenuItem SaveConfiguration1{this, "SaveConfiguration1", "&Save Configuration..."};
+    MenuItem LastOutput1{this, "LastOutput1", "Last Jar &Output..."};
     MenuItem Exit1{this, "Exit1", "&Exit"};
     MenuItem DetectSwitch{this, "DetectSwitch", "Detect Switch &Mismatch", true};
     MenuItem AutoLoad{this, "AutoLoad", "Auto &Load Last State", true};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/DateTime.h"
+#include "platform/Pty.h"
 
 #include <cstdint>
 #include <memory>
@@ -72,6 +73,9 @@ public:
     // Starts the program without a console and without waiting; standard input
     // is the null device, so it can never wait for an answer.
     virtual StartResult start(const ProcessRequest& request) = 0;
+    // Starts the program on a pseudo-terminal of its own of that size, for
+    // Jar's console; the caller watches it and reaps it.
+    virtual TerminalStart startOnTerminal(const ProcessRequest& request, TerminalSize size) = 0;
     // The file a program name starts: a name holding "/" as it is; a bare
     // name beside Brak's own executable first, then in the absolute
     // directories of PATH, never in the current directory. Empty, with
@@ -116,6 +120,8 @@ public:
 
     // The local date and time.
     virtual DateTime now() const = 0;
+    // A clock for measuring durations, in milliseconds; it never goes back.
+    virtual std::int64_t milliseconds() const = 0;
     virtual void sleep(int milliseconds) = 0;
 };
 

@@ -143,17 +143,8 @@ std::vector<std::string> childEnvironment(const ProcessRequest& request) {
 }
 
 Spawned spawn(const ProcessRequest& request, const std::string& programDirectory, bool detached) {
-    if (holdsNul(request.program) || holdsNul(request.directory))
-        return {EINVAL};
-    for (const std::string& argument : request.args) {
-        if (holdsNul(argument))
-            return {EINVAL};
-    }
-    for (const auto& [name, value] : request.environment) {
-        if (name.empty() || holdsNul(name) || holdsNul(value) ||
-            name.find('=') != std::string::npos)
-            return {EINVAL};
-    }
+    if (const int invalid = requestError(request); invalid != 0)
+        return {invalid};
     int error = 0;
     std::string program = findProgram(request.program, programDirectory, searchPath(), error);
     if (error != 0)
@@ -204,6 +195,29 @@ Spawned spawn(const ProcessRequest& request, const std::string& programDirectory
 }
 
 } // namespace
+
+std::string programSearchPath() {
+    return searchPath();
+}
+
+std::vector<std::string> environmentFor(const ProcessRequest& request) {
+    return childEnvironment(request);
+}
+
+int requestError(const ProcessRequest& request) {
+    if (holdsNul(request.program) || holdsNul(request.directory))
+        return EINVAL;
+    for (const std::string& argument : request.args) {
+        if (holdsNul(argument))
+            return EINVAL;
+    }
+    for (const auto& [name, value] : request.environment) {
+        if (name.empty() || holdsNul(name) || holdsNul(value) ||
+            name.find('=') != std::string::npos)
+            return EINVAL;
+    }
+    return 0;
+}
 
 std::string findProgram(const std::string& name, const std::string& firstDirectory,
                         const std::string& searchPath, int& error) {
@@ -260,6 +274,10 @@ StartResult PosixPlatform::start(const ProcessRequest& request) {
     if (spawned.error == 0)
         result.child = std::make_unique<PosixChild>(spawned.pid);
     return result;
+}
+
+TerminalStart PosixPlatform::startOnTerminal(const ProcessRequest& request, TerminalSize size) {
+    return startOnPty(request, size, programDirectory());
 }
 
 std::string PosixPlatform::locateProgram(const std::string& name, int& error) const {
@@ -430,6 +448,12 @@ DateTime PosixPlatform::now() const {
     // A leap second reads as the last second of its minute.
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
             local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
+}
+
+std::int64_t PosixPlatform::milliseconds() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void PosixPlatform::sleep(int milliseconds) {

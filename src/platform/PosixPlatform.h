@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <string>
+#include <vector>
 
 namespace brak {
 
@@ -16,6 +17,7 @@ public:
     StartResult runAndWait(const ProcessRequest& request) override;
     // Standard input, output and error of the child are the null device.
     StartResult start(const ProcessRequest& request) override;
+    TerminalStart startOnTerminal(const ProcessRequest& request, TerminalSize size) override;
     std::string locateProgram(const std::string& name, int& error) const override;
 
     std::string environment(const std::string& name) const override;
@@ -39,6 +41,7 @@ public:
     std::vector<Volume> mountedVolumes() const override;
 
     DateTime now() const override;
+    std::int64_t milliseconds() const override;
     void sleep(int milliseconds) override;
 };
 
@@ -54,5 +57,13 @@ inline constexpr int SignalExitBase = 128;
 // be executed.
 std::string findProgram(const std::string& name, const std::string& firstDirectory,
                         const std::string& searchPath, int& error);
+
+// PATH, or the system's default when it is unset.
+std::string programSearchPath();
+// This program's environment with the request's changes made, as NAME=value.
+std::vector<std::string> environmentFor(const ProcessRequest& request);
+// The errno that a request's texts alone cause (a NUL inside one, a bad
+// variable name), or 0.
+int requestError(const ProcessRequest& request);
 
 } // namespace brak

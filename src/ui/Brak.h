@@ -5,6 +5,7 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "run/Runner.h"
 #include "ui/Interlocks.h"
 #include "ui/Shell.h"
 
@@ -26,6 +27,7 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    Runner& runner() { return runner_; }
     Shell& shell() { return shell_; }
 
 private:
@@ -35,6 +37,15 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
+    // The list file and the configuration file are written by subsystems
+    // still to come; until then the hooks write nothing and report failure.
+    Runner runner_{form_,
+                   platform_,
+                   dialogs_,
+                   switchSets_,
+                   contents_,
+                   [] { return 1; },
+                   [](const std::string&) { return 1; }};
     Shell shell_{form_, platform_, dialogs_};
 };
 

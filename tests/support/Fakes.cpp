@@ -74,6 +74,13 @@ StartResult FakePlatform::start(const ProcessRequest& request) {
     return result;
 }
 
+TerminalStart FakePlatform::startOnTerminal(const ProcessRequest& request, TerminalSize size) {
+    terminalStarts.push_back(request);
+    if (onTerminalStart)
+        return onTerminalStart(request, size);
+    return {0, std::make_unique<FakeTerminalProcess>()};
+}
+
 std::string FakePlatform::locateProgram(const std::string& name, int& error) const {
     auto it = programs.find(name);
     error = it == programs.end() ? ENOENT : 0;

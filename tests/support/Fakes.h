@@ -53,6 +53,27 @@ private:
     int polls_;
 };
 
+// A program on a terminal that exists only in the test: it has ended with
+// the given status by the time anyone looks.
+class FakeTerminalProcess : public TerminalProcess {
+public:
+    explicit FakeTerminalProcess(ExitStatus status = {}) : status_(status) {}
+    int terminalFd() const override { return -1; }
+    int endFd() const override { return -1; }
+    int processId() const override { return 0; }
+    long read(char*, std::size_t) override { return -1; }
+    long write(std::string_view bytes) override { return static_cast<long>(bytes.size()); }
+    void resize(TerminalSize) override {}
+    void signal(int number) override { signals.push_back(number); }
+    bool reap() override { return true; }
+    std::optional<ExitStatus> status() const override { return status_; }
+
+    std::vector<int> signals;
+
+private:
+    ExitStatus status_;
+};
+
 // The real file system, in directories of the test's own; everything else
 // scripted: programs start only in the test's imagination, the clock stands
 // still and nothing sleeps.
@@ -62,6 +83,7 @@ public:
 
     StartResult runAndWait(const ProcessRequest& request) override;
     StartResult start(const ProcessRequest& request) override;
+    TerminalStart startOnTerminal(const ProcessRequest& request, TerminalSize size) override;
     std::string locateProgram(const std::string& name, int& error) const override;
     std::string environment(const std::string& name) const override;
     void setEnvironment(const std::string& name, const std::string& value) override;
@@ -72,11 +94,16 @@ public:
     std::vector<std::string> dataDirectories() const override { return dataDirs; }
     std::vector<Volume> mountedVolumes() const override { return volumes; }
     DateTime now() const override { return clock; }
+    std::int64_t milliseconds() const override { return elapsed; }
     void sleep(int milliseconds) override { slept += milliseconds; }
 
     // What a started program does: its result, and anything it changes.
     std::function<StartResult(const ProcessRequest&)> onStart;
     std::vector<ProcessRequest> started;
+    // The same for programs started on a terminal; without a script they
+    // start and end with exit code 0.
+    std::function<TerminalStart(const ProcessRequest&, TerminalSize)> onTerminalStart;
+    std::vector<ProcessRequest> terminalStarts;
     // Programs that locateProgram finds, by name; others are not found.
     std::map<std::string, std::string> programs;
     std::map<std::string, std::string> env;
@@ -88,6 +115,7 @@ public:
     std::vector<std::string> dataDirs;
     std::vector<Volume> volumes{{"/", "ext4", ""}};
     DateTime clock{2026, 12, 6, 14, 30, 5};
+    std::int64_t elapsed = 0; // milliseconds
     int slept = 0;
 };
 

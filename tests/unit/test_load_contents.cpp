@@ -315,3 +315,21 @@ TEST_F(LoadContentsTest, EnterInTheArchiveField) {
     EXPECT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
+
+TEST_F(LoadContentsTest, AnArchiveNameHoldingADoubleQuoteIsNeverListed) {
+    ASSERT_EQ(load(three), 0);
+    dir.write("Brak.DMP", "the last listing's dump");
+    platform.started.clear();
+    const std::string cwd = platform.cwd;
+    // Jar would read the archive a.j and two switches of the name's own.
+    f.edArchive.setText("a.j\" -y -o\"x");
+    EXPECT_EQ(brak.contents().LoadContents(), -1);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Double Quote in a Value");
+    EXPECT_NE(dialogs.boxes[0].text.find("\"Archive Name\" on the View tab"), std::string::npos);
+    EXPECT_TRUE(platform.started.empty());
+    EXPECT_EQ(dir.read("Brak.DMP"), "the last listing's dump") << "nothing removed";
+    EXPECT_EQ(platform.cwd, cwd);
+    EXPECT_EQ(f.edArchiveOldSize.text(), "3,275") << "the View tab keeps the last listing";
+    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}

@@ -1,6 +1,7 @@
 // What the user does in the main window reaches the model, and what the
 // model does shows in the widgets: clicks, typing, keys, focus leaving a
 // panel, spin buttons, menus, hints and the error box.
+#include "FakeConsole.h"
 #include "ViewTest.h"
 #include "core/Commands.h"
 #include "core/SwitchReader.h"
@@ -131,14 +132,22 @@ TEST_F(WindowBinding, SelectingACommandShowsItsCommandLine) {
 TEST_F(WindowBinding, DoubleClickingACommandRunsItAfterSelectingIt) {
     f.edArchive.setText("a.j");
     std::vector<std::string> seen;
-    f.raCommandCopy.onDoubleClick.wire(
-        [&] { seen.push_back(window->statusText()->text().toStdString()); });
+    std::vector<std::string> events;
+    FakeConsole console(events);
+    brak.runner().setConsole(&console);
+    platform.onTerminalStart = [&](const ProcessRequest&, TerminalSize) {
+        seen.push_back(window->statusText()->text().toStdString());
+        return TerminalStart{0, std::make_unique<FakeTerminalProcess>()};
+    };
     QWidget* copy = widget(f.raCommandCopy);
     QTest::mouseClick(copy, Qt::LeftButton, {}, QPoint(8, copy->height() / 2));
     QTest::mouseDClick(copy, Qt::LeftButton, {}, QPoint(8, copy->height() / 2));
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_NE(seen[0].find(" y "), std::string::npos) << "the click showed its command line first";
     EXPECT_TRUE(checked(f.raCommandCopy));
+    ASSERT_FALSE(events.empty());
+    EXPECT_TRUE(events[0].starts_with("console JAR32.EXE y \"a.j\"")) << events[0];
+    brak.runner().setConsole(nullptr);
 }
 
 TEST_F(WindowBinding, ChangesByTheProgramShowInTheWidgets) {

@@ -1,0 +1,403 @@
+#include "console/TerminalScreen.h"
+
+#include <algorithm>
+#include <vterm.h>
+
+namespace brak {
+
+namespace {
+
+// A wide character's second cell, as libvterm marks it.
+constexpr std::uint32_t WideContinuation = 0xFFFFFFFFu;
+
+// Jar's colour numbers give blue in bit 0 and red in bit 2; a terminal's
+// colour index the other way round.
+int jarColourNumber(int index) {
+    return ((index & 1) ? 4 : 0) | (index & 2) | ((index & 4) ? 1 : 0) | (index & 8);
+}
+
+Rgb jarColour(int number) {
+    if (number == 7)
+        return 0xC0C0C0;
+    if (number == 8)
+        return 0x808080;
+    const Rgb level = (number & 8) ? 0xFF : 0x80;
+    return ((number & 4) ? level << 16 : 0) | ((number & 2) ? level << 8 : 0) |
+           ((number & 1) ? level : 0);
+}
+
+VTermColor vtermColour(Rgb rgb) {
+    VTermColor colour;
+    vterm_color_rgb(&colour, static_cast<std::uint8_t>(rgb >> 16),
+                    static_cast<std::uint8_t>(rgb >> 8), static_cast<std::uint8_t>(rgb));
+    return colour;
+}
+
+bool isBlank(const ScreenCell& cell) {
+    return (cell.ch == 0 || cell.ch == U' ') && cell.width == 1 &&
+           cell.bg == TerminalScreen::DefaultBackground &&
+           (cell.attributes & (ScreenCell::Underline | ScreenCell::Strike)) == 0;
+}
+
+void appendCells(std::string& out, const std::vector<ScreenCell>& cells) {
+    std::size_t end = cells.size();
+    while (end > 0 && (cells[end - 1].ch == 0 || cells[end - 1].ch == U' '))
+        --end;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (cells[i].width == 0)
+            continue;
+        appendUtf8(out, cells[i].ch == 0 ? U' ' : cells[i].ch);
+    }
+}
+
+} // namespace
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c == 0)
+        return;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x110000) {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+Rgb TerminalScreen::paletteColour(int index) {
+    return jarColour(jarColourNumber(index & 15));
+}
+
+// libvterm's callbacks, with the screen as their user data.
+struct ScreenCallbacks {
+    static TerminalScreen& self(void* user) { return *static_cast<TerminalScreen*>(user); }
+
+    static int damage(VTermRect, void* user) {
+        self(user).changed_ = true;
+        return 1;
+    }
+    static int moveCursor(VTermPos, VTermPos, int visible, void* user) {
+        self(user).cursorVisible_ = visible != 0;
+        self(user).changed_ = true;
+        return 1;
+    }
+    static int setProperty(VTermProp property, VTermValue* value, void* user) {
+        if (property == VTERM_PROP_CURSORVISIBLE) {
+            self(user).cursorVisible_ = value->boolean != 0;
+            self(user).changed_ = true;
+        }
+        return 1;
+    }
+    static int pushLine(int columns, const VTermScreenCell* cells, void* user) {
+        TerminalScreen& screen = self(user);
+        // Trailing blanks are not kept.
+        int end = columns;
+        while (end > 0 && isBlank(screen.convert(&cells[end - 1])))
+            --end;
+        // At the limit the oldest line goes, and its room is used again.
+        std::vector<ScreenCell> line;
+        if (screen.scrollback_.size() >=
+            static_cast<std::size_t>(TerminalScreen::ScrollbackLimit)) {
+            line = std::move(screen.scrollback_.front());
+            screen.scrollback_.pop_front();
+            line.clear();
+        }
+        line.reserve(static_cast<std::size_t>(end));
+        for (int c = 0; c < end; ++c)
+            line.push_back(screen.convert(&cells[c]));
+        if (screen.lineLog_) {
+            std::string text;
+            appendCells(text, line);
+            screen.lineLog_(text);
+        }
+        screen.scrollback_.push_back(std::move(line));
+        screen.changed_ = true;
+        return 1;
+    }
+    static int popLine(int columns, VTermScreenCell* cells, void* user) {
+        TerminalScreen& screen = self(user);
+        if (screen.scrollback_.empty())
+            return 0;
+        const std::vector<ScreenCell> line = std::move(screen.scrollback_.back());
+        screen.scrollback_.pop_back();
+        for (int c = 0; c < columns; ++c) {
+            const ScreenCell cell = static_cast<std::size_t>(c) < line.size()
+                                        ? line[static_cast<std::size_t>(c)]
+                                        : ScreenCell{0, TerminalScreen::DefaultForeground,
+                                                     TerminalScreen::DefaultBackground, 1, 0};
+            VTermScreenCell& out = cells[c];
+            out = VTermScreenCell{};
+            out.chars[0] = cell.width == 0 ? WideContinuation : cell.ch;
+            out.width = static_cast<char>(cell.width == 0 ? 1 : cell.width);
+            out.attrs.bold = (cell.attributes & ScreenCell::Bold) != 0;
+            out.attrs.underline = (cell.attributes & ScreenCell::Underline) != 0;
+            out.attrs.italic = (cell.attributes & ScreenCell::Italic) != 0;
+            out.attrs.strike = (cell.attributes & ScreenCell::Strike) != 0;
+            out.fg = vtermColour(cell.fg);
+            out.bg = vtermColour(cell.bg);
+        }
+        screen.changed_ = true;
+        return 1;
+    }
+    static void output(const char* bytes, std::size_t length, void* user) {
+        self(user).output_.append(bytes, length);
+    }
+};
+
+namespace {
+
+const VTermScreenCallbacks screenCallbacks = {
+    ScreenCallbacks::damage,
+    nullptr,
+    ScreenCallbacks::moveCursor,
+    ScreenCallbacks::setProperty,
+    nullptr,
+    nullptr,
+    ScreenCallbacks::pushLine,
+    ScreenCallbacks::popLine,
+};
+
+} // namespace
+
+TerminalScreen::TerminalScreen(TerminalSize size)
+    : vt_(vterm_new(std::max(size.rows, 1), std::max(size.columns, 1))),
+      size_{std::max(size.rows, 1), std::max(size.columns, 1)} {
+    vterm_set_utf8(vt_, 1);
+    vterm_output_set_callback(vt_, &ScreenCallbacks::output, this);
+    state_ = vterm_obtain_state(vt_);
+    const VTermColor foreground = vtermColour(DefaultForeground);
+    const VTermColor background = vtermColour(DefaultBackground);
+    vterm_state_set_default_colors(state_, &foreground, &background);
+    for (int index = 0; index < 16; ++index) {
+        const VTermColor colour = vtermColour(paletteColour(index));
+        vterm_state_set_palette_color(state_, index, &colour);
+    }
+    // Bold text in one of the eight colours shows in its bright form, as a
+    // text console shows it.
+    vterm_state_set_bold_highbright(state_, 1);
+    screen_ = vterm_obtain_screen(vt_);
+    vterm_screen_set_callbacks(screen_, &screenCallbacks, this);
+    vterm_screen_set_damage_merge(screen_, VTERM_DAMAGE_SCROLL);
+    vterm_screen_enable_altscreen(screen_, 1);
+    vterm_screen_reset(screen_, 1);
+}
+
+TerminalScreen::~TerminalScreen() {
+    vterm_free(vt_);
+}
+
+void TerminalScreen::feed(std::string_view bytes) {
+    if (bytes.empty())
+        return;
+    vterm_input_write(vt_, bytes.data(), bytes.size());
+    vterm_screen_flush_damage(screen_);
+}
+
+std::string TerminalScreen::takeReplies() {
+    std::string replies;
+    replies.swap(output_);
+    return replies;
+}
+
+bool TerminalScreen::takeChanged() {
+    const bool changed = changed_;
+    changed_ = false;
+    return changed;
+}
+
+void TerminalScreen::resize(TerminalSize size) {
+    size.rows = std::max(size.rows, 1);
+    size.columns = std::max(size.columns, 1);
+    if (size == size_)
+        return;
+    size_ = size;
+    vterm_set_size(vt_, size.rows, size.columns);
+    vterm_screen_flush_damage(screen_);
+    changed_ = true;
+}
+
+ScreenCell TerminalScreen::convert(const void* raw) const {
+    const auto& in = *static_cast<const VTermScreenCell*>(raw);
+    ScreenCell cell;
+    if (in.chars[0] == WideContinuation) {
+        cell.width = 0;
+    } else {
+        cell.ch = in.chars[0];
+        cell.width = static_cast<std::uint8_t>(in.width == 2 ? 2 : 1);
+    }
+    auto resolve = [this](VTermColor colour, Rgb fallback) {
+        if ((colour.type & (VTERM_COLOR_DEFAULT_FG | VTERM_COLOR_DEFAULT_BG)) != 0)
+            return fallback;
+        if (VTERM_COLOR_IS_INDEXED(&colour)) {
+            if (colour.indexed.idx < 16)
+                return paletteColour(colour.indexed.idx);
+            vterm_screen_convert_color_to_rgb(screen_, &colour);
+        }
+        return (Rgb{colour.rgb.red} << 16) | (Rgb{colour.rgb.green} << 8) | colour.rgb.blue;
+    };
+    // Bold text in the default colour is bright too, like the eight colours.
+    cell.fg = resolve(in.fg, in.attrs.bold ? paletteColour(15) : DefaultForeground);
+    cell.bg = resolve(in.bg, DefaultBackground);
+    if (in.attrs.reverse)
+        std::swap(cell.fg, cell.bg);
+    cell.attributes = static_cast<std::uint8_t>(
+        (in.attrs.bold ? ScreenCell::Bold : 0) | (in.attrs.underline ? ScreenCell::Underline : 0) |
+        (in.attrs.italic ? ScreenCell::Italic : 0) | (in.attrs.strike ? ScreenCell::Strike : 0));
+    return cell;
+}
+
+ScreenCell TerminalScreen::cell(int line, int column) const {
+    const ScreenCell blank{0, DefaultForeground, DefaultBackground, 1, 0};
+    if (line < 0 || column < 0 || line >= lineCount())
+        return blank;
+    if (line < scrollbackLines()) {
+        const auto& stored = scrollback_[static_cast<std::size_t>(line)];
+        return static_cast<std::size_t>(column) < stored.size()
+                   ? stored[static_cast<std::size_t>(column)]
+                   : blank;
+    }
+    if (column >= size_.columns)
+        return blank;
+    VTermScreenCell raw;
+    vterm_screen_get_cell(screen_, VTermPos{line - scrollbackLines(), column}, &raw);
+    return convert(&raw);
+}
+
+void TerminalScreen::lineCells(int line, std::vector<ScreenCell>& cells) const {
+    cells.clear();
+    if (line < 0 || line >= lineCount())
+        return;
+    if (line < scrollbackLines()) {
+        cells = scrollback_[static_cast<std::size_t>(line)];
+        return;
+    }
+    cells.reserve(static_cast<std::size_t>(size_.columns));
+    for (int column = 0; column < size_.columns; ++column)
+        cells.push_back(cell(line, column));
+}
+
+std::string TerminalScreen::lineText(int line) const {
+    std::vector<ScreenCell> cells;
+    lineCells(line, cells);
+    std::string text;
+    appendCells(text, cells);
+    return text;
+}
+
+std::string TerminalScreen::text(TerminalPoint from, TerminalPoint to) const {
+    if (to < from)
+        std::swap(from, to);
+    std::string text;
+    std::vector<ScreenCell> cells;
+    for (int line = std::max(from.line, 0); line <= to.line && line < lineCount(); ++line) {
+        lineCells(line, cells);
+        const std::size_t first =
+            line == from.line ? std::min<std::size_t>(std::max(from.column, 0), cells.size()) : 0;
+        const std::size_t last = line == to.line
+                                     ? std::min<std::size_t>(std::max(to.column, 0), cells.size())
+                                     : cells.size();
+        if (line > from.line)
+            text += '\n';
+        if (first < last)
+            appendCells(text, std::vector<ScreenCell>(cells.begin() + static_cast<long>(first),
+                                                      cells.begin() + static_cast<long>(last)));
+    }
+    return text;
+}
+
+std::string TerminalScreen::screenText() const {
+    std::vector<std::string> lines;
+    for (int row = 0; row < size_.rows; ++row)
+        lines.push_back(lineText(scrollbackLines() + row));
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+TerminalPoint TerminalScreen::cursor() const {
+    VTermPos position;
+    vterm_state_get_cursorpos(state_, &position);
+    return {scrollbackLines() + position.row, position.col};
+}
+
+std::string TerminalScreen::keys(const std::function<void()>& press) {
+    // Replies to the program may be waiting in the same buffer: keep them.
+    std::string waiting;
+    waiting.swap(output_);
+    press();
+    std::string bytes;
+    bytes.swap(output_);
+    output_.swap(waiting);
+    return bytes;
+}
+
+std::string TerminalScreen::keyText(char32_t character, unsigned modifiers) {
+    return keys(
+        [&] { vterm_keyboard_unichar(vt_, character, static_cast<VTermModifier>(modifiers & 7)); });
+}
+
+std::string TerminalScreen::key(TerminalKey key, unsigned modifiers) {
+    VTermKey code = VTERM_KEY_NONE;
+    switch (key) {
+    case TerminalKey::Enter:
+        code = VTERM_KEY_ENTER;
+        break;
+    case TerminalKey::Tab:
+        code = VTERM_KEY_TAB;
+        break;
+    case TerminalKey::Backspace:
+        code = VTERM_KEY_BACKSPACE;
+        break;
+    case TerminalKey::Escape:
+        code = VTERM_KEY_ESCAPE;
+        break;
+    case TerminalKey::Up:
+        code = VTERM_KEY_UP;
+        break;
+    case TerminalKey::Down:
+        code = VTERM_KEY_DOWN;
+        break;
+    case TerminalKey::Left:
+        code = VTERM_KEY_LEFT;
+        break;
+    case TerminalKey::Right:
+        code = VTERM_KEY_RIGHT;
+        break;
+    case TerminalKey::Insert:
+        code = VTERM_KEY_INS;
+        break;
+    case TerminalKey::Delete:
+        code = VTERM_KEY_DEL;
+        break;
+    case TerminalKey::Home:
+        code = VTERM_KEY_HOME;
+        break;
+    case TerminalKey::End:
+        code = VTERM_KEY_END;
+        break;
+    case TerminalKey::PageUp:
+        code = VTERM_KEY_PAGEUP;
+        break;
+    case TerminalKey::PageDown:
+        code = VTERM_KEY_PAGEDOWN;
+        break;
+    default:
+        code = static_cast<VTermKey>(
+            VTERM_KEY_FUNCTION(1 + static_cast<int>(key) - static_cast<int>(TerminalKey::F1)));
+        break;
+    }
+    return keys([&] { vterm_keyboard_key(vt_, code, static_cast<VTermModifier>(modifiers & 7)); });
+}
+
+} // namespace brak

@@ -1,0 +1,105 @@
+#include "run/Runner.h"
+
+#include "base/Assert.h"
+#include "core/Commands.h"
+#include "core/QuoteCheck.h"
+#include "run/ExitMessages.h"
+
+#include <cerrno>
+
+namespace brak {
+
+Runner::Runner(MainForm& form, Platform& platform, Dialogs& dialogs, SwitchSets& switchSets,
+               Contents& contents, UpdateListHook updateList, SaveConfigHook saveConfig)
+    : f_(form), platform_(platform), dialogs_(dialogs), switchSets_(switchSets),
+      contents_(contents), updateList_(std::move(updateList)), saveConfig_(std::move(saveConfig)) {}
+
+void Runner::wire() {
+    for (RadioButton* command : f_.commandButtons)
+        command->onDoubleClick.wire([this] { buGoClick(); });
+    f_.LastOutput1.onClick.wire([this] { LastOutput1Click(); });
+}
+
+void Runner::buGoClick() {
+    MainForm& f = f_;
+    BRAK_ASSERT(console_); // the window gives the console before it takes clicks
+
+    // A value that would split the command is refused before anything else
+    // happens: no question, no line, no file written.
+    if (!checkQuotedValues(dialogs_, JarCommand::fromForm(f).quotedValues()))
+        return;
+    if (!switchSets_.executionCheck())
+        return;
+
+    ShowCommandLine(f);
+    dialogs_.repaintNow();
+
+    // Jar works in the Selection tab's directory; Brak's own stays as it is.
+    const std::string directory = f.Directory.directory();
+    if (f.chContentUpdate.checked())
+        updateList_();
+    if (f.chSaveConfig.checked()) {
+        std::string name = f.ConfigName;
+        if (!name.empty() && name[0] != PathSeparator && !directory.empty())
+            name = joinPath(directory, name);
+        saveConfig_(name); // a failure to write is not reported
+    }
+
+    // Computed again, as Jar gets it: the list file and the save above may
+    // have changed nothing shown, but the pieces are never cached.
+    const JarCommand command = JarCommand::fromForm(f);
+    ProcessRequest request;
+    request.program = command.programFile();
+    const auto pieces = command.pieces();
+    request.args.assign(pieces.begin(), pieces.end());
+    request.directory = directory;
+    // Jar reads the configuration named here; none when the name is empty,
+    // even when Brak itself was started with one.
+    request.environment = {{"JAR_CFG_FILE", f.ConfigName}};
+
+    RunRecord record;
+    record.commandLine = command.line();
+    record.started = platform_.now();
+    const std::int64_t start = platform_.milliseconds();
+
+    BusyCursor busy(dialogs_);
+    TerminalStart started = platform_.startOnTerminal(request, console_->size());
+    if (!started.started()) {
+        busy.release();
+        record.startError = started.error != 0 ? started.error : ENOENT;
+        record.message = startFailureMessage(record.startError);
+        record.milliseconds = platform_.milliseconds() - start;
+        runLog_.add(record);
+        showMessage(dialogs_, record.message, StartFailureCaption, MessageIcon::Error);
+        return;
+    }
+    ConsoleRun run = console_->run(std::move(started.process), record.commandLine);
+    busy.release();
+
+    record.milliseconds = platform_.milliseconds() - start;
+    record.status = run.status;
+    record.message = exitStatusMessage(run.status);
+    record.output = std::move(run.output);
+    const std::string message = record.message;
+    const bool success = !run.status.signalled && run.status.code == 0;
+    runLog_.add(std::move(record));
+
+    {
+        // The box appears over the console, which closes with it, also when
+        // an error ends the box.
+        struct CloseConsole {
+            Console& console;
+            ~CloseConsole() { console.close(); }
+        } closeConsole{*console_};
+        showMessage(dialogs_, message, ExitCaption, MessageIcon::Warning);
+    }
+    if (success)
+        contents_.LoadContents();
+}
+
+void Runner::LastOutput1Click() {
+    BRAK_ASSERT(console_);
+    console_->showRunLog(runLog_);
+}
+
+} // namespace brak

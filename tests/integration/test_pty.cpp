@@ -1,0 +1,379 @@
+// Programs on a real pseudo-terminal, through the session the console uses:
+// the stand-in archiver answering questions typed into its terminal, Ctrl-C,
+// colours, the stop ladder, and what a waiting program costs. Started with
+// BRAK_PTY_CHILD set, this binary is a child of its own (see actAsChild).
+
+#include "TempDir.h"
+#include "platform/PosixPlatform.h"
+#include "run/ExitMessages.h"
+#include "run/PtySession.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace brak::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string JarProgram = std::string(BRAK_BIN_DIR) + "/JAR32.EXE";
+constexpr const char* ChildVariable = "BRAK_PTY_CHILD";
+constexpr int FloodLines = 100000;
+
+void say(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(1, text.data() + done, text.size() - done);
+        if (n <= 0)
+            return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// glibc passes the arguments to constructors too; this one runs before main.
+__attribute__((constructor)) void actAsChild(int argc, char** argv) {
+    const char* mode = std::getenv(ChildVariable);
+    if (mode == nullptr)
+        return;
+    const std::string what = mode;
+    if (what == "report") {
+        auto env = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string(name) + "=" + (value ? value : "<unset>") + "\n";
+        };
+        winsize size{};
+        ::ioctl(0, TIOCGWINSZ, &size);
+        char* cwd = ::getcwd(nullptr, 0);
+        std::string text = env("TERM") + env("JAR_CFG_FILE") +
+                           "terminal=" + std::to_string(::isatty(0) && ::isatty(1)) + "\n" +
+                           "leader=" + std::to_string(::getsid(0) == ::getpid()) + "\n" +
+                           "foreground=" + std::to_string(::tcgetpgrp(0) == ::getpgrp()) + "\n" +
+                           "size=" + std::to_string(size.ws_row) + "x" +
+                           std::to_string(size.ws_col) + "\n" + "cwd=" + (cwd ? cwd : "") + "\n";
+        std::free(cwd);
+        for (int i = 0; i < argc; ++i)
+            text += "arg=[" + std::string(argv[i]) + "]\n";
+        say(text);
+        ::_exit(5);
+    }
+    if (what == "stubborn") {
+        ::signal(SIGINT, SIG_IGN);
+        ::signal(SIGTERM, SIG_IGN);
+        say("ready\n");
+        for (;;)
+            ::pause();
+    }
+    if (what == "flood") {
+        // A listing's worth of lines, written the way a program buffers them.
+        std::string block;
+        for (int n = 1; n <= FloodLines; ++n) {
+            char line[100];
+            std::snprintf(line, sizeof line,
+                          "%08d  2026/12/06 14:30:05  A....  1-1  some/path/file%06d.txt\r\n", n,
+                          n);
+            block += line;
+            if (block.size() > 60000) {
+                say(block);
+                block.clear();
+            }
+        }
+        say(block);
+        ::_exit(0);
+    }
+    ::_exit(99);
+}
+
+QCoreApplication& application() {
+    static int argc = 1;
+    static char name[] = "test_pty";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QCoreApplication(argc, argv);
+    return *app;
+}
+
+std::string selfPath() {
+    return fs::read_symlink("/proc/self/exe").string();
+}
+
+double processCpuMilliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+bool gone(int pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+class PtyTest : public ::testing::Test {
+protected:
+    PtyTest() { application(); }
+
+    // Starts a program on a terminal of the given size.
+    std::unique_ptr<PtySession> start(const ProcessRequest& request, TerminalSize size = {25, 80}) {
+        TerminalStart started = platform_.startOnTerminal(request, size);
+        EXPECT_TRUE(started.started()) << startFailureMessage(started.error);
+        if (!started.started())
+            return nullptr;
+        return std::make_unique<PtySession>(std::move(started.process), size);
+    }
+    ProcessRequest child(const std::string& mode) {
+        return {selfPath(), {"child", "two words "}, temp_.path(), {{ChildVariable, mode}}};
+    }
+    ProcessRequest jar(const std::string& letter, const std::string& archivePiece,
+                       const std::string& switches, const std::string& directory) {
+        return {JarProgram, {JarProgram + " ", letter + " ", archivePiece, switches}, directory};
+    }
+
+    // Runs the event loop until the condition holds; false after the time.
+    static bool until(const std::function<bool()>& done, int milliseconds = 10000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < milliseconds)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return done();
+    }
+    // Waits for the program's end, at most ten seconds; a program that
+    // does not end then is stopped, so no test hangs.
+    static ExitStatus finish(PtySession& session) {
+        if (!until([&] { return !session.running(); })) {
+            ADD_FAILURE() << "the program did not end:\n" << session.screen().screenText();
+            session.setStopStep(100);
+            session.stop();
+        }
+        return session.waitForEnd();
+    }
+    static bool shows(const PtySession& session, const std::string& text) {
+        return session.screen().screenText().find(text) != std::string::npos;
+    }
+
+    // An archive in src/ holding a.txt, made by the stand-in without a terminal.
+    void makeArchive() {
+        temp_.write("src/a.txt", "archived text");
+        StartResult made = platform_.start(jar("a", "\"arc.j\" a.txt ", "", temp_.file("src")));
+        ASSERT_TRUE(made.started());
+        made.child->wait();
+        ASSERT_EQ(made.child->exitCode(), 0);
+    }
+
+    PosixPlatform platform_;
+    TempDir temp_;
+};
+
+} // namespace
+
+TEST_F(PtyTest, TheProgramGetsATerminalOfItsOwn) {
+    ::setenv("JAR_CFG_FILE", "/brak/own.cfg", 1);
+    ProcessRequest request = child("report");
+    request.environment.emplace_back("JAR_CFG_FILE", "");
+    auto session = start(request, {20, 70});
+    ::unsetenv("JAR_CFG_FILE");
+    ASSERT_TRUE(session);
+    EXPECT_EQ(finish(*session), ExitStatus::exited(5));
+    const std::string text = session->output();
+    for (const std::string line :
+         {"TERM=xterm-256color", "JAR_CFG_FILE=<unset>", "terminal=1", "leader=1", "foreground=1",
+          "size=20x70", "arg=[child]", "arg=[two words ]"})
+        EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << " in\n" << text;
+    EXPECT_NE(text.find("cwd=" + fs::canonical(temp_.path()).string() + "\n"), std::string::npos)
+        << text;
+    EXPECT_TRUE(shows(*session, "JAR32.EXE ended with exit code 5")) << "said on the last line";
+    EXPECT_TRUE(gone(session->processId())) << "reaped";
+}
+
+TEST_F(PtyTest, FailedStartsReportTheRealErrno) {
+    temp_.write("text.EXE", "not a program\n");
+    fs::permissions(temp_.file("text.EXE"), fs::perms::owner_all);
+    temp_.write("plain.EXE", "not executable\n");
+    const struct {
+        ProcessRequest request;
+        int error;
+        const char* message;
+    } rows[] = {
+        {{temp_.file("missing/JAR32.EXE"), {"JAR32.EXE "}, ""}, ENOENT, "Path or file not found."},
+        {{selfPath(), {"x"}, temp_.file("no such directory")}, ENOENT, "Path or file not found."},
+        {{temp_.file("text.EXE"), {"x"}, ""}, ENOEXEC, "Exec format error."},
+        {{temp_.file("plain.EXE"), {"x"}, ""}, EACCES, "Unclassified."},
+        {{selfPath(), {std::string("a\0b", 3)}, ""}, EINVAL, "Invalid argument."},
+    };
+    for (const auto& row : rows) {
+        const TerminalStart started = platform_.startOnTerminal(row.request, {});
+        EXPECT_EQ(started.error, row.error) << row.request.program;
+        EXPECT_EQ(startFailureMessage(started.error), row.message);
+        EXPECT_EQ(started.process, nullptr);
+    }
+}
+
+TEST_F(PtyTest, TheOverwriteQuestionIsAnsweredThroughTheTerminal) {
+    makeArchive();
+    for (const char* answer : {"y", "n"}) {
+        SCOPED_TRACE(answer);
+        temp_.write("dest/a.txt", "the user's own text");
+        auto session =
+            start(jar("e", "\"" + temp_.file("src/arc.j") + "\" *.* ", "", temp_.file("dest")));
+        ASSERT_TRUE(session);
+        ASSERT_TRUE(until([&] { return shows(*session, "verwrite"); }))
+            << session->screen().screenText();
+        session->sendBytes(answer);
+        session->sendKey(TerminalKey::Enter);
+        EXPECT_EQ(finish(*session), ExitStatus::exited(0)) << session->output();
+        EXPECT_EQ(temp_.read("dest/a.txt"),
+                  std::string(answer) == "y" ? "archived text" : "the user's own text");
+        EXPECT_NE(session->output().find(std::string("verwrite")), std::string::npos);
+        EXPECT_TRUE(shows(*session, "JAR32.EXE ended with exit code 0"));
+    }
+}
+
+TEST_F(PtyTest, CtrlCAtAQuestionEndsJarWithElevenAndTheArchiveIntact) {
+    makeArchive();
+    temp_.write("src/b.txt", "more");
+    const std::string before = temp_.read("src/arc.j");
+    auto session = start(jar("a", "\"arc.j\" b.txt ", "-q ", temp_.file("src")));
+    ASSERT_TRUE(session);
+    ASSERT_TRUE(until([&] { return shows(*session, "b.txt?"); })) << session->screen().screenText();
+    // The terminal's interrupt character. A program may take the signal
+    // just before it sits down to read, and miss it there: a user presses
+    // it again.
+    for (int tries = 0; tries < 10 && session->running(); ++tries) {
+        session->sendCharacter(U'c', ControlKey);
+        until([&] { return !session->running(); }, 1000);
+    }
+    const ExitStatus status = finish(*session);
+    EXPECT_EQ(exitStatusMessage(status), "User termination - Ctrl-C") << session->output();
+    EXPECT_EQ(status, ExitStatus::exited(11));
+    EXPECT_EQ(temp_.read("src/arc.j"), before);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(temp_.file("src")))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.txt", "arc.j", "b.txt"})) << "no temporary file";
+}
+
+TEST_F(PtyTest, ADamagedArchiveEndsWithThree) {
+    temp_.write("src/a.txt", std::string(4000, 'd'));
+    StartResult made = platform_.start(jar("a", "\"arc.j\" a.txt ", "", temp_.file("src")));
+    ASSERT_TRUE(made.started());
+    made.child->wait();
+    std::string archive = temp_.read("src/arc.j");
+    const std::size_t at = archive.find(std::string(100, 'd'));
+    ASSERT_NE(at, std::string::npos);
+    archive[at + 50] = 'X';
+    temp_.write("src/arc.j", archive);
+    auto session = start(jar("t", "\"arc.j\" ", "", temp_.file("src")));
+    ASSERT_TRUE(session);
+    const ExitStatus status = finish(*session);
+    EXPECT_EQ(status, ExitStatus::exited(3)) << session->output();
+    EXPECT_EQ(exitStatusMessage(status), "CRC error");
+}
+
+TEST_F(PtyTest, ColourSequencesArriveAsColouredCells) {
+    auto session =
+        start({"/usr/bin/printf",
+               {"printf", "\\033[31mred\\033[0m plain \\033[1;44mbold on blue\\033[0m\\n"},
+               ""});
+    ASSERT_TRUE(session);
+    EXPECT_EQ(finish(*session), ExitStatus::exited(0));
+    const TerminalScreen& screen = session->screen();
+    EXPECT_EQ(screen.lineText(0), "red plain bold on blue");
+    EXPECT_EQ(screen.cell(0, 0).fg, 0x800000u);
+    EXPECT_EQ(screen.cell(0, 4).fg, TerminalScreen::DefaultForeground);
+    EXPECT_EQ(screen.cell(0, 10).bg, 0x000080u);
+    EXPECT_EQ(screen.cell(0, 10).fg, 0xFFFFFFu) << "bold grey is white";
+}
+
+TEST_F(PtyTest, StoppingClimbsTheLadderAndLeavesNoZombie) {
+    // A program that ends on SIGINT ends at the first step.
+    auto cat = start({"/bin/cat", {"cat"}, ""});
+    ASSERT_TRUE(cat);
+    cat->setStopStep(5000);
+    QElapsedTimer timer;
+    timer.start();
+    cat->stop();
+    EXPECT_EQ(finish(*cat), ExitStatus::killed(SIGINT));
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(exitStatusMessage(*cat->status()), "User termination - Ctrl-C");
+    EXPECT_TRUE(gone(cat->processId()));
+
+    // One that ignores SIGINT and SIGTERM is killed two steps later.
+    auto stubborn = start(child("stubborn"));
+    ASSERT_TRUE(stubborn);
+    ASSERT_TRUE(until([&] { return shows(*stubborn, "ready"); }));
+    stubborn->setStopStep(300);
+    timer.restart();
+    stubborn->stop();
+    EXPECT_EQ(finish(*stubborn), ExitStatus::killed(SIGKILL));
+    EXPECT_GE(timer.elapsed(), 550);
+    EXPECT_EQ(exitStatusMessage(*stubborn->status()), "Unclassified.");
+    EXPECT_TRUE(gone(stubborn->processId()));
+    EXPECT_TRUE(shows(*stubborn, "JAR32.EXE was ended by signal SIGKILL"));
+
+    // A session given up while its program runs stops and reaps it.
+    auto left = start({"/bin/cat", {"cat"}, ""});
+    ASSERT_TRUE(left);
+    const int pid = left->processId();
+    left.reset();
+    EXPECT_TRUE(gone(pid));
+}
+
+TEST_F(PtyTest, AProgramWaitingForAKeyCostsNoTime) {
+    auto cat = start({"/bin/cat", {"cat"}, ""});
+    ASSERT_TRUE(cat);
+    cat->sendBytes("echo me\r");
+    ASSERT_TRUE(until([&] { return cat->screen().lineText(1) == "echo me"; }))
+        << cat->screen().screenText();
+    const double before = processCpuMilliseconds();
+    QEventLoop idle;
+    QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+    idle.exec();
+    const double spent = processCpuMilliseconds() - before;
+    EXPECT_LT(spent, 30.0) << "no polling while the program waits";
+    RecordProperty("cpu_ms_per_idle_second", std::to_string(spent));
+    cat->sendKey(TerminalKey::Enter);
+    cat->sendCharacter(U'd', ControlKey); // end of input
+    EXPECT_EQ(finish(*cat), ExitStatus::exited(0));
+}
+
+TEST_F(PtyTest, AHundredThousandLinesReachTheScreenAsFastAsTheyAreWritten) {
+    // The program's own time, its output going nowhere.
+    QElapsedTimer timer;
+    timer.start();
+    ProcessRequest alone = child("flood");
+    StartResult quiet = platform_.start(alone);
+    ASSERT_TRUE(quiet.started());
+    quiet.child->wait();
+    const qint64 own = timer.elapsed();
+
+    timer.restart();
+    const double cpuBefore = processCpuMilliseconds();
+    auto session = start(child("flood"));
+    ASSERT_TRUE(session);
+    EXPECT_EQ(finish(*session), ExitStatus::exited(0));
+    const qint64 console = timer.elapsed();
+    const double cpu = processCpuMilliseconds() - cpuBefore;
+    const TerminalScreen& screen = session->screen();
+    EXPECT_EQ(screen.lineText(screen.lineCount() - 2).substr(0, 8), "00100000");
+    EXPECT_EQ(screen.scrollbackLines(), TerminalScreen::ScrollbackLimit);
+    std::printf("100,000 lines: %lld ms alone, %lld ms through the console (%lld ms added, "
+                "%.0f ms of Brak's processor time)\n",
+                static_cast<long long>(own), static_cast<long long>(console),
+                static_cast<long long>(console - own), cpu);
+    RecordProperty("added_ms", std::to_string(console - own));
+    RecordProperty("cpu_ms", std::to_string(cpu));
+    // The work Brak adds; the time on the clock also depends on what else
+    // the machine is doing.
+    EXPECT_LT(cpu, 1000.0);
+}
+
+} // namespace brak::test

@@ -1,0 +1,405 @@
+// Running the selected command with a fake machine and a fake console: the
+// order of every step, the two message tables, the refusal of a double
+// quote inside a value, and the log of the last runs.
+#include "FakeConsole.h"
+#include "Fakes.h"
+#include "core/QuoteCheck.h"
+#include "core/SwitchReader.h"
+#include "run/ExitMessages.h"
+#include "run/Runner.h"
+#include "ui/Brak.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <gtest/gtest.h>
+
+using namespace brak;
+
+namespace {
+
+// Every box goes into the shared list of events too, with the cursor's state.
+class LoggingDialogs : public test::FakeDialogs {
+public:
+    explicit LoggingDialogs(std::vector<std::string>& events) : events_(events) {}
+    MessageAnswer messageBox(const MessageBoxRequest& request) override {
+        events_.push_back("box " + request.text + (busy ? " (busy)" : ""));
+        return FakeDialogs::messageBox(request);
+    }
+
+private:
+    std::vector<std::string>& events_;
+};
+
+class RunnerTest : public ::testing::Test {
+protected:
+    RunnerTest() {
+        f.edArchive.setText("arc.j");
+        f.edContentMask.setText("*.*");
+        f.Directory.setDirectory("/work/selected");
+        runner.setConsole(&console);
+        platform.onTerminalStart = [this](const ProcessRequest&, TerminalSize size) {
+            events.push_back("start");
+            lineAtStart = f.StatusBar1.simplePanel() ? f.StatusBar1.simpleText() : "<no line>";
+            repaintsAtStart = dialogs.repaints;
+            busyAtStart = dialogs.busy;
+            cwdAtStart = platform.cwd;
+            sizeAtStart = size;
+            if (startError != 0)
+                return TerminalStart{startError, nullptr};
+            return TerminalStart{0, std::make_unique<test::FakeTerminalProcess>(jarEnds)};
+        };
+        // The listing after a success.
+        platform.onStart = [this](const ProcessRequest& request) {
+            events.push_back("list " + request.args.at(2));
+            StartResult failed;
+            failed.error = ENOENT;
+            return failed;
+        };
+    }
+
+    void run() {
+        events.clear();
+        dialogs.boxes.clear();
+        runner.buGoClick();
+    }
+
+    std::vector<std::string> events;
+    test::FakePlatform platform;
+    LoggingDialogs dialogs{events};
+    Brak brak{platform, dialogs};
+    MainForm& f = brak.form();
+    test::FakeConsole console{events};
+    // A runner of the test's own, with hooks that log; it is not wired, so
+    // the window's own runner keeps the double clicks.
+    Runner runner{f,
+                  platform,
+                  dialogs,
+                  brak.switchSets(),
+                  brak.contents(),
+                  [this] {
+                      events.push_back("update list");
+                      return 0;
+                  },
+                  [this](const std::string& name) {
+                      events.push_back("save config " + name);
+                      f.ConfigName = name; // a successful save makes it the current file
+                      return 0;
+                  }};
+
+    int startError = 0;
+    ExitStatus jarEnds;
+    std::string lineAtStart;
+    int repaintsAtStart = -1;
+    bool busyAtStart = false;
+    std::string cwdAtStart;
+    TerminalSize sizeAtStart;
+};
+
+} // namespace
+
+TEST_F(RunnerTest, EveryStepInItsOrder) {
+    f.chContentUpdate.click();
+    f.chSaveConfig.click();
+    f.ConfigName = "my.cfg";
+    const std::string cwd = platform.cwd;
+    run();
+    const std::string line = "JAR32.EXE a \"arc.j\" *.* ";
+    // The listing that follows a success has a say of its own after these.
+    events.resize(std::min<std::size_t>(events.size(), 7));
+    EXPECT_EQ(events, (std::vector<std::string>{"update list", "save config /work/selected/my.cfg",
+                                                "start", "console " + line, "box Success",
+                                                "console closed", "list \"arc.j\""}));
+    ASSERT_EQ(platform.terminalStarts.size(), 1u);
+    const ProcessRequest& request = platform.terminalStarts[0];
+    EXPECT_EQ(request.program, "JAR32.EXE");
+    EXPECT_EQ(request.args, (std::vector<std::string>{"JAR32.EXE ", "a ", "\"arc.j\" *.* ", ""}));
+    EXPECT_EQ(request.directory, "/work/selected");
+    EXPECT_EQ(request.environment, (std::vector<std::pair<std::string, std::string>>{
+                                       {"JAR_CFG_FILE", "/work/selected/my.cfg"}}))
+        << "the name as the save left it";
+    EXPECT_EQ(cwdAtStart, cwd) << "Brak's own directory stays";
+    EXPECT_TRUE(platform.env.empty()) << "Brak's own environment stays";
+
+    EXPECT_EQ(lineAtStart, line) << "the line is shown before Jar starts";
+    EXPECT_GT(repaintsAtStart, 0) << "and painted before the wait";
+    EXPECT_TRUE(busyAtStart);
+    EXPECT_EQ(sizeAtStart, (TerminalSize{30, 100})) << "Jar gets the console's size";
+    EXPECT_EQ(f.StatusBar1.simpleText(), line) << "the line stays after the run";
+    EXPECT_FALSE(dialogs.busy);
+    ASSERT_GE(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0],
+              (MessageBoxRequest{"Success", "Jar execution terminated", MessageIcon::Warning,
+                                 MessageButtons::Ok, MessageAnswer::Ok}));
+
+    // Without the two boxes ticked neither file is written.
+    f.chContentUpdate.click();
+    f.chSaveConfig.click();
+    run();
+    EXPECT_EQ(events.at(0), "start");
+}
+
+TEST_F(RunnerTest, NoToTheMismatchQuestionTouchesNothing) {
+    f.chContentUpdate.click();
+    f.chSaveConfig.click();
+    f.chRecurse.click();
+    f.raCommandExtract.click(); // Add Files was altered last
+    const std::string shown = f.StatusBar1.simpleText();
+    f.StatusBar1.setSimpleText("left as it was");
+    const auto env = platform.env;
+    const std::string cwd = platform.cwd;
+    dialogs.answers = {MessageAnswer::No};
+    run();
+    EXPECT_EQ(events.size(), 1u) << "only the question";
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, "Confirmation");
+    EXPECT_EQ(f.StatusBar1.simpleText(), "left as it was");
+    EXPECT_TRUE(platform.terminalStarts.empty());
+    EXPECT_EQ(platform.env, env);
+    EXPECT_EQ(platform.cwd, cwd);
+    EXPECT_EQ(dialogs.busyChanges, 0);
+
+    dialogs.answers = {MessageAnswer::Yes};
+    run();
+    EXPECT_EQ(platform.terminalStarts.size(), 1u);
+    EXPECT_EQ(f.StatusBar1.simpleText(), shown);
+}
+
+TEST_F(RunnerTest, ExitCodesAndSignalsReadThroughTheTable) {
+    const struct {
+        ExitStatus status;
+        const char* message;
+    } rows[] = {
+        {ExitStatus::exited(0), "Success"},
+        {ExitStatus::exited(1), "Warning"},
+        {ExitStatus::exited(2), "Fatal error"},
+        {ExitStatus::exited(3), "CRC error"},
+        {ExitStatus::exited(4), "Unclassified."},
+        {ExitStatus::exited(5), "Disk full or write error"},
+        {ExitStatus::exited(6), "Cannot open archive"},
+        {ExitStatus::exited(7), "User error - bad parameters"},
+        {ExitStatus::exited(8), "Not enough memory"},
+        {ExitStatus::exited(9), "Not a Jar archive"},
+        {ExitStatus::exited(10), "Internal error"},
+        {ExitStatus::exited(11), "User termination - Ctrl-C"},
+        {ExitStatus::exited(12), "Unclassified."},
+        {ExitStatus::exited(255), "Unclassified."},
+        {ExitStatus::killed(SIGINT), "User termination - Ctrl-C"},
+        {ExitStatus::killed(SIGTERM), "Unclassified."},
+        {ExitStatus::killed(SIGKILL), "Unclassified."},
+    };
+    for (const auto& row : rows) {
+        jarEnds = row.status;
+        run();
+        SCOPED_TRACE(row.message);
+        ASSERT_GE(dialogs.boxes.size(), 1u);
+        EXPECT_EQ(dialogs.boxes[0],
+                  (MessageBoxRequest{row.message, "Jar execution terminated", MessageIcon::Warning,
+                                     MessageButtons::Ok, MessageAnswer::Ok}));
+        const auto closed = std::find(events.begin(), events.end(), "console closed");
+        ASSERT_NE(closed, events.end());
+        const bool listed = closed + 1 != events.end() && closed[1].starts_with("list");
+        EXPECT_EQ(listed, row.status == ExitStatus::exited(0)) << "only a success lists again";
+        EXPECT_EQ(closed[-1].substr(0, 4), "box ") << "the console closes with the box";
+    }
+    // Compared as unsigned: no negative code reaches the table's rows.
+    for (int code : {-1, -11, INT_MIN})
+        EXPECT_EQ(exitCodeMessage(code), "Unclassified.");
+}
+
+TEST_F(RunnerTest, StartFailuresReadThroughTheirTable) {
+    const struct {
+        int error;
+        const char* message;
+    } rows[] = {
+        {ENOENT, "Path or file not found."}, {ENOMEM, "Not enough memory."},
+        {EINVAL, "Invalid argument."},       {E2BIG, "Argument list too long."},
+        {ENOEXEC, "Exec format error."},     {EACCES, "Unclassified."},
+        {ENOTDIR, "Unclassified."},
+    };
+    for (const auto& row : rows) {
+        startError = row.error;
+        run();
+        SCOPED_TRACE(row.message);
+        EXPECT_EQ(events, (std::vector<std::string>{"start", std::string("box ") + row.message}))
+            << "no console, no listing, and the hourglass is gone";
+        ASSERT_EQ(dialogs.boxes.size(), 1u);
+        EXPECT_EQ(dialogs.boxes[0],
+                  (MessageBoxRequest{row.message, "Error executing Jar", MessageIcon::Error,
+                                     MessageButtons::Ok, MessageAnswer::Ok}));
+    }
+    EXPECT_EQ(runner.runLog().runs().front().startError, ENOTDIR);
+}
+
+TEST_F(RunnerTest, TheConfigurationNameReachesJarAsItIs) {
+    f.chSaveConfig.click();
+    platform.env["JAR_CFG_FILE"] = "/brak/started/with.cfg";
+    const struct {
+        const char* name;
+        const char* saved;
+    } rows[] = {
+        {"", ""}, // nothing to resolve; Jar gets none
+        {"/etc/jar.cfg", "/etc/jar.cfg"},
+        {"sub/j.cfg", "/work/selected/sub/j.cfg"},
+    };
+    for (const auto& row : rows) {
+        f.ConfigName = row.name;
+        run();
+        EXPECT_EQ(events.at(0), std::string("save config ") + row.saved);
+        EXPECT_EQ(platform.terminalStarts.back().environment,
+                  (std::vector<std::pair<std::string, std::string>>{{"JAR_CFG_FILE", row.saved}}))
+            << "an empty value removes the variable for Jar";
+    }
+    EXPECT_EQ(platform.env.at("JAR_CFG_FILE"), "/brak/started/with.cfg")
+        << "Brak's own environment is not Jar's";
+}
+
+TEST_F(RunnerTest, AValueHoldingADoubleQuoteIsRefusedBeforeAnything) {
+    f.chContentUpdate.click();
+    f.chSaveConfig.click();
+    f.chRecurse.click();
+    f.raCommandExtract.click(); // a mismatch question would come next
+    f.StatusBar1.setSimpleText("left as it was");
+    const std::string quoted = "a.j\" -y -o\"x";
+    const struct {
+        const char* title;
+        std::function<void()> set;
+    } rows[] = {
+        {"\"Archive Name\" on the View tab", [&] { f.edArchive.setText(quoted); }},
+        {"\"List File\" on the Selection tab",
+         [&] {
+             f.raContentList.click();
+             f.edContentList.setText(quoted);
+         }},
+        {"\"Output\" on the Medium tab",
+         [&] {
+             f.chOutput.setChecked(true);
+             f.edOutput.setText(quoted);
+         }},
+        {"\"Work Directory\" on the Medium tab",
+         [&] {
+             f.chWork.setChecked(true);
+             f.edWork.setText(quoted);
+         }},
+        {"\"Create File List\" on the Medium tab",
+         [&] {
+             f.chList.setChecked(true);
+             f.edList.setText(quoted);
+         }},
+        {"\"Comment Archive\" on the Medium tab",
+         [&] {
+             f.chFile.setChecked(true);
+             f.raFileName.click();
+             f.edFile.setText(quoted);
+         }},
+        {"\"Comment Chapters\" on the Medium tab",
+         [&] {
+             f.chComment.setChecked(true);
+             f.raCommentFilename.click();
+             f.edComment.setText(quoted);
+         }},
+        {"\"Comment Files\" on the Medium tab",
+         [&] {
+             f.chCommentFile.setChecked(true);
+             f.raCommentFileFilename.click();
+             f.edCommentFile.setText(quoted);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.title);
+        row.set();
+        dialogs.boxes.clear();
+        events.clear();
+        runner.buGoClick();
+        ASSERT_EQ(dialogs.boxes.size(), 1u) << "no mismatch question after the refusal";
+        EXPECT_EQ(dialogs.boxes[0].caption, QuoteCheckCaption);
+        EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
+        EXPECT_NE(dialogs.boxes[0].text.find(row.title), std::string::npos)
+            << dialogs.boxes[0].text;
+        EXPECT_EQ(events.size(), 1u) << "no list file, no configuration, no start";
+        EXPECT_TRUE(platform.terminalStarts.empty());
+        EXPECT_EQ(f.StatusBar1.simpleText(), "left as it was");
+        // Undone, so that the next row is alone.
+        f.edArchive.setText("arc.j");
+        f.raContentMask.click();
+        SetSwitch(f, dialogs, "");
+    }
+
+    // Masks go to Jar unquoted: quotes there are the user's own grouping.
+    f.edContentMask.setText("\"my file.txt\" *.c");
+    dialogs.answers = {MessageAnswer::Yes};
+    run();
+    EXPECT_EQ(platform.terminalStarts.size(), 1u);
+}
+
+TEST_F(RunnerTest, TheLastTenRunsAreKeptNewestFirst) {
+    console.duringRun = [this] { platform.elapsed += 1234; };
+    for (int n = 1; n <= 12; ++n) {
+        jarEnds = ExitStatus::exited(n % 2);
+        f.edArchive.setText("arc" + std::to_string(n) + ".j");
+        platform.clock.second = n;
+        run();
+    }
+    const auto& runs = runner.runLog().runs();
+    ASSERT_EQ(runs.size(), RunLog::Capacity);
+    EXPECT_EQ(runs.front().commandLine, "JAR32.EXE a \"arc12.j\" *.* ");
+    EXPECT_EQ(runs.back().commandLine, "JAR32.EXE a \"arc3.j\" *.* ");
+    EXPECT_EQ(runs.front().output, "console text\n");
+    EXPECT_EQ(RunLog::heading(runs.front()), "Command line: JAR32.EXE a \"arc12.j\" *.* \n"
+                                             "Started:      2026/12/06 14:30:12\n"
+                                             "Duration:     1.234 s\n"
+                                             "Exit code:    0 (Success)\n");
+    EXPECT_NE(RunLog::heading(runs[1]).find("Exit code:    1 (Warning)"), std::string::npos);
+
+    startError = ENOENT;
+    run();
+    EXPECT_NE(RunLog::heading(runner.runLog().runs().front())
+                  .find("Exit code:    not started: Path or file not found."),
+              std::string::npos);
+    startError = 0;
+    jarEnds = ExitStatus::killed(SIGKILL);
+    run();
+    EXPECT_NE(RunLog::heading(runner.runLog().runs().front())
+                  .find("Exit code:    none, ended by signal SIGKILL (Unclassified.)"),
+              std::string::npos);
+
+    // The menu item shows them.
+    events.clear();
+    brak.runner().setConsole(&console);
+    f.LastOutput1.click();
+    EXPECT_EQ(events, (std::vector<std::string>{"run log"}));
+}
+
+TEST(RunLogOutput, AnOutputPastItsLimitKeepsBothEndsAndSaysWhereItWasCut) {
+    RunLog log;
+    RunRecord record;
+    for (int line = 0; line < 60000; ++line)
+        record.output += "line " + std::to_string(line) + " of a long listing\n";
+    log.add(record);
+    const std::string& kept = log.runs().front().output;
+    EXPECT_LE(kept.size(), RunLog::OutputLimit);
+    EXPECT_GT(kept.size(), RunLog::OutputLimit * 9 / 10) << "the room is used";
+    EXPECT_TRUE(kept.starts_with("line 0 of a long listing\nline 1 "));
+    EXPECT_TRUE(kept.ends_with("line 59999 of a long listing\n"));
+    const std::size_t cut = kept.find("[... ");
+    ASSERT_NE(cut, std::string::npos);
+    const std::size_t keptLines =
+        static_cast<std::size_t>(std::count(kept.begin(), kept.end(), '\n'));
+    EXPECT_NE(kept.find("[... " + std::to_string(60000 - (keptLines - 1)) + " lines ("),
+              std::string::npos)
+        << kept.substr(cut, 80);
+
+    CappedText small(1000);
+    small.appendLine("one");
+    small.appendLine("two");
+    EXPECT_EQ(small.text(), "one\ntwo\n");
+    EXPECT_FALSE(small.cut());
+}
+
+TEST_F(RunnerTest, ADoubleClickOnACommandRunsIt) {
+    brak.runner().setConsole(&console);
+    f.raCommandIntegrity.click();
+    f.raCommandIntegrity.doubleClick();
+    ASSERT_EQ(platform.terminalStarts.size(), 1u);
+    EXPECT_EQ(platform.terminalStarts[0].args[1], "t ");
+}

@@ -1,0 +1,131 @@
+// The console's screen: what a program writes, as cells and text, the lines
+// kept above the screen, and the bytes keys send.
+#include "console/TerminalScreen.h"
+
+#include <gtest/gtest.h>
+
+using namespace brak;
+
+namespace {
+
+constexpr Rgb Red = 0x800000, BrightRed = 0xFF0000, Yellow = 0x808000, Grey = 0xC0C0C0,
+              Black = 0x000000, White = 0xFFFFFF, DarkGrey = 0x808080, Blue = 0x000080;
+
+} // namespace
+
+TEST(TerminalScreen, WritingMovesAndOverwritesAsATerminalDoes) {
+    TerminalScreen screen({5, 20});
+    screen.feed("Adding a.txt   10%\rAdding a.txt  100%\r\nnext\b\bXT");
+    EXPECT_EQ(screen.lineText(0), "Adding a.txt  100%");
+    EXPECT_EQ(screen.lineText(1), "neXT");
+    EXPECT_EQ(screen.cursor(), (TerminalPoint{1, 4}));
+    screen.feed("\x1b[2K\rgone\x1b[1;1Hfirst");
+    EXPECT_EQ(screen.lineText(0), "firstg a.txt  100%");
+    EXPECT_EQ(screen.lineText(1), "gone");
+    EXPECT_EQ(screen.screenText(), "firstg a.txt  100%\ngone\n") << "empty rows left out";
+
+    // Pieces of any size: an escape sequence or a character cut in two.
+    TerminalScreen split({2, 10});
+    for (char c : std::string("\x1b[31mr\xc3\xa9")) // é in two bytes
+        split.feed(std::string(1, c));
+    EXPECT_EQ(split.lineText(0), "r\xc3\xa9");
+    EXPECT_EQ(split.cell(0, 1).fg, Red);
+}
+
+TEST(TerminalScreen, ColoursAreJarsPalette) {
+    TerminalScreen screen({3, 40});
+    screen.feed("plain\x1b[31mred\x1b[1mbold\x1b[0m\x1b[91mbright\x1b[33;44myb\x1b[7mrev\x1b[0m"
+                "\x1b[38;2;1;2;3mrgb\x1b[38;5;196m!\x1b[0m");
+    const struct {
+        int column;
+        Rgb fg, bg;
+    } rows[] = {
+        {0, Grey, Black},       {5, Red, Black},       {8, BrightRed, Black}, // bold is bright
+        {12, BrightRed, Black}, {18, Yellow, Blue},    {20, Blue, Yellow},    // reversed
+        {23, 0x010203, Black},  {26, 0xFF0000, Black},                        // 256-colour cube
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.column);
+        EXPECT_EQ(screen.cell(0, row.column).fg, row.fg);
+        EXPECT_EQ(screen.cell(0, row.column).bg, row.bg);
+    }
+    EXPECT_TRUE(screen.cell(0, 8).attributes & ScreenCell::Bold);
+    EXPECT_EQ(TerminalScreen::paletteColour(7), Grey);
+    EXPECT_EQ(TerminalScreen::paletteColour(8), DarkGrey);
+    EXPECT_EQ(TerminalScreen::paletteColour(15), White);
+    EXPECT_EQ(TerminalScreen::paletteColour(4), Blue);
+}
+
+TEST(TerminalScreen, LinesThatScrollAwayAreKeptUpToTheLimit) {
+    TerminalScreen screen({4, 30});
+    std::vector<std::string> logged;
+    screen.setLineLog([&](std::string_view line) { logged.emplace_back(line); });
+    const int lines = TerminalScreen::ScrollbackLimit + 500;
+    std::string text;
+    for (int n = 0; n < lines; ++n)
+        text += "\x1b[32mline " + std::to_string(n) + "\x1b[0m   \r\n";
+    screen.feed(text);
+    EXPECT_EQ(screen.scrollbackLines(), TerminalScreen::ScrollbackLimit);
+    EXPECT_GE(TerminalScreen::ScrollbackLimit, 5000);
+    EXPECT_EQ(screen.lineCount(), TerminalScreen::ScrollbackLimit + 4);
+    // The screen holds the last three lines and the empty one after them.
+    EXPECT_EQ(screen.lineText(screen.lineCount() - 2), "line " + std::to_string(lines - 1));
+    EXPECT_EQ(screen.lineText(0),
+              "line " + std::to_string(lines - 3 - TerminalScreen::ScrollbackLimit));
+    EXPECT_EQ(screen.cell(0, 0).fg, 0x008000u) << "scrolled lines keep their colours";
+    ASSERT_EQ(logged.size(), static_cast<std::size_t>(lines - 3));
+    EXPECT_EQ(logged.front(), "line 0") << "trailing blanks left out";
+
+    // Growing the screen brings kept lines back onto it.
+    screen.resize({10, 30});
+    EXPECT_EQ(screen.size(), (TerminalSize{10, 30}));
+    EXPECT_EQ(screen.lineText(screen.lineCount() - 2), "line " + std::to_string(lines - 1));
+    EXPECT_EQ(screen.lineCount(), TerminalScreen::ScrollbackLimit + 4);
+}
+
+TEST(TerminalScreen, TheTextOfASelection) {
+    TerminalScreen screen({4, 20});
+    screen.feed("first line  \r\nsecond \xe4\xb8\xad wide\r\nthird");
+    EXPECT_EQ(screen.cell(1, 7).width, 2);
+    EXPECT_EQ(screen.cell(1, 8).width, 0);
+    EXPECT_EQ(screen.text({0, 6}, {1, 6}), "line\nsecond") << "without trailing blanks";
+    EXPECT_EQ(screen.text({1, 7}, {1, 14}), "\xe4\xb8\xad wide");
+    EXPECT_EQ(screen.text({2, 5}, {0, 0}), "first line\nsecond \xe4\xb8\xad wide\nthird")
+        << "backwards too";
+    EXPECT_EQ(screen.text({3, 0}, {3, 20}), "");
+}
+
+TEST(TerminalScreen, KeysBecomeTheBytesATerminalSends) {
+    TerminalScreen screen;
+    const struct {
+        std::string bytes;
+        std::string expected;
+    } rows[] = {
+        {screen.key(TerminalKey::Enter), "\r"},
+        {screen.key(TerminalKey::Backspace), "\x7f"},
+        {screen.key(TerminalKey::Tab), "\t"},
+        {screen.key(TerminalKey::Escape), "\x1b"},
+        {screen.key(TerminalKey::Up), "\x1b[A"},
+        {screen.key(TerminalKey::Left), "\x1b[D"},
+        {screen.key(TerminalKey::Delete), "\x1b[3~"},
+        {screen.key(TerminalKey::F1), "\x1bOP"},
+        {screen.keyText(U'y'), "y"},
+        {screen.keyText(U'\u00e9'), "\xc3\xa9"},
+        {screen.keyText(U'c', ControlKey), "\x03"},
+        {screen.keyText(U'x', AltKey), "\x1bx"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.bytes, row.expected);
+}
+
+TEST(TerminalScreen, QueriesAreAnsweredAndKeptApartFromKeys) {
+    TerminalScreen screen({5, 20});
+    screen.feed("ab\x1b[6n");
+    EXPECT_EQ(screen.key(TerminalKey::Enter), "\r") << "the answer waits for the program";
+    EXPECT_EQ(screen.takeReplies(), "\x1b[1;3R");
+    EXPECT_EQ(screen.takeReplies(), "");
+    EXPECT_TRUE(screen.takeChanged());
+    EXPECT_FALSE(screen.takeChanged());
+    screen.feed("\x1b[?25l");
+    EXPECT_FALSE(screen.cursorVisible());
+}
