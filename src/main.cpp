@@ -2,6 +2,7 @@
 #include "ui/Brak.h"
 #include "ui/ErrorBox.h"
 #include "view/BrakApplication.h"
+#include "view/QtConsole.h"
 #include "view/QtDialogs.h"
 #include "view/TFormMain.h"
 
@@ -18,9 +19,12 @@ int main(int argc, char* argv[]) {
     try {
         brak::TFormMain window(brak);
         dialogs.setParent(&window);
+        brak::QtConsole console(dialogs, &window);
+        brak.runner().setConsole(&console);
         brak.shell().CreateBrak();
         window.show();
         result = app.exec();
+        brak.runner().setConsole(nullptr);
         dialogs.setParent(nullptr);
     } catch (const std::exception& error) {
         // An error during start-up ends the program without the window.

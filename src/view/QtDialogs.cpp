@@ -47,7 +47,9 @@ QString qtFilter(const std::string& filter) {
 }
 
 MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
-    QMessageBox box(parent_);
+    // Over the window the user works in: Jar's console, when it is up.
+    QWidget* modal = QApplication::activeModalWidget();
+    QMessageBox box(modal ? modal : parent_.data());
     box.setWindowTitle(fileNameToQString(request.caption));
     box.setText(fileNameToQString(request.text));
     switch (request.icon) {

@@ -83,6 +83,7 @@ void TFormMain::buildMenus() {
     file->setObjectName(QStringLiteral("File1"));
     file->addAction(binding_->action(f.LoadConfiguration1, file));
     file->addAction(binding_->action(f.SaveConfiguration1, file));
+    file->addAction(binding_->action(f.LastOutput1, file));
     file->addSeparator();
     file->addAction(binding_->action(f.Exit1, file));
 

@@ -220,9 +220,10 @@ TEST_F(WindowControls, MenusInOrderWithTheirStates) {
                 names << action->objectName();
         return names;
     };
-    EXPECT_EQ(items(menus[0]),
-              (QStringList{QStringLiteral("LoadConfiguration1"),
-                           QStringLiteral("SaveConfiguration1"), QStringLiteral("Exit1")}));
+    EXPECT_EQ(
+        items(menus[0]),
+        (QStringList{QStringLiteral("LoadConfiguration1"), QStringLiteral("SaveConfiguration1"),
+                     QStringLiteral("LastOutput1"), QStringLiteral("Exit1")}));
     EXPECT_EQ(items(menus[1]),
               (QStringList{QStringLiteral("DetectSwitch"), QStringLiteral("AutoLoad"),
                            QStringLiteral("AutoSave"), QStringLiteral("ShowHints")}));
@@ -237,6 +238,8 @@ TEST_F(WindowControls, MenusInOrderWithTheirStates) {
     for (const char* help : {"Contents3", "SearchforHelpOn2", "HowtoUseHelp2"})
         EXPECT_FALSE(window->findChild<QAction*>(QString::fromLatin1(help))->isEnabled());
     EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("About3"))->isEnabled());
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("LastOutput1"))->text(),
+              QStringLiteral("Last Jar &Output..."));
     EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("ShowHints"))->text(),
               QStringLiteral("Show &Hints"));
 }
