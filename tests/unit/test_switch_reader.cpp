@@ -339,13 +339,22 @@ TEST(SwitchRoundTrip, ReadingTheWritersOutputRestoresTheState) {
         return std::uniform_int_distribution<int>(0, 99)(random) < percent;
     };
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
-    const std::vector<std::string> pieces = {"a",  "Z",   "/",    "\\",   ".",   " ",    "-d",
-                                             "-r", "-hb", "-o",   "nul ", "NUL", "-z",   "x-s ",
-                                             "C:", "_",   "-jl ", "~",    "-y",  "-hf ", "é"};
+    const std::vector<std::string> pieces = {"a",    "Z",  "/",    "\\",   ".",  " ",    "-d", "-r",
+                                             "-hb",  "-o", "nul ", "NUL",  "-z", "x-s ", "C:", "_",
+                                             "-jl ", "~",  "-y",   "-hf ", "!",  "\t",   "'",  "=",
+                                             "*?",   ";",  "-hz",  "-jz",  "é"};
+    // Any text that can reach Jar: every byte but the double quote (which
+    // is refused before a run) and NUL (which no argument can hold).
     auto value = [&] {
         std::string text;
-        for (int n = pick(6); n > 0; --n)
-            text += pieces[static_cast<std::size_t>(pick(static_cast<int>(pieces.size())))];
+        for (int n = pick(6); n > 0; --n) {
+            if (chance(15)) {
+                const char byte = static_cast<char>(1 + pick(255));
+                text += byte == '"' ? '_' : byte;
+            } else {
+                text += pieces[static_cast<std::size_t>(pick(static_cast<int>(pieces.size())))];
+            }
+        }
         return text;
     };
 
