@@ -6,6 +6,11 @@
 #include "ui/Brak.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+#include <vector>
 
 using namespace brak;
 
@@ -41,6 +46,64 @@ void ParseListing(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(ParseListing)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The listing as Jar leaves it: a real file, removed at exit.
+class ListingFile {
+public:
+    ListingFile() {
+        char name[] = "/tmp/brak-bench-XXXXXX";
+        const int fd = ::mkstemp(name);
+        if (fd >= 0)
+            ::close(fd);
+        name_ = name;
+        std::ofstream(name_, std::ios::binary) << listing();
+    }
+    ~ListingFile() { std::remove(name_.c_str()); }
+    const std::string& name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
+const std::string& listingFile() {
+    static const ListingFile file;
+    return file.name();
+}
+
+// What reading the file costs at the least: the pieces the reader gets and
+// one search for each line end. The reader is measured against it.
+void ReadFileReference(benchmark::State& state) {
+    const std::string& name = listingFile();
+    std::vector<char> buffer(std::size_t{1} << 16);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(name.c_str(), "rb");
+        std::size_t lines = 0;
+        while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file)) {
+            const char* at = buffer.data();
+            const char* end = at + got;
+            while (const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
+                at = static_cast<const char*>(found) + 1;
+                ++lines;
+            }
+        }
+        std::fclose(file);
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing().size()));
+}
+BENCHMARK(ReadFileReference)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ReadDumpFile(benchmark::State& state) {
+    const std::string& name = listingFile();
+    for (auto _ : state) {
+        DumpReader reader;
+        readDumpFile(name, reader);
+        benchmark::DoNotOptimize(reader.rows().rowCount());
+    }
+    state.counters["rows"] = static_cast<double>(Files);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing().size()));
+}
+BENCHMARK(ReadDumpFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // A window holding the listing, as LoadContents leaves it.
 struct Window {
