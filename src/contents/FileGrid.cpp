@@ -1,6 +1,7 @@
 #include "contents/FileGrid.h"
 
 #include "contents/DumpFormat.h"
+#include "form/Text.h"
 #include "form/Validate.h"
 
 #include <algorithm>
@@ -125,10 +126,10 @@ struct NumberKey {
     std::uint32_t row;
 };
 
-// A text key: the 24 characters after the part that all keys share, as three
-// numbers that order as the characters do (zeros past the text's end), and
-// the text's length, beside the row. Only texts that agree in all of them and
-// go on beyond them are compared whole.
+// A text key: the 24 characters after the part that all keys share, in upper
+// case, as three numbers that order as the characters do (zeros past the
+// text's end), and the text's length, beside the row. Only texts that agree
+// in all of them and go on beyond them are compared whole.
 struct TextKey {
     std::array<std::uint64_t, 3> head;
     std::uint32_t length;
@@ -146,7 +147,7 @@ public:
 
     int rows() const { return rows_; }
 
-    // The text keys, and how many characters all the texts share.
+    // The text keys, and how many characters all the texts share in upper case.
     std::vector<TextKey> texts(std::size_t& shared) {
         if (!store_)
             for (int r = 0; r < rows_; ++r)
@@ -156,7 +157,7 @@ public:
         for (std::uint32_t r = 0; r < static_cast<std::uint32_t>(rows_); ++r) {
             const std::string_view text = textOf(r);
             std::size_t i = 0;
-            while (i < shared && i < text.size() && text[i] == first[i])
+            while (i < shared && i < text.size() && upperChar(text[i]) == upperChar(first[i]))
                 ++i;
             shared = i;
         }
@@ -167,7 +168,8 @@ public:
             for (std::size_t w = 0; w < key.head.size(); ++w) {
                 std::uint64_t word = 0;
                 for (std::size_t i = shared + 8 * w; i < shared + 8 * w + 8; ++i)
-                    word = word << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+                    word = word << 8 |
+                           (i < text.size() ? static_cast<unsigned char>(upperChar(text[i])) : 0u);
                 key.head[w] = word;
             }
             key.length = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), UINT32_MAX));
@@ -289,17 +291,24 @@ bool operator<(const NumberKey& a, const NumberKey& b) {
     return a.key < b.key;
 }
 
-// Eight characters as one number that orders as they do by character code.
-std::uint64_t orderedWord(const char* at) {
+// Eight characters in upper case as one number that orders as they do by
+// character code.
+std::uint64_t orderedUpperWord(const char* at) {
     std::uint64_t word;
     std::memcpy(&word, at, sizeof word);
     if constexpr (std::endian::native == std::endian::little)
         word = __builtin_bswap64(word);
-    return word;
+    // Each byte at once: a to z, bytes without their top bit, lose 0x20.
+    constexpr std::uint64_t Top = 0x8080808080808080u;
+    const std::uint64_t low = word & ~Top;
+    const std::uint64_t fromA = low + 0x1F1F1F1F1F1F1F1Fu; // top bit set from 'a' on
+    const std::uint64_t pastZ = low + 0x0505050505050505u; // top bit set past 'z'
+    return word - ((fromA & ~pastZ & ~word & Top) >> 2);
 }
 
-// Orders text keys exactly as their texts by character code, a shorter
-// text before a longer one it begins.
+// Orders text keys as their texts in upper case by character code, a
+// shorter text before a longer one it begins. File names keep their case
+// here, and README must not come before data.bin for it.
 class TextLess {
 public:
     TextLess(const RowKeys& rows, std::size_t shared) : rows_(rows), shared_(shared) {}
@@ -327,13 +336,17 @@ private:
         std::size_t at = shared_ + HeadLength;
         const std::size_t common = std::min(a.size(), b.size());
         for (; at + 8 <= common; at += 8) {
-            const std::uint64_t x = orderedWord(a.data() + at), y = orderedWord(b.data() + at);
+            const std::uint64_t x = orderedUpperWord(a.data() + at);
+            const std::uint64_t y = orderedUpperWord(b.data() + at);
             if (x != y)
                 return x < y;
         }
-        for (; at < common; ++at)
-            if (a[at] != b[at])
-                return static_cast<unsigned char>(a[at]) < static_cast<unsigned char>(b[at]);
+        for (; at < common; ++at) {
+            const auto x = static_cast<unsigned char>(upperChar(a[at]));
+            const auto y = static_cast<unsigned char>(upperChar(b[at]));
+            if (x != y)
+                return x < y;
+        }
         return a.size() < b.size();
     }
 

@@ -70,9 +70,9 @@ void WriteGridHeadings(StringGrid& stChapter, StringGrid& stFile);
 void moveSortMarkers(StringGrid& grid, int column);
 
 // The order of rows 1..n of the file grid sorted ascending by column: new
-// row r + 1 is old row order[r] + 1. Equal keys come out as the grid's
-// quicksort leaves them; column 9 keeps the order. Raises Error when a cell
-// cannot be read as the column's key.
+// row r + 1 is old row order[r] + 1. Names and flags compare in upper case.
+// Equal keys come out as the grid's quicksort leaves them; column 9 keeps
+// the order. Raises Error when a cell cannot be read as the column's key.
 std::vector<std::uint32_t> fileSortOrder(const StringGrid& grid, int column);
 
 // The file grid's quicksort on a list of items: a permutation of rows whose

@@ -3,6 +3,7 @@
 #include "ListingFixture.h"
 #include "contents/DumpFormat.h"
 #include "contents/FileGrid.h"
+#include "form/Text.h"
 
 #include <algorithm>
 #include <functional>
@@ -61,17 +62,21 @@ TEST_F(GridTest, SizeSortsAsNumbers) {
     EXPECT_EQ(fileColumn(), (Names{"ten", "nine", "hundred", "huge"}));
 }
 
-TEST_F(GridTest, NamesSortByCharacterCode) {
+TEST_F(GridTest, NamesSortIgnoringCase) {
     listFiles({{"common/abcdefghij2", "1"},
                {"common/\xC3\xA9", "1"},
+               {"common/README", "1"},
                {"common/abcdefgh\x01x", "1"},
-               {"common/abcdefghij1", "1"},
+               {"common/ABCDEFGHIJ1", "1"},
+               {"common/data.bin", "1"},
                {"common/abcdefgh", "1"},
-               {"common/Z", "1"}});
+               {"common/Z", "1"},
+               {"common/Read", "1"}});
     sortBy(0);
-    EXPECT_EQ(fileColumn(), (Names{"common/Z", "common/abcdefgh", "common/abcdefgh\x01x",
-                                   "common/abcdefghij1", "common/abcdefghij2", "common/\xC3\xA9"}))
-        << "upper case first, a prefix before the longer name, bytes above 127 last";
+    EXPECT_EQ(fileColumn(), (Names{"common/abcdefgh", "common/abcdefgh\x01x", "common/ABCDEFGHIJ1",
+                                   "common/abcdefghij2", "common/data.bin", "common/Read",
+                                   "common/README", "common/Z", "common/\xC3\xA9"}))
+        << "shown as they are; a prefix before the longer name, bytes above 127 last";
 }
 
 TEST_F(GridTest, DateAndTimeSortTogether) {
@@ -349,7 +354,9 @@ template <typename Key> std::vector<std::uint32_t> plainOrder(const std::vector<
 // the first 24 characters or hold bytes above 127: every column, both ways,
 // comes out exactly as the plain quicksort leaves it.
 TEST_F(GridTest, SortsAsThePlainQuicksortDoes) {
+    // Names that differ only in case are equal keys.
     const std::vector<std::string> names = {"dir/a",
+                                            "dir/AB",
                                             "dir/ab",
                                             "dir/abc",
                                             "dir/b",
@@ -357,10 +364,15 @@ TEST_F(GridTest, SortsAsThePlainQuicksortDoes) {
                                             "dir/\xC3\xA9",
                                             "dir/a\001b",
                                             "dir/README",
+                                            "dir/readme",
                                             "dir/data.bin",
+                                            "dir/Data.BIN",
                                             "dir/a/long/path/name/with/parts/1.txt",
+                                            "dir/A/LONG/PATH/NAME/WITH/PARTS/1.TXT",
                                             "dir/a/long/path/name/with/parts/2.txt",
-                                            "dir/a/long/path/name/with/parts/1.txt2"};
+                                            "dir/a/long/path/name/with/parts/1.txt2",
+                                            "dir/a/long/path/name/with/parts/x.txt",
+                                            "dir/a/long/path/name/with/parts/_.txt"};
     const std::vector<std::string> dates = {"1998/09/14", "1998/09/15", "2026/01/01"};
     const std::vector<std::string> times = {"06:30:00", "06:30:01", "23:59:59"};
     std::mt19937 random(42);
@@ -389,8 +401,11 @@ TEST_F(GridTest, SortsAsThePlainQuicksortDoes) {
     }
     ASSERT_EQ(load(text.str()), 0);
 
+    std::vector<std::string> upperNames;
+    for (const std::string& text : name)
+        upperNames.push_back(upperCase(text));
     const std::vector<std::pair<int, std::vector<std::uint32_t>>> columns = {
-        {ColName, plainOrder(name)},
+        {ColName, plainOrder(upperNames)},
         {ColSize, plainOrder(size)},
         {ColFlags, plainOrder(flags)},
         {ColModifyTime, plainOrder(modified)}};
