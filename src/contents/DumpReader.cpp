@@ -139,8 +139,12 @@ bool digitsAndSeparators(std::uint64_t word, std::uint64_t pattern, std::uint64_
     return (x & (~digits | HighNibbles)) == 0 && ((x + Sixes) & Carries) == 0;
 }
 
-unsigned byteAt(std::uint64_t word, int index) {
-    return static_cast<unsigned>(word >> (8 * index)) & 0xFFu;
+// Eight digit values, the first in the lowest byte, joined in pairs, fours
+// and eights into the number they write.
+std::uint32_t joinDigits(std::uint64_t v) {
+    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+    return static_cast<std::uint32_t>((v * 10000 + (v >> 32)) & 0xFFFFFFFFu);
 }
 
 // "1998/09/14 06:30:00", as Jar writes dates, read in one pass into the
@@ -157,15 +161,11 @@ inline bool codedDateTime(std::string_view value, std::uint32_t& date, std::uint
         !digitsAndSeparators(eightChars(value.data() + 11), 0x30303A30303A3030u,
                              0xFFFF00FFFF00FFFFu, c))
         return false;
-    const unsigned year =
-        byteAt(a, 0) * 1000 + byteAt(a, 1) * 100 + byteAt(a, 2) * 10 + byteAt(a, 3);
-    const unsigned month = byteAt(a, 5) * 10 + byteAt(a, 6);
-    const unsigned day = byteAt(b, 0) * 10 + byteAt(b, 1);
-    date = RowList::CodedDate | ((year * 100 + month) * 100 + day);
-    const unsigned hour = byteAt(c, 0) * 10 + byteAt(c, 1);
-    const unsigned minute = byteAt(c, 3) * 10 + byteAt(c, 4);
-    const unsigned second = byteAt(c, 6) * 10 + byteAt(c, 7);
-    time = RowList::CodedTime | ((hour * 100 + minute) * 100 + second);
+    // The digits side by side, YYYYMMDD and 00HHMMSS: the coded numbers.
+    date = RowList::CodedDate |
+           joinDigits((a & 0xFFFFFFFFu) | (a >> 40 & 0xFFFFu) << 32 | (b & 0xFFFFu) << 48);
+    time = RowList::CodedTime |
+           joinDigits((c & 0xFFFFu) << 16 | (c >> 24 & 0xFFFFu) << 32 | (c >> 48 & 0xFFFFu) << 48);
     return true;
 }
 
@@ -199,13 +199,8 @@ int leadingDigits(const char* at, std::uint64_t& value) {
         value = 0;
         return 0;
     }
-    // The digits moved up to the last bytes, then joined in pairs, fours and
-    // eights: a number without a loop over the digits.
-    std::uint64_t v = x << (8 * (8 - count));
-    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
-    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
-    v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
-    value = v;
+    // The digits moved up to the last bytes, zeros before them.
+    value = joinDigits(x << (8 * (8 - count)));
     return count;
 }
 

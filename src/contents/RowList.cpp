@@ -23,16 +23,22 @@ int twoDigits(std::string_view text, std::size_t at) {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
 
-// Storage about to be filled is given its pages at once: a million rows
-// would otherwise fault them in one by one, which costs more than the
-// reading. Only a hint; where the system has no such call nothing happens.
+// Storage about to be filled is given its pages at once, in large pages
+// where it is large: a million rows would otherwise fault in 25,000 pages one
+// by one, which costs more than reading them. Only hints; where the system
+// has no such calls nothing happens.
 void populate(const void* data, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
     static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const auto at = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t begin = (at + page - 1) / page * page, end = (at + bytes) / page * page;
-    if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    if (end <= begin)
+        return;
+#ifdef MADV_HUGEPAGE
+    if (end - begin >= (std::uintptr_t{2} << 20))
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;
