@@ -23,22 +23,31 @@ int twoDigits(std::string_view text, std::size_t at) {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
 
-// Storage about to be filled is given its pages at once, in large pages
-// where it is large: a million rows would otherwise fault in 25,000 pages one
-// by one, which costs more than reading them. Only hints; where the system
-// has no such calls nothing happens.
-void populate(const void* data, std::size_t bytes) {
-#ifdef MADV_POPULATE_WRITE
+// Where storage is about to be filled, a million rows would fault in 25,000
+// pages one by one, which costs more than reading them. Rows reserved for a
+// whole listing ask for large pages, so that only what is used is touched, a
+// few at a time; a chunk of names is filled whole and gets its pages at once.
+// Only hints: where the system has no such calls nothing happens.
+std::pair<std::uintptr_t, std::uintptr_t> wholePages(const void* data, std::size_t bytes) {
     static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const auto at = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t begin = (at + page - 1) / page * page, end = (at + bytes) / page * page;
-    if (end <= begin)
-        return;
+    return {(at + page - 1) / page * page, (at + bytes) / page * page};
+}
+
+void preferLargePages(const void* data, std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
-    if (end - begin >= (std::uintptr_t{2} << 20))
+    if (const auto [begin, end] = wholePages(data, bytes); end > begin)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
 #endif
-    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+}
+
+void populate(const void* data, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    if (const auto [begin, end] = wholePages(data, bytes); end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;
@@ -187,10 +196,10 @@ std::uint32_t RowList::addRecord(const Record& record) {
 void RowList::reserve(std::size_t records, std::size_t groups) {
     records_.reserve(records);
     groups_.reserve(groups);
-    populate(records_.data() + records_.size(),
-             (records_.capacity() - records_.size()) * sizeof(Record));
-    populate(groups_.data() + groups_.size(),
-             (groups_.capacity() - groups_.size()) * sizeof(Group));
+    preferLargePages(records_.data() + records_.size(),
+                     (records_.capacity() - records_.size()) * sizeof(Record));
+    preferLargePages(groups_.data() + groups_.size(),
+                     (groups_.capacity() - groups_.size()) * sizeof(Group));
 }
 
 void RowList::addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last) {
