@@ -246,16 +246,23 @@ private:
         return copies_.emplace_back(grid_.cell(col, row));
     }
 
-    // Dates and times repeat: a coded one is read from its number, and each
-    // other text of the row list only once.
+    // Dates and times repeat: a coded one is read from its number, a date
+    // mostly from the few read last, and each other text of the row list
+    // only once.
     std::int64_t memo(std::uint32_t id, bool date) {
         const RowList& list = *store_->list();
         if (id & RowList::CodedDate) {
+            CodedDay& known = days_[(id * 0x9E3779B1u) >> (32 - DayBits)];
+            if (date && known.id == id)
+                return known.days;
             const std::int64_t v = id & RowList::CodeMask;
             std::int64_t value = 0;
             if (date ? civilDays(v / 10000, v / 100 % 100, v % 100, value)
-                     : daySeconds(v / 10000, v / 100 % 100, v % 100, value))
+                     : daySeconds(v / 10000, v / 100 % 100, v % 100, value)) {
+                if (date)
+                    known = {id, value};
                 return value;
+            }
             fail("'" + list.timeText(id) + "' is not a valid " + (date ? "date" : "time"));
         }
         std::vector<std::int64_t>& values = date ? dates_ : times_;
@@ -285,6 +292,12 @@ private:
     int rows_;
     std::deque<std::string> copies_;
     std::vector<std::int64_t> dates_, times_;
+    struct CodedDay {
+        std::uint32_t id = 0; // 0: none yet (a coded date is never 0)
+        std::int64_t days = 0;
+    };
+    static constexpr int DayBits = 12;
+    std::vector<CodedDay> days_ = std::vector<CodedDay>(std::size_t{1} << DayBits);
 };
 
 bool operator<(const NumberKey& a, const NumberKey& b) {
