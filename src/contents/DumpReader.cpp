@@ -234,11 +234,12 @@ void DumpReader::feed(std::string_view data) {
         fail("The archive listing is larger than " +
              FormatThousands(static_cast<std::int64_t>(limits_.maxDumpBytes)) + " bytes");
     while (!data.empty()) {
-        if (section_ == Section::File && pending_.empty())
-            if (const char* next = readCommonLine(data.data(), data.data() + data.size())) {
-                data.remove_prefix(static_cast<std::size_t>(next - data.data()));
-                continue;
-            }
+        if (section_ == Section::File && pending_.empty()) {
+            const char* other = readCommonLines(data.data(), data.data() + data.size());
+            data.remove_prefix(static_cast<std::size_t>(other - data.data()));
+            if (data.empty())
+                break;
+        }
         const auto* end = static_cast<const char*>(std::memchr(data.data(), '\n', data.size()));
         const std::size_t length = end ? static_cast<std::size_t>(end - data.data()) : data.size();
         const std::string_view piece = data.substr(0, length);
@@ -281,106 +282,110 @@ void DumpReader::finish() {
 // Nearly every line of a file's section, as Jar writes it, is read here in
 // one pass: the FILE line, and two blanks, a key in upper case, "=", a value
 // in its usual form and the line end; no search for the line's "=" and, but
-// for the name, none for its end. It returns where the next line starts, or
-// nullptr for any other line, which takes the general way to the same result.
-const char* DumpReader::readCommonLine(const char* at, const char* end) {
+// for the name, none for its end. Such lines are read one after another; it
+// returns where the first other line starts, which takes the general way to
+// the same result.
+const char* DumpReader::readCommonLines(const char* at, const char* end) {
     // The lines with a key are shorter than 40 characters, so no look below
     // passes the end, and none breaks the line limit unless it is tiny.
-    if (end - at < 64 || limits_.maxLineLength < 40)
-        return nullptr;
-    if (startsWith(at, "FILE=")) {
-        const auto* lineEnd = static_cast<const char*>(
-            std::memchr(at + 5, '\n', static_cast<std::size_t>(end - at - 5)));
-        if (!lineEnd)
-            return nullptr;
-        std::string_view line(at, static_cast<std::size_t>(lineEnd - at));
-        if (line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.size() > limits_.maxLineLength)
-            return nullptr;
-        ++lines_;
-        fileKey({}, trimBlanks(line.substr(5)));
-        return lineEnd + 1;
-    }
-    if (at[0] != ' ' || at[1] != ' ')
-        return nullptr;
-    const char* key = at + 2;
-    const char* next = nullptr;
-    std::uint64_t number = 0, other = 0;
-    int digits = 0;
-    switch (key[0]) {
-    case 'C':
-        if (startsWith(key, "CREATED=")) {
+    if (limits_.maxLineLength < 40)
+        return at;
+    for (const char* next = at;; at = next) {
+        if (end - at < 64)
+            return at;
+        if (startsWith(at, "FILE=")) {
+            const auto* lineEnd = static_cast<const char*>(
+                std::memchr(at + 5, '\n', static_cast<std::size_t>(end - at - 5)));
+            if (!lineEnd)
+                return at;
+            std::string_view line(at, static_cast<std::size_t>(lineEnd - at));
+            if (line.back() == '\r')
+                line.remove_suffix(1);
+            if (line.size() > limits_.maxLineLength)
+                return at;
+            ++lines_;
+            fileKey({}, trimBlanks(line.substr(5)));
+            next = lineEnd + 1;
+            continue;
+        }
+        if (at[0] != ' ' || at[1] != ' ')
+            return at;
+        const char* key = at + 2;
+        std::uint64_t number = 0, other = 0;
+        int digits = 0;
+        switch (key[0]) {
+        case 'C':
+            if (startsWith(key, "CREATED=")) {
+                std::uint32_t date = 0, time = 0;
+                const char* value = key + 8;
+                if (!codedDateTime({value, 19}, date, time) || !(next = afterLineEnd(value + 19)))
+                    return at;
+                ++lines_;
+                setTimes(CreateSlot, date, time);
+            } else if (startsWith(key, "CHAPTERSRANGE=")) {
+                const char* first = key + 14;
+                digits = leadingDigits(first, number);
+                if (digits == 0 || first[digits] != '-')
+                    return at;
+                const char* last = first + digits + 1;
+                digits = leadingDigits(last, other);
+                if (digits == 0 || !(next = afterLineEnd(last + digits)))
+                    return at;
+                ++lines_;
+                rangeFirst_ = static_cast<std::int32_t>(number);
+                rangeLast_ = static_cast<std::int32_t>(other);
+                haveRange_ = true;
+            } else {
+                return at;
+            }
+            break;
+        case 'M':
+        case 'L': {
+            const bool modified = key[0] == 'M';
+            if (!startsWith(key, modified ? "MODIFIED=" : "LASTACCESS="))
+                return at;
             std::uint32_t date = 0, time = 0;
-            const char* value = key + 8;
+            const char* value = key + (modified ? 9 : 11);
             if (!codedDateTime({value, 19}, date, time) || !(next = afterLineEnd(value + 19)))
-                return nullptr;
+                return at;
             ++lines_;
-            setTimes(CreateSlot, date, time);
-        } else if (startsWith(key, "CHAPTERSRANGE=")) {
-            const char* first = key + 14;
-            digits = leadingDigits(first, number);
-            if (digits == 0 || first[digits] != '-')
-                return nullptr;
-            const char* last = first + digits + 1;
-            digits = leadingDigits(last, other);
-            if (digits == 0 || !(next = afterLineEnd(last + digits)))
-                return nullptr;
+            setTimes(modified ? ModifySlot : AccessSlot, date, time);
+            break;
+        }
+        case 'S': {
+            if (!startsWith(key, "SIZE="))
+                return at;
+            // Sixteen digits at most, without a leading zero: the plain decimal.
+            const char* value = key + 5;
+            digits = leadingDigits(value, number);
+            if (digits == 8) {
+                const int more = leadingDigits(value + 8, other);
+                number = number * PowersOfTen[more] + other;
+                digits += more;
+            }
+            if (digits == 0 || (value[0] == '0' && digits > 1) ||
+                !(next = afterLineEnd(value + digits)))
+                return at;
             ++lines_;
-            rangeFirst_ = static_cast<std::int32_t>(number);
-            rangeLast_ = static_cast<std::int32_t>(other);
-            haveRange_ = true;
-        } else {
-            return nullptr;
+            setSize(static_cast<std::int64_t>(number), RowList::DecimalSize);
+            break;
         }
-        break;
-    case 'M':
-    case 'L': {
-        const bool modified = key[0] == 'M';
-        if (!startsWith(key, modified ? "MODIFIED=" : "LASTACCESS="))
-            return nullptr;
-        std::uint32_t date = 0, time = 0;
-        const char* value = key + (modified ? 9 : 11);
-        if (!codedDateTime({value, 19}, date, time) || !(next = afterLineEnd(value + 19)))
-            return nullptr;
-        ++lines_;
-        setTimes(modified ? ModifySlot : AccessSlot, date, time);
-        break;
-    }
-    case 'S': {
-        if (!startsWith(key, "SIZE="))
-            return nullptr;
-        // Sixteen digits at most, without a leading zero: the plain decimal.
-        const char* value = key + 5;
-        digits = leadingDigits(value, number);
-        if (digits == 8) {
-            const int more = leadingDigits(value + 8, other);
-            number = number * PowersOfTen[more] + other;
-            digits += more;
+        case 'A': {
+            if (!startsWith(key, "ATTRIBUTES="))
+                return at;
+            const char* value = key + 11;
+            digits = leadingDigits(value, number);
+            if (digits == 0 || !(next = afterLineEnd(value + digits)))
+                return at;
+            ++lines_;
+            readBytes_ = bytes_ - static_cast<std::uint64_t>(end - next);
+            addFileRows(static_cast<std::int32_t>(number));
+            break;
         }
-        if (digits == 0 || (value[0] == '0' && digits > 1) ||
-            !(next = afterLineEnd(value + digits)))
-            return nullptr;
-        ++lines_;
-        setSize(static_cast<std::int64_t>(number), RowList::DecimalSize);
-        break;
+        default:
+            return at;
+        }
     }
-    case 'A': {
-        if (!startsWith(key, "ATTRIBUTES="))
-            return nullptr;
-        const char* value = key + 11;
-        digits = leadingDigits(value, number);
-        if (digits == 0 || !(next = afterLineEnd(value + digits)))
-            return nullptr;
-        ++lines_;
-        readBytes_ = bytes_ - static_cast<std::uint64_t>(end - next);
-        addFileRows(static_cast<std::int32_t>(number));
-        break;
-    }
-    default:
-        return nullptr;
-    }
-    return next;
 }
 
 void DumpReader::feedLine(std::string_view line) {

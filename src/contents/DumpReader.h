@@ -90,7 +90,7 @@ private:
     void archiveKey(std::string_view key, std::string_view value);
     void chapterKey(std::string_view key, std::string_view value);
     void fileKey(std::string_view key, std::string_view value);
-    const char* readCommonLine(const char* at, const char* end);
+    const char* readCommonLines(const char* at, const char* end);
     void setTime(int slot, std::string_view value);
     void setTimes(int slot, std::uint32_t date, std::uint32_t time);
     void setSize(std::int64_t size, std::uint32_t text);
