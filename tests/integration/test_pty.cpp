@@ -29,6 +29,20 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string JarProgram = std::string(BRAK_BIN_DIR) + "/JAR32.EXE";
+
+// A build with the sanitizers runs several times slower: its timings say
+// nothing about the program's.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool Instrumented = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool Instrumented = true;
+#else
+constexpr bool Instrumented = false;
+#endif
+#else
+constexpr bool Instrumented = false;
+#endif
 constexpr const char* ChildVariable = "BRAK_PTY_CHILD";
 constexpr int FloodLines = 100000;
 
@@ -338,7 +352,7 @@ TEST_F(PtyTest, AProgramWaitingForAKeyCostsNoTime) {
     QTimer::singleShot(1000, &idle, &QEventLoop::quit);
     idle.exec();
     const double spent = processCpuMilliseconds() - before;
-    EXPECT_LT(spent, 30.0) << "no polling while the program waits";
+    EXPECT_LT(spent, Instrumented ? 100.0 : 30.0) << "no polling while the program waits";
     RecordProperty("cpu_ms_per_idle_second", std::to_string(spent));
     cat->sendKey(TerminalKey::Enter);
     cat->sendCharacter(U'd', ControlKey); // end of input
@@ -373,7 +387,9 @@ TEST_F(PtyTest, AHundredThousandLinesReachTheScreenAsFastAsTheyAreWritten) {
     RecordProperty("cpu_ms", std::to_string(cpu));
     // The work Brak adds; the time on the clock also depends on what else
     // the machine is doing.
-    EXPECT_LT(cpu, 1000.0);
+    if (!Instrumented) {
+        EXPECT_LT(cpu, 1000.0);
+    }
 }
 
 } // namespace brak::test
