@@ -124,6 +124,12 @@ TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
     whenShown([](QWidget* modal) {
         auto* dialog = qobject_cast<QColorDialog*>(modal);
         ASSERT_TRUE(dialog);
+        EXPECT_TRUE(dialog->testOption(QColorDialog::DontUseNativeDialog));
+        bool chooserShown = false;
+        for (QWidget* child : dialog->findChildren<QWidget*>())
+            chooserShown |= QByteArray(child->metaObject()->className()).endsWith("QColorPicker") &&
+                            child->isVisible();
+        EXPECT_TRUE(chooserShown) << "the full chooser, not only the basic colours";
         EXPECT_EQ(QColorDialog::customCount(), 16);
         EXPECT_EQ(QColorDialog::customColor(4), QColor(128, 0, 0));
         EXPECT_EQ(dialog->currentColor(), QColor(0, 255, 255));
@@ -139,6 +145,17 @@ TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
     std::uint32_t kept = 0x00123456;
     EXPECT_FALSE(dialogs.chooseColour(kept, custom));
     EXPECT_EQ(kept, 0x00123456u);
+
+    // A colour of the scheme starts the dialog at what the scheme shows.
+    whenShown([](QWidget* modal) {
+        auto* dialog = qobject_cast<QColorDialog*>(modal);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->currentColor(), QApplication::palette().color(QPalette::Base));
+        dialog->reject();
+    });
+    std::uint32_t window = clWindow;
+    EXPECT_FALSE(dialogs.chooseColour(window, custom));
+    EXPECT_EQ(window, clWindow);
 }
 
 TEST_F(QtDialogsTest, TheHourglassIsSetOnceAndTakenAwayOnce) {
