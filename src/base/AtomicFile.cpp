@@ -25,7 +25,11 @@ int writeFileAtomically(const std::string& name, std::string_view contents) {
     if (file.write(contents.data(), static_cast<qint64>(allowed)) != static_cast<qint64>(allowed) ||
         allowed < contents.size())
         return 1; // the temporary file goes, the old file stays
-
+    // The text waits in Qt's buffer until now. Qt 6.4's commit() reports
+    // success even when writing out that buffer fails half way (a full disk,
+    // a file size limit), and would put the cut file in place of the old one.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        return 1;
     return file.commit() ? 0 : 1;
 }
 
