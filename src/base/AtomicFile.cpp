@@ -4,6 +4,7 @@
 
 #include <QSaveFile>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace brak {
 
@@ -15,6 +16,11 @@ std::optional<std::uint64_t> failAfter;
 
 int writeFileAtomically(const std::string& name, std::string_view contents) {
     if (name.empty())
+        return 1;
+    // The new file replaces the old one by a rename, which would put a
+    // regular file in the place of a device, a FIFO or a socket.
+    struct stat status {};
+    if (::stat(name.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
         return 1;
     QSaveFile file(fileNameToQString(name));
     if (!file.open(QIODevice::WriteOnly))

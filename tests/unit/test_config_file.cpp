@@ -284,6 +284,35 @@ TEST_F(ConfigTest, WholeLinesWithEitherLineEnd) {
     EXPECT_EQ(f.SwitchSets[19], "-r ") << "the last line needs no line end";
 }
 
+TEST_F(ConfigTest, AFileEditedByHandReadsUpToItsFirstBadNumber) {
+    const std::string name = BRAK_TEST_DATA "/config/hand-edited.CFG";
+    EXPECT_EQ(config.LoadConfig(name), 1);
+    EXPECT_EQ(f.edArchive.text(), "/srv/Backups/Weekly.J");
+    EXPECT_EQ(f.Directory.directory(), "/srv/Backups/Staging Area");
+    EXPECT_TRUE(f.raContentList.checked());
+    EXPECT_EQ(f.edContentMask.text(), "*.TXT *.md");
+    EXPECT_EQ(f.edContentList.text(), "Chosen Files.LST");
+    EXPECT_EQ(f.loMemoryFlat.Value(), 6000);
+    EXPECT_TRUE(f.chMemoryCheck.checked());
+    EXPECT_TRUE(f.chColour.checked());
+    EXPECT_FALSE(f.chColourHigh.checked()) << "True is not yes";
+    EXPECT_EQ(f.edSwap.text(), "/Var/Tmp/Jar Swap");
+    EXPECT_FALSE(f.raDefaultAuthenticate.checked());
+    EXPECT_FALSE(f.raDefaultGost.checked());
+    EXPECT_EQ(f.edColourNormal.colour(), 0x00FF0000u);
+    EXPECT_EQ(f.edColourError.colour(), 0x00808080u);
+    EXPECT_EQ(f.SwitchSets[0], "-r -o\"/srv/Out Dir/Mixed Case\" -m4 ");
+    EXPECT_EQ(f.SwitchSets[6], "")
+        << "indented, the command's letter is not where it is looked for";
+    EXPECT_EQ(f.edColourComment.colour(), 0x00FFFF00u);
+    EXPECT_FALSE(f.chFullPath.checked()) << "after the bad number nothing is read";
+    ASSERT_EQ(dialogs.boxes.size(), 2u) << "the archive is missing, and the bad number";
+    EXPECT_EQ(dialogs.boxes[1].text, "Line 20 of the configuration file\n" + name +
+                                         "\nstopped the reading: 'bright' is not a valid integer "
+                                         "value.\nThe lines before it were loaded, the lines "
+                                         "after it were not.");
+}
+
 TEST_F(ConfigTest, ANumberThatDoesNotConvertStopsTheReadingThere) {
     ASSERT_EQ(config.SaveConfig(path("Before.CFG")), 0);
     const std::string name = path("Bad.CFG");

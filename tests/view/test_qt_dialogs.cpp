@@ -2,6 +2,7 @@
 // icon, buttons and default; the open dialog's title and filters; the save
 // dialog's extension; the colour dialog's sixteen custom colours.
 #include "ViewTest.h"
+#include "config/ConfigFile.h"
 #include "view/QtDialogs.h"
 
 #include <QAbstractButton>
@@ -113,6 +114,20 @@ TEST_F(QtDialogsTest, SaveDialogAddsTheConfigurationExtension) {
     });
     EXPECT_EQ(dialogs.saveFile("Configuration (*.CFG)|*.CFG"),
               (folder + QStringLiteral("/mine.CFG")).toStdString());
+
+    whenShown([folder](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->nameFilters(),
+                  (QStringList{QStringLiteral("Brak Configurations (*.BKF *.bkf)"),
+                               QStringLiteral("JAR Configurations (*.CFG *.cfg)")}));
+        dialog->setDirectory(folder);
+        dialog->selectFile(folder + QStringLiteral("/last.bkf"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(dialogs.saveFile(SaveConfigurationFilter),
+              (folder + QStringLiteral("/last.bkf")).toStdString())
+        << "a name with an extension keeps it";
 }
 
 TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
