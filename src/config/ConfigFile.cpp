@@ -77,15 +77,6 @@ std::string headerDateTime(const DateTime& moment) {
         .toStdString();
 }
 
-KeyValueLimits ConfigFile::limits() {
-    // A configuration is a few kilobytes; its longest lines are switch sets
-    // with a few quoted paths.
-    KeyValueLimits limits;
-    limits.maxLineLength = std::size_t{64} << 10;
-    limits.maxBytes = std::uint64_t{1} << 20;
-    return limits;
-}
-
 void ConfigFile::wire() {
     MainForm& f = f_;
     f.edColourNormal.onDoubleClick.wire([this] { edColourNormalDblClick(); });
@@ -211,7 +202,8 @@ ConfigFile::Loaded ConfigFile::load(const std::string& name) {
     // The whole file is read before anything is applied: a file that cannot
     // be read changes nothing.
     std::string text;
-    const KeyValueLimits limits = ConfigFile::limits();
+    // A configuration is a few kilobytes; the reader's limits fit it.
+    const KeyValueLimits limits;
     switch (readTextFile(name, limits.maxBytes, text)) {
     case TextFileResult::Read:
         return loadLines(name, text);
@@ -234,7 +226,7 @@ ConfigFile::Loaded ConfigFile::loadLines(const std::string& name, std::string_vi
     MainForm& f = f_;
     std::optional<KeyValueError> stop;
     {
-        KeyValueReader reader([this](const KeyValueLine& line) { applyLine(line); }, limits());
+        KeyValueReader reader([this](const KeyValueLine& line) { applyLine(line); });
         try {
             reader.feed(text);
             reader.finish();

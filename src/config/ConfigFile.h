@@ -61,9 +61,6 @@ public:
     void SaveConfiguration1Click();
     void LoadConfiguration1Click();
 
-    // How large a configuration file Brak reads, and how long its lines.
-    static KeyValueLimits limits();
-
 private:
     enum class Loaded { Whole, CannotOpen, Refused, Stopped };
     Loaded load(const std::string& name);

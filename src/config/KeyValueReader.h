@@ -10,8 +10,9 @@
 namespace brak {
 
 // What a key/value file may hold before Brak stops reading it. Brak's own
-// files are a few kilobytes; the limits keep a damaged or hostile file from
-// exhausting memory or holding the window up.
+// files are a few kilobytes, their longest lines switch sets with a few
+// quoted paths; the limits keep a damaged or hostile file from exhausting
+// memory or holding the window up.
 struct KeyValueLimits {
     std::size_t maxLineLength = std::size_t{64} << 10;
     std::uint64_t maxBytes = std::uint64_t{1} << 20;
