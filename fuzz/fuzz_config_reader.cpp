@@ -53,8 +53,9 @@ std::vector<std::string> readLines(std::string_view text, std::size_t firstPiece
     return lines;
 }
 
-// The machine, with everything that would start, move or delete something
-// taken out: a ";[Brak]Archive" line lists its archive, and Jar must not run.
+// The machine, with everything that would start, move, delete or list
+// something taken out: a ";[Brak]Archive" line lists its archive, and Jar
+// must not run.
 class QuietPlatform : public brak::PosixPlatform {
 public:
     brak::StartResult runAndWait(const brak::ProcessRequest&) override { return failed(); }
@@ -66,6 +67,11 @@ public:
     std::string makeTemporaryDirectory() override { return {}; }
     bool removeDirectory(const std::string&) override { return false; }
     bool removeFile(const std::string&) override { return false; }
+    // A ";[Brak]Source" line may name any directory: none is listed.
+    std::vector<brak::DirectoryEntry> listDirectory(const std::string&, int& error) const override {
+        error = ENOENT;
+        return {};
+    }
     void sleep(int) override {}
 
 private:
