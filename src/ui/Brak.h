@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigFile.h"
 #include "contents/Contents.h"
 #include "core/SwitchSets.h"
 #include "form/MainForm.h"
@@ -26,6 +27,7 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    ConfigFile& config() { return config_; }
     Shell& shell() { return shell_; }
 
 private:
@@ -35,6 +37,7 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
+    ConfigFile config_{form_, platform_, dialogs_, contents_};
     Shell shell_{form_, platform_, dialogs_};
 };
 
