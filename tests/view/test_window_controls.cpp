@@ -174,7 +174,8 @@ TEST_F(WindowControls, WindowTitleSizeAndApplicationName) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Brak"));
     EXPECT_EQ(window->size(), QSize(785, 581));
     EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Brak 1.1 Beta 3"));
-    EXPECT_EQ(window->statusText()->text(), QString());
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a \"\"  "))
+        << "the selected command's line from the start";
 }
 
 TEST_F(WindowControls, SixPagesInOrder) {
