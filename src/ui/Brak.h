@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigFile.h"
 #include "contents/Contents.h"
 #include "core/SwitchSets.h"
 #include "form/MainForm.h"
@@ -27,6 +28,7 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    ConfigFile& config() { return config_; }
     Runner& runner() { return runner_; }
     Shell& shell() { return shell_; }
 
@@ -37,15 +39,16 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
-    // The list file and the configuration file are written by subsystems
-    // still to come; until then the hooks write nothing and report failure.
+    ConfigFile config_{form_, platform_, dialogs_, contents_};
+    // The list file is written by a subsystem still to come; until then
+    // its hook writes nothing and reports failure.
     Runner runner_{form_,
                    platform_,
                    dialogs_,
                    switchSets_,
                    contents_,
                    [] { return 1; },
-                   [](const std::string&) { return 1; }};
+                   [this](const std::string& name) { return config_.SaveConfig(name); }};
     Shell shell_{form_, platform_, dialogs_};
 };
 

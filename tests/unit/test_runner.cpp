@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace brak;
@@ -259,7 +260,6 @@ TEST_F(RunnerTest, AValueHoldingADoubleQuoteIsRefusedBeforeAnything) {
     f.chSaveConfig.click();
     f.chRecurse.click();
     f.raCommandExtract.click(); // a mismatch question would come next
-    f.StatusBar1.setSimpleText("left as it was");
     const std::string quoted = "a.j\" -y -o\"x";
     const struct {
         const char* title;
@@ -308,6 +308,8 @@ TEST_F(RunnerTest, AValueHoldingADoubleQuoteIsRefusedBeforeAnything) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.title);
         row.set();
+        const std::string shown = f.StatusBar1.simpleText();
+        const int repaints = dialogs.repaints;
         dialogs.boxes.clear();
         events.clear();
         runner.buGoClick();
@@ -318,7 +320,8 @@ TEST_F(RunnerTest, AValueHoldingADoubleQuoteIsRefusedBeforeAnything) {
             << dialogs.boxes[0].text;
         EXPECT_EQ(events.size(), 1u) << "no list file, no configuration, no start";
         EXPECT_TRUE(platform.terminalStarts.empty());
-        EXPECT_EQ(f.StatusBar1.simpleText(), "left as it was");
+        EXPECT_EQ(f.StatusBar1.simpleText(), shown);
+        EXPECT_EQ(dialogs.repaints, repaints) << "no line shown for the run";
         // Undone, so that the next row is alone.
         f.edArchive.setText("arc.j");
         f.raContentMask.click();
@@ -402,4 +405,22 @@ TEST_F(RunnerTest, ADoubleClickOnACommandRunsIt) {
     f.raCommandIntegrity.doubleClick();
     ASSERT_EQ(platform.terminalStarts.size(), 1u);
     EXPECT_EQ(platform.terminalStarts[0].args[1], "t ");
+}
+
+TEST_F(RunnerTest, TheWindowsRunnerSavesTheConfigurationBeforeJarStarts) {
+    const std::string directory = platform.root.file("selected");
+    std::filesystem::create_directories(directory);
+    f.Directory.setDirectory(directory);
+    f.chSaveConfig.click();
+    f.ConfigName = "jar.cfg";
+    bool savedFirst = false;
+    platform.onTerminalStart = [&](const ProcessRequest& request, TerminalSize) {
+        savedFirst = platform.fileExists(directory + "/jar.cfg");
+        EXPECT_EQ(request.environment.at(0).second, directory + "/jar.cfg");
+        return TerminalStart{0, std::make_unique<test::FakeTerminalProcess>()};
+    };
+    brak.runner().setConsole(&console);
+    f.raCommandAddFile.doubleClick();
+    EXPECT_TRUE(savedFirst) << "Jar reads what the window shows now";
+    EXPECT_EQ(f.ConfigName, directory + "/jar.cfg") << "the saved file is the current one";
 }
