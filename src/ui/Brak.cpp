@@ -6,6 +6,8 @@ Brak::Brak(Platform& platform, Dialogs& dialogs) : platform_(platform), dialogs_
     interlocks_.wire();
     switchSets_.wire();
     contents_.wire();
+    selection_.wire();
+    fieldChecks_.wire();
     shell_.wire();
 }
 

@@ -5,6 +5,8 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "selection/Selection.h"
+#include "ui/FieldChecks.h"
 #include "ui/Interlocks.h"
 #include "ui/Shell.h"
 
@@ -26,6 +28,8 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    Selection& selection() { return selection_; }
+    FieldChecks& fieldChecks() { return fieldChecks_; }
     Shell& shell() { return shell_; }
 
 private:
@@ -35,7 +39,9 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
-    Shell shell_{form_, platform_, dialogs_};
+    Selection selection_{form_, platform_, dialogs_};
+    FieldChecks fieldChecks_{form_, dialogs_, contents_};
+    Shell shell_{form_, platform_, dialogs_, selection_};
 };
 
 } // namespace brak
