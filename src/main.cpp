@@ -1,13 +1,24 @@
 #include "platform/PosixPlatform.h"
 #include "ui/Brak.h"
 #include "ui/ErrorBox.h"
+#include "ui/ProgramArguments.h"
 #include "view/BrakApplication.h"
 #include "view/QtDialogs.h"
 #include "view/TFormMain.h"
 
+#include <cstdio>
 #include <exception>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
+    // --help and --version are answered before any window exists.
+    const brak::ProgramArguments arguments =
+        brak::parseProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (arguments.action != brak::ProgramArguments::Action::Run) {
+        std::fputs(arguments.output.c_str(), stdout);
+        return 0;
+    }
     brak::BrakApplication app(argc, argv);
     brak::PosixPlatform platform;
     brak::QtDialogs dialogs;
