@@ -6,6 +6,8 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "selection/Selection.h"
+#include "ui/FieldChecks.h"
 #include "ui/Interlocks.h"
 #include "ui/Shell.h"
 
@@ -27,7 +29,9 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    Selection& selection() { return selection_; }
     ConfigFile& config() { return config_; }
+    FieldChecks& fieldChecks() { return fieldChecks_; }
     Shell& shell() { return shell_; }
 
 private:
@@ -37,8 +41,10 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
+    Selection selection_{form_, platform_, dialogs_};
     ConfigFile config_{form_, platform_, dialogs_, contents_};
-    Shell shell_{form_, platform_, dialogs_};
+    FieldChecks fieldChecks_{form_, dialogs_, contents_};
+    Shell shell_{form_, platform_, dialogs_, selection_};
 };
 
 } // namespace brak
