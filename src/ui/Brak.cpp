@@ -6,7 +6,9 @@ Brak::Brak(Platform& platform, Dialogs& dialogs) : platform_(platform), dialogs_
     interlocks_.wire();
     switchSets_.wire();
     contents_.wire();
+    selection_.wire();
     config_.wire();
+    fieldChecks_.wire();
     runner_.wire();
     shell_.wire();
 }

@@ -7,6 +7,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "run/Runner.h"
+#include "selection/Selection.h"
+#include "ui/FieldChecks.h"
 #include "ui/Interlocks.h"
 #include "ui/Shell.h"
 
@@ -28,7 +30,9 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    Selection& selection() { return selection_; }
     ConfigFile& config() { return config_; }
+    FieldChecks& fieldChecks() { return fieldChecks_; }
     Runner& runner() { return runner_; }
     Shell& shell() { return shell_; }
 
@@ -39,17 +43,17 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
+    Selection selection_{form_, platform_, dialogs_};
     ConfigFile config_{form_, platform_, dialogs_, contents_};
-    // The list file is written by a subsystem still to come; until then
-    // its hook writes nothing and reports failure.
+    FieldChecks fieldChecks_{form_, dialogs_, contents_};
     Runner runner_{form_,
                    platform_,
                    dialogs_,
                    switchSets_,
                    contents_,
-                   [] { return 1; },
+                   [this] { return selection_.UpdateList(); },
                    [this](const std::string& name) { return config_.SaveConfig(name); }};
-    Shell shell_{form_, platform_, dialogs_};
+    Shell shell_{form_, platform_, dialogs_, selection_};
 };
 
 } // namespace brak

@@ -24,6 +24,9 @@ void Shell::CreateBrak() {
         const auto splash = dialogs_.showSplash(logoPicture());
         platform_.sleep(SplashMilliseconds);
     }
+    // The Selection tab starts in the directory Brak was started in; a
+    // configuration loaded after it may move it elsewhere.
+    selection_.ShowStartDirectory();
     WriteGridHeadings(f_.stChapter, f_.stFile);
     const DateTime present = platform_.now();
     f_.daBefore.SetValue(present);

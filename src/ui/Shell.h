@@ -3,6 +3,7 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "selection/Selection.h"
 
 #include <string>
 
@@ -12,8 +13,8 @@ namespace brak {
 // toggles, Exit and About.
 class Shell {
 public:
-    Shell(MainForm& form, Platform& platform, Dialogs& dialogs)
-        : f_(form), platform_(platform), dialogs_(dialogs) {}
+    Shell(MainForm& form, Platform& platform, Dialogs& dialogs, Selection& selection)
+        : f_(form), platform_(platform), dialogs_(dialogs), selection_(selection) {}
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
 
@@ -46,6 +47,7 @@ private:
     MainForm& f_;
     Platform& platform_;
     Dialogs& dialogs_;
+    Selection& selection_;
 };
 
 } // namespace brak

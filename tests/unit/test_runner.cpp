@@ -37,7 +37,8 @@ protected:
     RunnerTest() {
         f.edArchive.setText("arc.j");
         f.edContentMask.setText("*.*");
-        f.Directory.setDirectory("/work/selected");
+        std::filesystem::create_directories(selected);
+        f.Directory.setDirectory(selected);
         runner.setConsole(&console);
         platform.onTerminalStart = [this](const ProcessRequest&, TerminalSize size) {
             events.push_back("start");
@@ -67,6 +68,7 @@ protected:
 
     std::vector<std::string> events;
     test::FakePlatform platform;
+    const std::string selected = platform.root.file("selected");
     LoggingDialogs dialogs{events};
     Brak brak{platform, dialogs};
     MainForm& f = brak.form();
@@ -108,16 +110,16 @@ TEST_F(RunnerTest, EveryStepInItsOrder) {
     const std::string line = "JAR32.EXE a \"arc.j\" *.* ";
     // The listing that follows a success has a say of its own after these.
     events.resize(std::min<std::size_t>(events.size(), 7));
-    EXPECT_EQ(events, (std::vector<std::string>{"update list", "save config /work/selected/my.cfg",
-                                                "start", "console " + line, "box Success",
-                                                "console closed", "list \"arc.j\""}));
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "update list", "save config " + selected + "/my.cfg", "start",
+                          "console " + line, "box Success", "console closed", "list \"arc.j\""}));
     ASSERT_EQ(platform.terminalStarts.size(), 1u);
     const ProcessRequest& request = platform.terminalStarts[0];
     EXPECT_EQ(request.program, "JAR32.EXE");
     EXPECT_EQ(request.args, (std::vector<std::string>{"JAR32.EXE ", "a ", "\"arc.j\" *.* ", ""}));
-    EXPECT_EQ(request.directory, "/work/selected");
+    EXPECT_EQ(request.directory, selected);
     EXPECT_EQ(request.environment, (std::vector<std::pair<std::string, std::string>>{
-                                       {"JAR_CFG_FILE", "/work/selected/my.cfg"}}))
+                                       {"JAR_CFG_FILE", selected + "/my.cfg"}}))
         << "the name as the save left it";
     EXPECT_EQ(cwdAtStart, cwd) << "Brak's own directory stays";
     EXPECT_TRUE(platform.env.empty()) << "Brak's own environment stays";
@@ -236,17 +238,17 @@ TEST_F(RunnerTest, TheConfigurationNameReachesJarAsItIs) {
     f.chSaveConfig.click();
     platform.env["JAR_CFG_FILE"] = "/brak/started/with.cfg";
     const struct {
-        const char* name;
-        const char* saved;
+        std::string name;
+        std::string saved;
     } rows[] = {
         {"", ""}, // nothing to resolve; Jar gets none
         {"/etc/jar.cfg", "/etc/jar.cfg"},
-        {"sub/j.cfg", "/work/selected/sub/j.cfg"},
+        {"sub/j.cfg", selected + "/sub/j.cfg"},
     };
     for (const auto& row : rows) {
         f.ConfigName = row.name;
         run();
-        EXPECT_EQ(events.at(0), std::string("save config ") + row.saved);
+        EXPECT_EQ(events.at(0), "save config " + row.saved);
         EXPECT_EQ(platform.terminalStarts.back().environment,
                   (std::vector<std::pair<std::string, std::string>>{{"JAR_CFG_FILE", row.saved}}))
             << "an empty value removes the variable for Jar";
@@ -407,20 +409,32 @@ TEST_F(RunnerTest, ADoubleClickOnACommandRunsIt) {
     EXPECT_EQ(platform.terminalStarts[0].args[1], "t ");
 }
 
-TEST_F(RunnerTest, TheWindowsRunnerSavesTheConfigurationBeforeJarStarts) {
-    const std::string directory = platform.root.file("selected");
-    std::filesystem::create_directories(directory);
-    f.Directory.setDirectory(directory);
+TEST_F(RunnerTest, TheWindowsRunnerWritesTheListAndTheConfigurationBeforeJarStarts) {
+    const std::string directory = selected;
+    test::writeFile(directory + "/one.txt", "1");
+    test::writeFile(directory + "/two.txt", "2");
+    brak.selection().ReadFileList();
+    f.raContentList.click();
+    f.edContentList.setText("pick.lst");
+    f.chContentUpdate.setChecked(true);
+    ASSERT_EQ(f.FileList1.items().size(), 2u);
+    f.FileList1.setSelected(0, false);
+    f.FileList1.setSelected(1, true);
     f.chSaveConfig.click();
     f.ConfigName = "jar.cfg";
+    std::string listAtStart;
     bool savedFirst = false;
     platform.onTerminalStart = [&](const ProcessRequest& request, TerminalSize) {
+        listAtStart = test::readFile(directory + "/pick.lst");
         savedFirst = platform.fileExists(directory + "/jar.cfg");
+        EXPECT_EQ(request.args[2], "\"arc.j\" !\"pick.lst\" ") << "Jar reads it there";
         EXPECT_EQ(request.environment.at(0).second, directory + "/jar.cfg");
         return TerminalStart{0, std::make_unique<test::FakeTerminalProcess>()};
     };
     brak.runner().setConsole(&console);
     f.raCommandAddFile.doubleClick();
+    EXPECT_EQ(listAtStart, f.FileList1.items()[1] + "\r\n");
+
     EXPECT_TRUE(savedFirst) << "Jar reads what the window shows now";
     EXPECT_EQ(f.ConfigName, directory + "/jar.cfg") << "the saved file is the current one";
 }
