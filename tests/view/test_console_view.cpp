@@ -238,6 +238,8 @@ TEST_F(ConsoleView, Screenshot) {
     FakePlatform fake;
     Brak brak(fake, dialogs);
     TFormMain window(brak);
+    brak.form().edArchive.setText(temp.file("src/arc.j"));
+    brak.form().raCommandExtract.click();
     window.show();
     QtConsole overMain(dialogs, &window);
     temp.write("src/report.txt", "the archived report\n");
@@ -262,7 +264,7 @@ TEST_F(ConsoleView, Screenshot) {
         QTest::keyClick(console.view(), Qt::Key_Y);
         QTest::keyClick(console.view(), Qt::Key_Return);
     });
-    EXPECT_EQ(overMain.run(std::move(started.process), "JAR32.EXE e \"arc.j\" *.* ").status,
+    EXPECT_EQ(overMain.run(std::move(started.process), brak.form().StatusBar1.simpleText()).status,
               ExitStatus::exited(0));
     EXPECT_EQ(temp.read("dest/report.txt"), "the archived report\n");
     overMain.close();

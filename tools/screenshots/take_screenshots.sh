@@ -1,6 +1,7 @@
 #!/bin/sh
 # Pictures of the main window's six tabs (at the default size, with panels
-# switched on, and enlarged), the about window and the splash, taken under
+# switched on, and enlarged), the about window, the splash and Jar's console
+# over the main window while the stand-in asks a question, taken under
 # a virtual X display. It builds nothing: build the view tests (and brak,
 # for the picture of the real start-up) first.
 #
@@ -19,6 +20,10 @@ if [ ! -x "$shots" ]; then
     exit 1
 fi
 BRAK_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb xvfb-run -a -s "$screen" "$shots"
+if [ -x "$build/tests/test_console_view" ]; then
+    BRAK_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb xvfb-run -a -s "$screen" \
+        "$build/tests/test_console_view" --gtest_filter='*Screenshot*'
+fi
 
 # The real program: its splash during the pause, then its first window.
 # It runs from a directory of its own holding the logo picture, so the
