@@ -273,6 +273,16 @@ bool TerminalView::focusNextPrevChild(bool) {
     return false;
 }
 
+void TerminalView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TerminalView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
 void TerminalView::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     const bool control = modifiers & Qt::ControlModifier;
