@@ -263,53 +263,30 @@ TEST_F(RunnerTest, AValueHoldingADoubleQuoteIsRefusedBeforeAnything) {
     f.chRecurse.click();
     f.raCommandExtract.click(); // a mismatch question would come next
     const std::string quoted = "a.j\" -y -o\"x";
+    // Each field with what puts it into the command: a box, a choice.
     const struct {
         const char* title;
-        std::function<void()> set;
+        Edit& field;
+        CheckBox* box;
+        RadioButton* choice;
     } rows[] = {
-        {"\"Archive Name\" on the View tab", [&] { f.edArchive.setText(quoted); }},
-        {"\"List File\" on the Selection tab",
-         [&] {
-             f.raContentList.click();
-             f.edContentList.setText(quoted);
-         }},
-        {"\"Output\" on the Medium tab",
-         [&] {
-             f.chOutput.setChecked(true);
-             f.edOutput.setText(quoted);
-         }},
-        {"\"Work Directory\" on the Medium tab",
-         [&] {
-             f.chWork.setChecked(true);
-             f.edWork.setText(quoted);
-         }},
-        {"\"Create File List\" on the Medium tab",
-         [&] {
-             f.chList.setChecked(true);
-             f.edList.setText(quoted);
-         }},
-        {"\"Comment Archive\" on the Medium tab",
-         [&] {
-             f.chFile.setChecked(true);
-             f.raFileName.click();
-             f.edFile.setText(quoted);
-         }},
-        {"\"Comment Chapters\" on the Medium tab",
-         [&] {
-             f.chComment.setChecked(true);
-             f.raCommentFilename.click();
-             f.edComment.setText(quoted);
-         }},
-        {"\"Comment Files\" on the Medium tab",
-         [&] {
-             f.chCommentFile.setChecked(true);
-             f.raCommentFileFilename.click();
-             f.edCommentFile.setText(quoted);
-         }},
+        {"\"Archive Name\" on the View tab", f.edArchive, nullptr, nullptr},
+        {"\"List File\" on the Selection tab", f.edContentList, nullptr, &f.raContentList},
+        {"\"Output\" on the Medium tab", f.edOutput, &f.chOutput, nullptr},
+        {"\"Work Directory\" on the Medium tab", f.edWork, &f.chWork, nullptr},
+        {"\"Create File List\" on the Medium tab", f.edList, &f.chList, nullptr},
+        {"\"Comment Archive\" on the Medium tab", f.edFile, &f.chFile, &f.raFileName},
+        {"\"Comment Chapters\" on the Medium tab", f.edComment, &f.chComment, &f.raCommentFilename},
+        {"\"Comment Files\" on the Medium tab", f.edCommentFile, &f.chCommentFile,
+         &f.raCommentFileFilename},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.title);
-        row.set();
+        if (row.box)
+            row.box->setChecked(true);
+        if (row.choice)
+            row.choice->click();
+        row.field.setText(quoted);
         const std::string shown = f.StatusBar1.simpleText();
         const int repaints = dialogs.repaints;
         dialogs.boxes.clear();
@@ -399,14 +376,6 @@ TEST(RunLogOutput, AnOutputPastItsLimitKeepsBothEndsAndSaysWhereItWasCut) {
     small.appendLine("two");
     EXPECT_EQ(small.text(), "one\ntwo\n");
     EXPECT_FALSE(small.cut());
-}
-
-TEST_F(RunnerTest, ADoubleClickOnACommandRunsIt) {
-    brak.runner().setConsole(&console);
-    f.raCommandIntegrity.click();
-    f.raCommandIntegrity.doubleClick();
-    ASSERT_EQ(platform.terminalStarts.size(), 1u);
-    EXPECT_EQ(platform.terminalStarts[0].args[1], "t ");
 }
 
 TEST_F(RunnerTest, TheWindowsRunnerWritesTheListAndTheConfigurationBeforeJarStarts) {
