@@ -1,6 +1,7 @@
 #include "Fakes.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 
 namespace brak::test {
@@ -95,6 +96,12 @@ void FakePlatform::setEnvironment(const std::string& name, const std::string& va
 bool FakePlatform::setCurrentDirectory(const std::string& directory) {
     cwd = directory;
     return true;
+}
+
+std::string FakePlatform::makeTemporaryDirectory() {
+    std::filesystem::create_directories(root.file("tmp"));
+    std::string pattern = root.file("tmp/brak-XXXXXX");
+    return ::mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
 } // namespace brak::test

@@ -72,6 +72,8 @@ public:
     std::vector<std::string> dataDirectories() const override { return dataDirs; }
     std::vector<Volume> mountedVolumes() const override { return volumes; }
     DateTime now() const override { return clock; }
+    // Inside root, so that a test sees what is left behind.
+    std::string makeTemporaryDirectory() override;
     void sleep(int milliseconds) override { slept += milliseconds; }
 
     // What a started program does: its result, and anything it changes.
