@@ -5,6 +5,8 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "startup/Layout.h"
+#include "startup/Startup.h"
 #include "ui/Interlocks.h"
 #include "ui/Shell.h"
 
@@ -26,6 +28,8 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    Layout& layout() { return layout_; }
+    Startup& startup() { return startup_; }
     Shell& shell() { return shell_; }
 
 private:
@@ -35,7 +39,13 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
-    Shell shell_{form_, platform_, dialogs_};
+    // Saving and loading Jar's configuration file are the configuration
+    // subsystem's; until it is in place no such file is written or read.
+    ConfigFileHook saveConfig_ = [](const std::string&) { return 1; };
+    ConfigFileHook loadConfig_ = [](const std::string&) { return 1; };
+    Layout layout_{form_, platform_, dialogs_, saveConfig_};
+    Startup startup_{form_, platform_, dialogs_, contents_, layout_, loadConfig_};
+    Shell shell_{form_, dialogs_, layout_, startup_};
 };
 
 } // namespace brak

@@ -2,15 +2,25 @@
 
 #include "base/QtText.h"
 #include "view/TFormAbout.h"
+#include "view/TFormSearch.h"
 #include "view/TFormSplash.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStringList>
+#include <sstream>
 
 namespace brak {
+
+namespace {
+
+Q_LOGGING_CATEGORY(messageLog, "brak.dialogs", QtWarningMsg)
+
+} // namespace
 
 QString qtFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
@@ -47,6 +57,11 @@ QString qtFilter(const std::string& filter) {
 }
 
 MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
+    if (messageLog().isInfoEnabled()) {
+        std::ostringstream line;
+        line << request;
+        qCInfo(messageLog).noquote() << fileNameToQString(line.str());
+    }
     QMessageBox box(parent_);
     box.setWindowTitle(fileNameToQString(request.caption));
     box.setText(fileNameToQString(request.text));
@@ -183,6 +198,26 @@ std::unique_ptr<ShownWindow> QtDialogs::showSplash(const std::string& picture) {
 void QtDialogs::showAbout(const std::string& picture) {
     TFormAbout about(picture, *this, parent_);
     about.exec();
+}
+
+void QtDialogs::showSearch(SearchWindow& window) {
+    TFormSearch search(window, parent_);
+    search.exec();
+}
+
+std::vector<ScreenArea> QtDialogs::screens() const {
+    std::vector<ScreenArea> areas;
+    auto add = [&](const QScreen* screen) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({area.x(), area.y(), area.width(), area.height()});
+    };
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        add(primary);
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            add(screen);
+    return areas;
 }
 
 } // namespace brak

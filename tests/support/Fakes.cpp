@@ -1,5 +1,7 @@
 #include "Fakes.h"
 
+#include "startup/SearchWindow.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -52,6 +54,13 @@ std::unique_ptr<ShownWindow> FakeDialogs::showSplash(const std::string& picture)
     return std::make_unique<Shown>(splashShown);
 }
 
+void FakeDialogs::showSearch(SearchWindow& window) {
+    ++searches;
+    if (onSearch)
+        onSearch(window);
+    window.close();
+}
+
 FakePlatform::FakePlatform()
     : cwd(root.path()), programDir(root.file("bin/")),
       userDir(root.file("user/brak/")), dataDirs{programDir} {
@@ -98,10 +107,27 @@ bool FakePlatform::setCurrentDirectory(const std::string& directory) {
     return true;
 }
 
+} // namespace brak::test
+
+namespace brak::test {
+
+bool FakePlatform::makeUserDirectory() {
+    if (userDirectoryFails)
+        return false;
+    std::error_code error;
+    std::filesystem::create_directories(userDir, error);
+    return !error;
+}
+
 std::string FakePlatform::makeTemporaryDirectory() {
     std::filesystem::create_directories(root.file("tmp"));
     std::string pattern = root.file("tmp/brak-XXXXXX");
     return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+void FakePlatform::markFirstRunDone() {
+    makeUserDirectory();
+    writeFile(userDir + "Kyx.BMP", "BM");
 }
 
 } // namespace brak::test

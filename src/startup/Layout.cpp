@@ -1,0 +1,220 @@
+#include "startup/Layout.h"
+
+#include "base/AtomicFile.h"
+#include "core/Commands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brak {
+
+namespace {
+
+constexpr const char* ConfigurationFilter =
+    "Brak Configurations (*.BKF)|*.BKF|JAR Configurations (*.CFG)|*.CFG";
+
+// How much of the top edge must show on a screen for the window to be
+// taken and moved there.
+constexpr int GrabStrip = 32;
+
+bool grabbable(const FormWindow::Bounds& b, const ScreenArea& s) {
+    const long long across = std::min<long long>(b.left + 0LL + b.width, s.left + 0LL + s.width) -
+                             std::max(b.left, s.left);
+    return across >= std::min(GrabStrip, b.width) && b.top + GrabStrip > s.top &&
+           b.top < s.top + s.height - GrabStrip / 2;
+}
+
+} // namespace
+
+FormWindow::Bounds keepOnScreen(FormWindow::Bounds b, const std::vector<ScreenArea>& screens) {
+    const FormWindow::Bounds designed;
+    if (b.width <= 0 || b.height <= 0) {
+        b.width = designed.width;
+        b.height = designed.height;
+    }
+    if (screens.empty() ||
+        std::any_of(screens.begin(), screens.end(), [&](const auto& s) { return grabbable(b, s); }))
+        return b;
+    const ScreenArea& primary = screens.front();
+    b.width = std::min(b.width, primary.width);
+    b.height = std::min(b.height, primary.height);
+    b.left = primary.left + (primary.width - b.width) / 2;
+    b.top = primary.top + (primary.height - b.height) / 2;
+    return b;
+}
+
+std::string layoutText(const MainForm& f) {
+    auto yesNo = [](const MenuItem& item) { return item.checked() ? "Yes" : "No"; };
+    std::string text = "; ----- Brak Layout -----\r\n\r\n";
+    auto line = [&](const std::string& key, const std::string& value) {
+        text += key + "=" + value + "\r\n";
+    };
+    line("DetectSwitch", yesNo(f.DetectSwitch));
+    line("AutoLoad", yesNo(f.AutoLoad));
+    line("AutoSave", yesNo(f.AutoSave));
+    line("ShowHint", yesNo(f.ShowHints));
+    line("PathToJar", f.edPath.text());
+    for (int i = 0; i < ChapterColumns; ++i)
+        line("ChapterWidth" + std::to_string(i), std::to_string(f.stChapter.colWidth(i)));
+    for (int i = 0; i < FileColumns; ++i)
+        line("FileWidth" + std::to_string(i), std::to_string(f.stFile.colWidth(i)));
+    const FormWindow::Bounds& b = f.Window.bounds();
+    line("FormLeft", std::to_string(b.left));
+    line("FormTop", std::to_string(b.top));
+    line("FormWidth", std::to_string(b.width));
+    line("FormHeight", std::to_string(b.height));
+    return text + "\r\n";
+}
+
+void Layout::wire() {
+    MainForm& f = f_;
+    f.DetectSwitch.onClick.wire([this] { DetectSwitchClick(); });
+    f.AutoLoad.onClick.wire([this] { AutoLoadClick(); });
+    f.AutoSave.onClick.wire([this] { AutoSaveClick(); });
+    f.ShowHints.onClick.wire([this] { ShowHintsClick(); });
+}
+
+int Layout::SaveBrak() {
+    if (!platform_.makeUserDirectory())
+        return 1;
+    return writeFileAtomically(layoutFile(), layoutText(f_));
+}
+
+int Layout::LoadBrak() {
+    // Not blocking, so that a pipe in the file's place cannot hold the start;
+    // and only a regular file is read.
+    const int fd = ::open(layoutFile().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return 1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return 1;
+    }
+    LayoutReader reader;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        reader.feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+        if (reader.stoppedAt())
+            break;
+    }
+    reader.finish();
+    apply(reader.values());
+    return ::close(fd) == 0 ? 0 : 1;
+}
+
+MenuItem& Layout::option(const char* name) {
+    return *f_.OptionMenu.at(static_cast<std::size_t>(OptionIndex(f_, name)));
+}
+
+void Layout::apply(const LayoutValues& v) {
+    const std::pair<const std::optional<bool>*, const char*> toggles[] = {
+        {&v.detectSwitch, "DetectSwitch"},
+        {&v.autoLoad, "AutoLoad"},
+        {&v.autoSave, "AutoSave"},
+        {&v.showHint, "ShowHint"}};
+    for (const auto& [value, name] : toggles)
+        if (*value)
+            option(name).setChecked(**value);
+    if (v.pathToJar)
+        f_.edPath.setText(*v.pathToJar);
+    // A negative width is no width.
+    for (int i = 0; i < ChapterColumns; ++i)
+        if (const auto& width = v.chapterWidths[static_cast<std::size_t>(i)])
+            f_.stChapter.setColWidth(i, std::max(0, *width));
+    for (int i = 0; i < FileColumns; ++i)
+        if (const auto& width = v.fileWidths[static_cast<std::size_t>(i)])
+            f_.stFile.setColWidth(i, std::max(0, *width));
+    if (v.left || v.top || v.width || v.height) {
+        FormWindow::Bounds b = f_.Window.bounds();
+        b.left = v.left.value_or(b.left);
+        b.top = v.top.value_or(b.top);
+        b.width = v.width.value_or(b.width);
+        b.height = v.height.value_or(b.height);
+        f_.Window.setBounds(keepOnScreen(b, dialogs_.screens()));
+    }
+}
+
+void Layout::FormClose() {
+    // Every step runs even when one before it fails, so that an error in one
+    // save does not cost the others; the first error is shown afterwards.
+    std::exception_ptr failure;
+    auto step = [&](auto&& action) {
+        try {
+            action();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    };
+    const std::string shown = GetSwitch(f_);
+    step([&] { offerToSave(shown); });
+    step([&] {
+        if (f_.AutoSave.checked() && platform_.makeUserDirectory())
+            saveConfig_(stateFile());
+    });
+    step([&] { SaveBrak(); });
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void Layout::offerToSave(const std::string& shown) {
+    const std::size_t current = static_cast<std::size_t>(f_.CurrentCommand);
+    if (f_.SwitchSets.at(current) != shown)
+        f_.SwitchSetsModified = true;
+    if (!f_.SwitchSetsModified)
+        return;
+    if (dialogs_.messageBox({"Save Configuration", "Confirmation", MessageIcon::Question,
+                             MessageButtons::YesNo, MessageAnswer::Yes}) != MessageAnswer::Yes)
+        return;
+    // The program is ending: a save that fails says so and offers another
+    // name, rather than losing the changes without a word.
+    for (;;) {
+        const std::string name = dialogs_.saveFile(ConfigurationFilter);
+        if (name.empty())
+            return;
+        f_.SwitchSets[current] = shown;
+        if (saveConfig_(name) == 0) {
+            f_.SwitchSetsModified = false;
+            return;
+        }
+        if (dialogs_.messageBox(
+                {"The configuration could not be saved in\n" + name + "\nChoose another name?",
+                 "Save Configuration", MessageIcon::Warning, MessageButtons::YesNo,
+                 MessageAnswer::Yes}) != MessageAnswer::Yes)
+            return;
+    }
+}
+
+void Layout::flipCheck(const char* name) {
+    MenuItem& item = option(name);
+    item.setChecked(!item.checked());
+}
+
+void Layout::DetectSwitchClick() {
+    flipCheck("DetectSwitch");
+}
+
+void Layout::AutoLoadClick() {
+    flipCheck("AutoLoad");
+}
+
+void Layout::AutoSaveClick() {
+    flipCheck("AutoSave");
+}
+
+void Layout::ShowHintsClick() {
+    // The window's hint display follows the check mark.
+    flipCheck("ShowHint");
+}
+
+} // namespace brak

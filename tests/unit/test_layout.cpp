@@ -1,0 +1,282 @@
+// Brak's layout file, the window kept on the screen, the Options menu and
+// the close sequence.
+#include "Fakes.h"
+#include "core/Commands.h"
+#include "startup/Layout.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace brak;
+
+namespace {
+
+LayoutValues read(const std::string& text, std::uint64_t* stoppedAt = nullptr) {
+    LayoutReader reader;
+    reader.feed(text);
+    reader.finish();
+    if (stoppedAt)
+        *stoppedAt = reader.stoppedAt();
+    return reader.values();
+}
+
+class LayoutTest : public ::testing::Test {
+protected:
+    int saveConfig(const std::string& name) {
+        saved.push_back(name);
+        if (saveFails)
+            return 1;
+        test::writeFile(name, "config");
+        return 0;
+    }
+    std::string layoutOnDisk() const { return test::readFile(platform.userDir + "Brak.CFG"); }
+    void writeLayout(const std::string& text) {
+        platform.makeUserDirectory();
+        test::writeFile(platform.userDir + "Brak.CFG", text);
+    }
+
+    test::FakePlatform platform;
+    test::FakeDialogs dialogs;
+    MainForm f;
+    std::vector<std::string> saved;
+    bool saveFails = false;
+    Layout layout{f, platform, dialogs,
+                  [this](const std::string& name) { return saveConfig(name); }};
+};
+
+const MessageBoxRequest SaveQuestion{"Save Configuration", "Confirmation", MessageIcon::Question,
+                                     MessageButtons::YesNo, MessageAnswer::Yes};
+
+} // namespace
+
+TEST(LayoutReader, LinesAsTheyCome) {
+    LayoutValues v = read("AutoSave=No\r\n");
+    EXPECT_EQ(v.autoSave, false);
+    EXPECT_FALSE(v.detectSwitch || v.autoLoad || v.showHint) << "the others stay as they are";
+
+    EXPECT_EQ(read("ShowHint=yes please").showHint, true);
+    EXPECT_EQ(read("ShowHint=True").showHint, false);
+    EXPECT_EQ(read("xxAutoLoadyy = YES\n").autoLoad, true) << "a key is found anywhere, any case";
+    EXPECT_EQ(read("FileWidth3=120").fileWidths[3], 120);
+    v = read("ChapterWidth12=50");
+    EXPECT_EQ(v.chapterWidths[1], 50) << "one character is the index";
+    EXPECT_FALSE(v.chapterWidths[2]);
+    EXPECT_EQ(read("PathToJar=  /Opt/My Jar \t\r\n").pathToJar, "/Opt/My Jar")
+        << "trimmed, and a path keeps its case";
+    v = read("; ----- Brak Layout -----\n\nFormLeft=-20\nFormTop=$10\nFormWidth=900\n"
+             "FormHeight=700");
+    EXPECT_EQ(v.left, -20);
+    EXPECT_EQ(v.top, 16);
+    EXPECT_EQ(v.width, 900);
+    EXPECT_EQ(v.height, 700) << "a last line without a line end";
+}
+
+TEST(LayoutReader, ANumberThatDoesNotConvertStopsTheReadingThere) {
+    struct Case {
+        const char* bad;
+        bool indexIgnored;
+    };
+    for (const Case& c : {Case{"FileWidth3=wide", false}, Case{"FileWidthX=5", false},
+                          Case{"ChapterWidth=5", false}, Case{"FormTop=", false},
+                          Case{"ChapterWidth9=5", true}, Case{"ChapterWidth6=5", true}}) {
+        std::uint64_t stoppedAt = 0;
+        const LayoutValues v =
+            read(std::string("AutoLoad=No\r\n") + c.bad + "\r\nAutoSave=No\r\n", &stoppedAt);
+        EXPECT_EQ(v.autoLoad, false) << c.bad;
+        if (c.indexIgnored) {
+            EXPECT_EQ(stoppedAt, 0u) << c.bad << ": an index past the columns is ignored";
+            EXPECT_EQ(v.autoSave, false) << c.bad;
+        } else {
+            EXPECT_EQ(stoppedAt, 2u) << c.bad;
+            EXPECT_FALSE(v.autoSave) << c.bad << ": nothing after it is read";
+        }
+    }
+}
+
+TEST(LayoutReader, WhatIsNoLayoutFileStopsEarly) {
+    LayoutLimits small;
+    small.maxLineLength = 100;
+    small.maxBytes = 1000;
+    LayoutReader longLine(small);
+    longLine.feed("AutoLoad=No\n" + std::string(50, 'x'));
+    longLine.feed(std::string(60, 'y') + "\nAutoSave=No\n");
+    EXPECT_EQ(longLine.stoppedAt(), 2u);
+    EXPECT_EQ(longLine.values().autoLoad, false);
+    EXPECT_FALSE(longLine.values().autoSave);
+
+    LayoutReader huge(small);
+    for (int i = 0; i < 200; ++i)
+        huge.feed("ShowHint=No\n");
+    huge.feed("AutoSave=No\n");
+    EXPECT_GT(huge.stoppedAt(), 0u);
+    EXPECT_FALSE(huge.values().autoSave);
+
+    const char binary[] = "\0\xff=\x01\r\r\n=\n\xc3(AUTOLOAD\0=\0YES";
+    EXPECT_EQ(read(std::string(binary, sizeof binary - 1)).autoLoad, true);
+}
+
+TEST(KeepOnScreen, AWindowNobodyCouldReachComesToThePrimaryScreen) {
+    const std::vector<ScreenArea> screens{{0, 0, 1280, 1024}, {1280, 0, 1920, 1080}};
+    using B = FormWindow::Bounds;
+    const std::pair<B, B> cases[] = {
+        {{100, 50, 785, 581}, {100, 50, 785, 581}},
+        {{2000, 100, 800, 600}, {2000, 100, 800, 600}}, // on the second screen
+        {{-700, 10, 785, 581}, {-700, 10, 785, 581}},   // its right part shows
+        {{5000, 100, 800, 600}, {240, 212, 800, 600}},
+        {{100, -500, 800, 600}, {240, 212, 800, 600}}, // its title bar is above every screen
+        {{100, 1010, 800, 600}, {240, 212, 800, 600}},
+        {{9000, 9000, 3000, 2000}, {0, 0, 1280, 1024}},
+        {{100, 50, 0, -4}, {100, 50, 785, 581}},
+    };
+    for (const auto& [from, to] : cases)
+        EXPECT_EQ(keepOnScreen(from, screens), to) << from.left << "," << from.top;
+    EXPECT_EQ(keepOnScreen({5000, 5000, 10, 10}, {}), (B{5000, 5000, 10, 10})) << "no screens";
+}
+
+TEST_F(LayoutTest, WrittenInOrderWithCarriageReturns) {
+    f.AutoLoad.setChecked(false);
+    f.edPath.setText("/opt/Jar");
+    f.stChapter.setColWidth(2, 77);
+    f.stFile.setColWidth(9, 33);
+    f.Window.setBounds({10, 20, 800, 600});
+    EXPECT_EQ(layout.SaveBrak(), 0);
+    std::string expected = "; ----- Brak Layout -----\r\n\r\nDetectSwitch=Yes\r\nAutoLoad=No\r\n"
+                           "AutoSave=Yes\r\nShowHint=Yes\r\nPathToJar=/opt/Jar\r\n";
+    for (int i = 0; i < 6; ++i)
+        expected += "ChapterWidth" + std::to_string(i) + "=" +
+                    std::to_string(i == 2 ? 77 : f.stChapter.colWidth(i)) + "\r\n";
+    for (int i = 0; i < 10; ++i)
+        expected += "FileWidth" + std::to_string(i) + "=" +
+                    std::to_string(i == 9 ? 33 : f.stFile.colWidth(i)) + "\r\n";
+    expected += "FormLeft=10\r\nFormTop=20\r\nFormWidth=800\r\nFormHeight=600\r\n\r\n";
+    EXPECT_EQ(layoutOnDisk(), expected);
+}
+
+TEST_F(LayoutTest, ARoundTripRestoresEveryValue) {
+    for (MenuItem* item : {&f.DetectSwitch, &f.ShowHints})
+        item->setChecked(false);
+    f.edPath.setText("/home/Me/jar");
+    for (int i = 0; i < 6; ++i)
+        f.stChapter.setColWidth(i, 40 + i);
+    for (int i = 0; i < 10; ++i)
+        f.stFile.setColWidth(i, 60 + i);
+    f.Window.setBounds({-30, 40, 900, 700});
+    ASSERT_EQ(layout.SaveBrak(), 0);
+
+    MainForm g;
+    Layout other(g, platform, dialogs, {});
+    ASSERT_EQ(other.LoadBrak(), 0);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(g.OptionMenu[i]->checked(), f.OptionMenu[i]->checked()) << i;
+    EXPECT_EQ(g.edPath.text(), "/home/Me/jar");
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(g.stChapter.colWidth(i), 40 + i);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(g.stFile.colWidth(i), 60 + i);
+    EXPECT_EQ(g.Window.bounds(), (FormWindow::Bounds{-30, 40, 900, 700}));
+}
+
+TEST_F(LayoutTest, LoadingKeepsWhatWasReadAndTheWindowOnAScreen) {
+    const int designedWidth = f.stFile.colWidth(3);
+    writeLayout("AutoSave=No\r\nChapterWidth1=-5\r\nFormLeft=4000\r\nFormTop=3000\r\n"
+                "FileWidth3=oops\r\nDetectSwitch=No\r\n");
+    EXPECT_EQ(layout.LoadBrak(), 0);
+    EXPECT_FALSE(f.AutoSave.checked());
+    EXPECT_TRUE(f.DetectSwitch.checked()) << "read no further than the bad line";
+    EXPECT_EQ(f.stFile.colWidth(3), designedWidth);
+    EXPECT_EQ(f.stChapter.colWidth(1), 0) << "a negative width is none";
+    EXPECT_EQ(f.Window.bounds(), (FormWindow::Bounds{247, 221, 785, 581}))
+        << "centred on the primary screen";
+}
+
+TEST_F(LayoutTest, NoReadableLayoutChangesNothing) {
+    EXPECT_EQ(layout.LoadBrak(), 1) << "no file";
+    std::filesystem::create_directories(platform.userDir + "Brak.CFG");
+    EXPECT_EQ(layout.LoadBrak(), 1) << "a directory";
+    EXPECT_EQ(layout.SaveBrak(), 1);
+    EXPECT_TRUE(f.AutoSave.checked());
+    EXPECT_EQ(f.Window.bounds(), FormWindow::Bounds{});
+
+    platform.userDirectoryFails = true;
+    EXPECT_EQ(layout.SaveBrak(), 1) << "no folder for it";
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(LayoutTest, OptionsFlipTheirOwnCheckMark) {
+    layout.wire();
+    for (MenuItem* item : f.OptionMenu) {
+        item->click();
+        for (MenuItem* other : f.OptionMenu)
+            EXPECT_EQ(other->checked(), other != item) << item->name() << " " << other->name();
+        item->click();
+    }
+}
+
+TEST_F(LayoutTest, CloseWithNothingChangedAsksNothing) {
+    layout.FormClose();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(saved, std::vector<std::string>{platform.userDir + "Brak.BKF"});
+    EXPECT_FALSE(layoutOnDisk().empty());
+
+    f.AutoSave.setChecked(false);
+    saved.clear();
+    layout.FormClose();
+    EXPECT_TRUE(saved.empty()) << "no automatic save";
+    EXPECT_TRUE(layoutOnDisk().find("AutoSave=No") != std::string::npos);
+}
+
+TEST_F(LayoutTest, CloseAfterAChangeAsksToSave) {
+    const std::string bkf = platform.userDir + "Brak.BKF";
+    f.chRecurse.setChecked(true);
+    const std::string shown = GetSwitch(f);
+
+    // No: the automatic save still runs, without the change.
+    dialogs.answers = {MessageAnswer::No};
+    layout.FormClose();
+    EXPECT_EQ(dialogs.boxes, std::vector<MessageBoxRequest>{SaveQuestion});
+    EXPECT_EQ(saved, std::vector<std::string>{bkf});
+    EXPECT_EQ(f.SwitchSets[0], "");
+    EXPECT_TRUE(f.SwitchSetsModified);
+
+    // Yes, then the dialog is cancelled: nothing is saved by name.
+    dialogs.boxes.clear();
+    saved.clear();
+    dialogs.answers = {MessageAnswer::Yes};
+    layout.FormClose();
+    EXPECT_EQ(dialogs.filters, std::vector<std::string>{"Brak Configurations (*.BKF)|*.BKF|JAR "
+                                                        "Configurations (*.CFG)|*.CFG"});
+    EXPECT_EQ(saved, std::vector<std::string>{bkf});
+    EXPECT_EQ(f.SwitchSets[0], "");
+
+    // Yes and a name: the shown switches are stored, then saved.
+    saved.clear();
+    const std::string named = platform.root.file("mine.BKF");
+    dialogs.answers = {MessageAnswer::Yes};
+    dialogs.fileAnswers = {named};
+    layout.FormClose();
+    EXPECT_EQ(saved, (std::vector<std::string>{named, bkf}));
+    EXPECT_EQ(f.SwitchSets[0], shown);
+    EXPECT_FALSE(f.SwitchSetsModified);
+}
+
+TEST_F(LayoutTest, ANamedSaveThatFailsOffersAnotherName) {
+    f.SwitchSetsModified = true;
+    saveFails = true;
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::No};
+    dialogs.fileAnswers = {"/nowhere/a.BKF", "/nowhere/b.BKF"};
+    layout.FormClose();
+    ASSERT_EQ(dialogs.boxes.size(), 3u);
+    EXPECT_EQ(dialogs.boxes[1].text,
+              "The configuration could not be saved in\n/nowhere/a.BKF\nChoose another name?");
+    EXPECT_EQ(dialogs.boxes[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(saved, (std::vector<std::string>{"/nowhere/a.BKF", "/nowhere/b.BKF",
+                                               platform.userDir + "Brak.BKF"}));
+    EXPECT_FALSE(layoutOnDisk().empty()) << "the layout is written all the same";
+}
+
+TEST_F(LayoutTest, AnErrorWhileSavingStillWritesTheLayout) {
+    Layout failing(f, platform, dialogs,
+                   [](const std::string&) -> int { throw Error("Disk on fire"); });
+    EXPECT_THROW(failing.FormClose(), Error);
+    EXPECT_FALSE(layoutOnDisk().empty());
+}
