@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -49,6 +51,7 @@ void showAndSort(const std::shared_ptr<brak::RowList>& rows, int chapter) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     brak::DumpReader reader(fuzzLimits());
+    std::string error;
     try {
         // Uneven pieces: lines cut anywhere must read as whole lines.
         std::size_t at = 0, piece = 1;
@@ -58,8 +61,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             piece = piece * 3 % 61 + 1;
         }
         reader.finish();
-    } catch (const brak::Error&) {
+    } catch (const brak::Error& e) {
+        error = e.what();
     }
+    // Read whole, lines in their usual form take a shorter way; it must come
+    // to the same.
+    brak::DumpReader whole(fuzzLimits());
+    std::string wholeError;
+    try {
+        whole.feed(text);
+        whole.finish();
+    } catch (const brak::Error& e) {
+        wholeError = e.what();
+    }
+    if (wholeError != error || whole.sizeSum() != reader.sizeSum() ||
+        whole.lineCount() != reader.lineCount() ||
+        whole.rows().rowCount() != reader.rows().rowCount() ||
+        (reader.rows().rowCount() < 5000 && whole.rows().expand() != reader.rows().expand()))
+        std::abort();
     for (const auto& [chapter, row] : reader.chapters())
         (void)row.cells[0];
     const auto rows = reader.takeRows();

@@ -1,25 +1,33 @@
 #include "platform/ErrorBox.h"
 #include "platform/PosixPlatform.h"
 #include "ui/Brak.h"
+#include "ui/ProgramArguments.h"
 #include "view/BrakApplication.h"
 #include "view/QtDialogs.h"
 #include "view/SignalClose.h"
 #include "view/TFormMain.h"
 
 #include <QTimer>
+#include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
-    // Before anything else: a request to end that comes early must not kill
-    // the program halfway, but close it as the user would.
+    // --help and --version are answered before any window exists.
+    const brak::ProgramArguments arguments =
+        brak::parseProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (arguments.action != brak::ProgramArguments::Action::Run) {
+        std::fputs(arguments.output.c_str(), stdout);
+        return 0;
+    }
+    // A request to end that comes early must not kill the program halfway,
+    // but close it as the user would.
     brak::SignalClose::catchSignals();
     brak::BrakApplication app(argc, argv);
-    // What follows the program's name, as one text: the arguments (Qt's own
-    // options taken out) joined with one blank.
-    std::string argument;
-    for (int i = 1; i < argc; ++i)
-        argument += (i > 1 ? " " : "") + std::string(argv[i]);
+    // The start-up argument, without the options Qt took for itself.
+    const std::string startArgument =
+        brak::parseProgramArguments(std::vector<std::string>(argv + 1, argv + argc)).startArgument;
 
     brak::PosixPlatform platform;
     brak::QtDialogs dialogs;
@@ -33,7 +41,7 @@ int main(int argc, char* argv[]) {
         dialogs.setParent(&window);
         signalClose.setWindow(&window);
         brak.startup().CreateBrak();
-        brak.startup().OpenArgument(argument);
+        brak.startup().OpenArgument(startArgument);
         window.show();
         QTimer::singleShot(0, &signalClose, [&signalClose] { signalClose.running(); });
         result = app.exec();

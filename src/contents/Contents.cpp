@@ -44,6 +44,11 @@ bool readDumpFile(const std::string& name, DumpReader& reader) {
         std::FILE* file;
         ~Closer() { std::fclose(file); }
     } closer{file};
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        if (const long length = std::ftell(file); length > 0)
+            reader.expectBytes(static_cast<std::uint64_t>(length));
+        std::rewind(file);
+    }
     std::vector<char> buffer(std::size_t{1} << 16);
     for (;;) {
         const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);

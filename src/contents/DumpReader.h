@@ -68,6 +68,9 @@ public:
     void feedLine(std::string_view line);
     // The end of the listing: a last line without a line end is read.
     void finish();
+    // The listing's whole length, when it is known beforehand: the rows are
+    // then given room for the whole listing at once instead of growing.
+    void expectBytes(std::uint64_t bytes) { expectedBytes_ = bytes; }
 
     // The details fields, empty where the listing says nothing.
     const std::array<std::string, DetailCount>& details() const { return details_; }
@@ -87,8 +90,12 @@ private:
     void archiveKey(std::string_view key, std::string_view value);
     void chapterKey(std::string_view key, std::string_view value);
     void fileKey(std::string_view key, std::string_view value);
+    const char* readCommonLines(const char* at, const char* end);
     void setTime(int slot, std::string_view value);
+    void setTimes(int slot, std::uint32_t date, std::uint32_t time);
+    void setSize(std::int64_t size, std::uint32_t text);
     void addFileRows(std::int32_t attributes);
+    void reserveRows();
     void checkTextBudget() const;
     // An integer value as the run-time library reads one, or the conversion error.
     std::int32_t toInt(std::string_view value) const;
@@ -116,6 +123,8 @@ private:
 
     std::string pending_; // a line not yet ended
     std::uint64_t bytes_ = 0;
+    std::uint64_t readBytes_ = 0; // up to the end of the line being read
+    std::uint64_t expectedBytes_ = 0;
     std::uint64_t lines_ = 0;
 };
 

@@ -2,10 +2,12 @@
 
 #include "base/Convert.h"
 #include "base/Error.h"
+#include "base/Text.h"
 #include "contents/DumpFormat.h"
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <deque>
 #include <limits>
 #include <numeric>
@@ -118,6 +120,24 @@ std::string dropLastFour(const std::string& text) {
     return text.substr(0, text.size() < 4 ? 0 : text.size() - 4);
 }
 
+// A row's key beside the row, so that the quicksort moves them together and
+// reads the keys in the order they lie in, never through the permutation.
+struct NumberKey {
+    std::int64_t key;
+    std::uint32_t row;
+};
+
+// A text key: the 24 characters after the part that all keys share, in upper
+// case, as three numbers that order as the characters do (zeros past the
+// text's end), and the text's length, beside the row. Only texts that agree
+// in all of them and go on beyond them are compared whole.
+struct TextKey {
+    std::array<std::uint64_t, 3> head;
+    std::uint32_t length;
+    std::uint32_t row;
+};
+constexpr std::size_t HeadLength = 24;
+
 // The keys of the rows below the heading, read either from the records
 // they show or from their texts.
 class RowKeys {
@@ -128,28 +148,54 @@ public:
 
     int rows() const { return rows_; }
 
-    std::vector<std::string_view> texts() {
-        std::vector<std::string_view> keys(static_cast<std::size_t>(rows_));
-        for (int r = 0; r < rows_; ++r) {
-            const std::int64_t record = recordOf(r + 1);
-            if (record >= 0) {
-                const RowList::Record& rec =
-                    store_->list()->record(static_cast<std::uint32_t>(record));
-                keys[static_cast<std::size_t>(r)] = column_ == ColName
-                                                        ? store_->list()->name(rec)
-                                                        : fileAttributeLettersView(rec.attributes);
-            } else {
-                keys[static_cast<std::size_t>(r)] = text(column_, r + 1);
+    // The text keys, and how many characters all the texts share in upper case.
+    std::vector<TextKey> texts(std::size_t& shared) {
+        if (!store_)
+            for (int r = 0; r < rows_; ++r)
+                text(column_, r + 1); // one copy each, in row order
+        shared = rows_ > 0 ? textOf(0).size() : 0;
+        const std::string_view first = rows_ > 0 ? textOf(0) : std::string_view();
+        for (std::uint32_t r = 0; r < static_cast<std::uint32_t>(rows_); ++r) {
+            const std::string_view text = textOf(r);
+            std::size_t i = 0;
+            while (i < shared && i < text.size() && upperChar(text[i]) == upperChar(first[i]))
+                ++i;
+            shared = i;
+        }
+        std::vector<TextKey> keys(static_cast<std::size_t>(rows_));
+        for (std::uint32_t r = 0; r < static_cast<std::uint32_t>(rows_); ++r) {
+            const std::string_view text = textOf(r);
+            TextKey& key = keys[r];
+            for (std::size_t w = 0; w < key.head.size(); ++w) {
+                std::uint64_t word = 0;
+                for (std::size_t i = shared + 8 * w; i < shared + 8 * w + 8; ++i)
+                    word = word << 8 |
+                           (i < text.size() ? static_cast<unsigned char>(upperChar(text[i])) : 0u);
+                key.head[w] = word;
             }
+            key.length = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), UINT32_MAX));
+            key.row = r;
         }
         return keys;
     }
 
-    std::vector<std::int64_t> sizes() {
-        std::vector<std::int64_t> keys(static_cast<std::size_t>(rows_));
+    // The text of row r + 1 in the sort column, for the text keys.
+    std::string_view textOf(std::uint32_t r) const {
+        const std::int64_t record = recordOf(static_cast<int>(r) + 1);
+        if (record < 0)
+            return store_ ? store_->ownCell(column_, static_cast<int>(r) + 1)
+                          : std::string_view(copies_[r]);
+        const RowList::Record& rec = store_->list()->record(static_cast<std::uint32_t>(record));
+        return column_ == ColName ? store_->list()->name(rec)
+                                  : fileAttributeLettersView(rec.attributes);
+    }
+
+    std::vector<NumberKey> sizes() {
+        std::vector<NumberKey> keys(static_cast<std::size_t>(rows_));
         for (int r = 0; r < rows_; ++r) {
             const std::int64_t record = recordOf(r + 1);
-            std::int64_t& key = keys[static_cast<std::size_t>(r)];
+            keys[static_cast<std::size_t>(r)].row = static_cast<std::uint32_t>(r);
+            std::int64_t& key = keys[static_cast<std::size_t>(r)].key;
             if (record >= 0) {
                 const RowList::Record& rec =
                     store_->list()->record(static_cast<std::uint32_t>(record));
@@ -166,11 +212,11 @@ public:
     }
 
     // Date and time together, in seconds: one comparable timestamp.
-    std::vector<std::int64_t> timestamps() {
+    std::vector<NumberKey> timestamps() {
         const int dateCol = column_ % 2 == 1 ? column_ : column_ - 1;
         const int timeCol = dateCol + 1;
         const std::size_t slot = static_cast<std::size_t>(dateCol - ColModifyDate);
-        std::vector<std::int64_t> keys(static_cast<std::size_t>(rows_));
+        std::vector<NumberKey> keys(static_cast<std::size_t>(rows_));
         for (int r = 0; r < rows_; ++r) {
             const std::int64_t record = recordOf(r + 1);
             std::int64_t days = 0, seconds = 0;
@@ -183,7 +229,8 @@ public:
                 days = parse(text(dateCol, r + 1), true);
                 seconds = parse(text(timeCol, r + 1), false);
             }
-            keys[static_cast<std::size_t>(r)] = days * 86400 + seconds;
+            keys[static_cast<std::size_t>(r)] = {days * 86400 + seconds,
+                                                 static_cast<std::uint32_t>(r)};
         }
         return keys;
     }
@@ -200,16 +247,23 @@ private:
         return copies_.emplace_back(grid_.cell(col, row));
     }
 
-    // Dates and times repeat: a coded one is read from its number, and each
-    // other text of the row list only once.
+    // Dates and times repeat: a coded one is read from its number, a date
+    // mostly from the few read last, and each other text of the row list
+    // only once.
     std::int64_t memo(std::uint32_t id, bool date) {
         const RowList& list = *store_->list();
         if (id & RowList::CodedDate) {
+            CodedDay& known = days_[(id * 0x9E3779B1u) >> (32 - DayBits)];
+            if (date && known.id == id)
+                return known.days;
             const std::int64_t v = id & RowList::CodeMask;
             std::int64_t value = 0;
             if (date ? civilDays(v / 10000, v / 100 % 100, v % 100, value)
-                     : daySeconds(v / 10000, v / 100 % 100, v % 100, value))
+                     : daySeconds(v / 10000, v / 100 % 100, v % 100, value)) {
+                if (date)
+                    known = {id, value};
                 return value;
+            }
             fail("'" + list.timeText(id) + "' is not a valid " + (date ? "date" : "time"));
         }
         std::vector<std::int64_t>& values = date ? dates_ : times_;
@@ -239,41 +293,83 @@ private:
     int rows_;
     std::deque<std::string> copies_;
     std::vector<std::int64_t> dates_, times_;
+    struct CodedDay {
+        std::uint32_t id = 0; // 0: none yet (a coded date is never 0)
+        std::int64_t days = 0;
+    };
+    static constexpr int DayBits = 12;
+    std::vector<CodedDay> days_ = std::vector<CodedDay>(std::size_t{1} << DayBits);
 };
 
-// A text key that mostly compares as one number: eight characters after the
-// part that all keys share, then the whole text where those are equal. It
-// orders exactly as the texts do, by character code.
-struct TextKey {
-    std::uint64_t head;
-    std::string_view text;
-    bool operator<(const TextKey& other) const {
-        return head != other.head ? head < other.head : text < other.text;
-    }
-};
-
-std::vector<TextKey> textKeys(const std::vector<std::string_view>& texts) {
-    std::size_t shared = texts.empty() ? 0 : texts[0].size();
-    for (const std::string_view text : texts) {
-        std::size_t i = 0;
-        while (i < shared && i < text.size() && text[i] == texts[0][i])
-            ++i;
-        shared = i;
-    }
-    std::vector<TextKey> keys(texts.size());
-    for (std::size_t k = 0; k < texts.size(); ++k) {
-        std::uint64_t head = 0;
-        for (std::size_t i = shared; i < shared + 8; ++i)
-            head = head << 8 | (i < texts[k].size() ? static_cast<unsigned char>(texts[k][i]) : 0u);
-        keys[k] = {head, texts[k]};
-    }
-    return keys;
+bool operator<(const NumberKey& a, const NumberKey& b) {
+    return a.key < b.key;
 }
 
-template <typename Key> std::vector<std::uint32_t> orderBy(const std::vector<Key>& keys) {
-    std::vector<std::uint32_t> p(keys.size());
-    std::iota(p.begin(), p.end(), 0u);
-    const auto less = [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; };
+// Eight characters in upper case as one number that orders as they do by
+// character code.
+std::uint64_t orderedUpperWord(const char* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::little)
+        word = __builtin_bswap64(word);
+    // Each byte at once: a to z, bytes without their top bit, lose 0x20.
+    constexpr std::uint64_t Top = 0x8080808080808080u;
+    const std::uint64_t low = word & ~Top;
+    const std::uint64_t fromA = low + 0x1F1F1F1F1F1F1F1Fu; // top bit set from 'a' on
+    const std::uint64_t pastZ = low + 0x0505050505050505u; // top bit set past 'z'
+    return word - ((fromA & ~pastZ & ~word & Top) >> 2);
+}
+
+// Orders text keys as their texts in upper case by character code, a
+// shorter text before a longer one it begins. File names keep their case
+// here, and README must not come before data.bin for it.
+class TextLess {
+public:
+    TextLess(const RowKeys& rows, std::size_t shared) : rows_(rows), shared_(shared) {}
+    bool operator()(const TextKey& a, const TextKey& b) const {
+        // Without a branch for each word: which word differs first is as
+        // good as random.
+        bool less = false, equal = true;
+        for (std::size_t w = 0; w < a.head.size(); ++w) {
+            less = less | (equal & (a.head[w] < b.head[w]));
+            equal = equal & (a.head[w] == b.head[w]);
+        }
+        if (!equal)
+            return less;
+        // The same characters as far as the heads go: a text that ends there
+        // begins the other (the other's characters there are zeros).
+        const std::size_t end = shared_ + HeadLength;
+        if (a.length <= end || b.length <= end)
+            return a.length < b.length;
+        return a.row != b.row && tailLess(rows_.textOf(a.row), rows_.textOf(b.row));
+    }
+
+private:
+    // Texts that agree up to where the heads end, and both go on.
+    bool tailLess(std::string_view a, std::string_view b) const {
+        std::size_t at = shared_ + HeadLength;
+        const std::size_t common = std::min(a.size(), b.size());
+        for (; at + 8 <= common; at += 8) {
+            const std::uint64_t x = orderedUpperWord(a.data() + at);
+            const std::uint64_t y = orderedUpperWord(b.data() + at);
+            if (x != y)
+                return x < y;
+        }
+        for (; at < common; ++at) {
+            const auto x = static_cast<unsigned char>(upperChar(a[at]));
+            const auto y = static_cast<unsigned char>(upperChar(b[at]));
+            if (x != y)
+                return x < y;
+        }
+        return a.size() < b.size();
+    }
+
+    const RowKeys& rows_;
+    std::size_t shared_;
+};
+
+template <typename Key, typename Less>
+std::vector<std::uint32_t> orderBy(std::vector<Key> keys, Less less) {
     // The quicksort needs about 1.4 n log2 n comparisons on any listing Jar
     // writes; a few shapes (sizes rising and then falling, for one) make it
     // quadratic. Past the budget the rows are sorted stably instead: the same
@@ -281,10 +377,13 @@ template <typename Key> std::vector<std::uint32_t> orderBy(const std::vector<Key
     // thousand rows even the quadratic case stays within the budget.
     const std::uint64_t n = keys.size();
     const std::uint64_t budget = 8 * n * static_cast<std::uint64_t>(std::bit_width(n)) + 16'000'000;
-    if (!quickSortPermutation(p, less, budget)) {
-        std::iota(p.begin(), p.end(), 0u);
-        std::stable_sort(p.begin(), p.end(), less);
-    }
+    if (!quickSortPermutation(keys, less, budget))
+        std::sort(keys.begin(), keys.end(), [&less](const Key& a, const Key& b) {
+            return less(a, b) || (!less(b, a) && a.row < b.row);
+        });
+    std::vector<std::uint32_t> p(keys.size());
+    for (std::size_t r = 0; r < keys.size(); ++r)
+        p[r] = keys[r].row;
     return p;
 }
 
@@ -312,17 +411,20 @@ std::vector<std::uint32_t> fileSortOrder(const StringGrid& grid, int column) {
     RowKeys keys(grid, column);
     switch (column) {
     case ColName:
-    case ColFlags:
-        return orderBy(textKeys(keys.texts()));
+    case ColFlags: {
+        std::size_t shared = 0;
+        std::vector<TextKey> texts = keys.texts(shared);
+        return orderBy(std::move(texts), TextLess(keys, shared));
+    }
     case ColSize:
-        return orderBy(keys.sizes());
+        return orderBy(keys.sizes(), std::less<NumberKey>());
     case ColChapter: {
         std::vector<std::uint32_t> p(static_cast<std::size_t>(keys.rows()));
         std::iota(p.begin(), p.end(), 0u);
         return p;
     }
     default:
-        return orderBy(keys.timestamps());
+        return orderBy(keys.timestamps(), std::less<NumberKey>());
     }
 }
 

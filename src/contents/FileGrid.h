@@ -3,6 +3,7 @@
 #include "contents/RowList.h"
 #include "form/Grid.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -69,37 +70,82 @@ void WriteGridHeadings(StringGrid& stChapter, StringGrid& stFile);
 void moveSortMarkers(StringGrid& grid, int column);
 
 // The order of rows 1..n of the file grid sorted ascending by column: new
-// row r + 1 is old row order[r] + 1. Equal keys come out as the grid's
-// quicksort leaves them; column 9 keeps the order. Raises Error when a cell
-// cannot be read as the column's key.
+// row r + 1 is old row order[r] + 1. Names and flags compare in upper case.
+// Equal keys come out as the grid's quicksort leaves them; column 9 keeps
+// the order. Raises Error when a cell cannot be read as the column's key.
 std::vector<std::uint32_t> fileSortOrder(const StringGrid& grid, int column);
 
-// The file grid's quicksort on a permutation, keys compared by less(a, b)
-// on the permutation's values; it fixes the order in which equal keys come
-// out. It gives up, returning false with p in no useful order, once it has
-// compared more than budget times, so that a crafted listing cannot keep
-// the window busy for hours.
-template <typename Less>
-bool quickSortPermutation(std::vector<std::uint32_t>& p, Less less, std::uint64_t budget) {
+// The file grid's quicksort on a list of items: a permutation of rows whose
+// keys less(a, b) looks up, or keys each beside its row. It fixes the order
+// in which equal keys come out. It gives up, returning false with the items
+// in no useful order, once it has compared more than budget times, so that
+// a crafted listing cannot keep the window busy for hours.
+template <typename Item, typename Less>
+bool quickSortPermutation(std::vector<Item>& p, Less less, std::uint64_t budget) {
     if (p.size() < 2)
         return true;
+    constexpr std::ptrdiff_t Block = 64;
+    std::array<std::uint8_t, Block> leftStops, rightStops;
     std::uint64_t compares = 0;
     std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
     std::ptrdiff_t lo = 0, hi = static_cast<std::ptrdiff_t>(p.size()) - 1;
+    Item* const items = p.data();
     for (;;) {
-        const std::uint32_t pivot = p[static_cast<std::size_t>((lo + hi) / 2)];
+        const Item pivot = items[(lo + hi) / 2];
         std::ptrdiff_t i = lo, j = hi;
-        do {
-            while (++compares, less(p[static_cast<std::size_t>(i)], pivot) && i < hi)
+        // The scans below stop, from the left, at each item not less than the
+        // pivot and, from the right, at each item the pivot is not less than,
+        // and swap those two. On a long range the stops are found a block at
+        // a time, without a branch for each comparison, and swapped in pairs
+        // as the scans would: the range ends up exactly as the scans leave it,
+        // with i and j where they stand after the last of these swaps.
+        std::ptrdiff_t leftNext = lo, rightNext = hi, leftBase = 0, rightBase = 0;
+        int leftCount = 0, rightCount = 0, leftUsed = 0, rightUsed = 0;
+        for (;;) {
+            if (leftUsed == leftCount) {
+                if (rightNext - leftNext + 1 < Block)
+                    break;
+                leftBase = leftNext;
+                leftCount = leftUsed = 0;
+                for (int k = 0; k < Block; ++k) {
+                    leftStops[static_cast<std::size_t>(leftCount)] = static_cast<std::uint8_t>(k);
+                    leftCount += !less(items[leftBase + k], pivot);
+                }
+                leftNext += Block;
+            }
+            if (rightUsed == rightCount) {
+                if (rightNext - leftNext + 1 < Block)
+                    break;
+                rightBase = rightNext;
+                rightCount = rightUsed = 0;
+                for (int k = 0; k < Block; ++k) {
+                    rightStops[static_cast<std::size_t>(rightCount)] = static_cast<std::uint8_t>(k);
+                    rightCount += !less(pivot, items[rightBase - k]);
+                }
+                rightNext -= Block;
+            }
+            const int pairs = std::min(leftCount - leftUsed, rightCount - rightUsed);
+            for (int m = 0; m < pairs; ++m, ++leftUsed, ++rightUsed)
+                std::swap(items[leftBase + leftStops[static_cast<std::size_t>(leftUsed)]],
+                          items[rightBase - rightStops[static_cast<std::size_t>(rightUsed)]]);
+            if (pairs > 0) {
+                i = leftBase + leftStops[static_cast<std::size_t>(leftUsed - 1)] + 1;
+                j = rightBase - rightStops[static_cast<std::size_t>(rightUsed - 1)] - 1;
+            }
+        }
+        // The scans would have compared once for each item they passed.
+        compares += static_cast<std::uint64_t>((i - lo) + (hi - j));
+        while (i <= j) {
+            while (++compares, less(items[i], pivot) && i < hi)
                 ++i;
-            while (++compares, less(pivot, p[static_cast<std::size_t>(j)]) && j > lo)
+            while (++compares, less(pivot, items[j]) && j > lo)
                 --j;
             if (i <= j) {
-                std::swap(p[static_cast<std::size_t>(i)], p[static_cast<std::size_t>(j)]);
+                std::swap(items[i], items[j]);
                 ++i;
                 --j;
             }
-        } while (i <= j);
+        }
         if (compares > budget)
             return false;
         // The two ranges left are disjoint, so the order in which they are

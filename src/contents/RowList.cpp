@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace brak {
 
@@ -19,6 +21,37 @@ bool isDigit(char c) {
 
 int twoDigits(std::string_view text, std::size_t at) {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+// Where storage is about to be filled, a million rows would fault in 25,000
+// pages one by one, which costs more than reading them. Rows reserved for a
+// whole listing ask for large pages, so that only what is used is touched, a
+// few at a time; a chunk of names is filled whole and gets its pages at once.
+// Only hints: where the system has no such calls nothing happens.
+std::pair<std::uintptr_t, std::uintptr_t> wholePages(const void* data, std::size_t bytes) {
+    static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto at = reinterpret_cast<std::uintptr_t>(data);
+    return {(at + page - 1) / page * page, (at + bytes) / page * page};
+}
+
+void preferLargePages(const void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    if (const auto [begin, end] = wholePages(data, bytes); end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+void populate(const void* data, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    if (const auto [begin, end] = wholePages(data, bytes); end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
 }
 
 void putDigits(char* out, std::uint32_t value, int count) {
@@ -142,7 +175,8 @@ std::pair<std::uint32_t, std::uint32_t> RowList::addName(std::string_view name) 
     if (name.empty())
         return {0, 0};
     if (ChunkSize - chunkUsed_ < name.size()) {
-        chunks_.push_back(std::make_unique<char[]>(ChunkSize));
+        chunks_.push_back(std::unique_ptr<char[]>(new char[ChunkSize])); // filled as names come
+        populate(chunks_.back().get(), ChunkSize);
         chunkUsed_ = 0;
     }
     const std::size_t offset = (chunks_.size() - 1) * ChunkSize + chunkUsed_;
@@ -157,6 +191,15 @@ std::pair<std::uint32_t, std::uint32_t> RowList::addName(std::string_view name) 
 std::uint32_t RowList::addRecord(const Record& record) {
     records_.push_back(record);
     return static_cast<std::uint32_t>(records_.size() - 1);
+}
+
+void RowList::reserve(std::size_t records, std::size_t groups) {
+    records_.reserve(records);
+    groups_.reserve(groups);
+    preferLargePages(records_.data() + records_.size(),
+                     (records_.capacity() - records_.size()) * sizeof(Record));
+    preferLargePages(groups_.data() + groups_.size(),
+                     (groups_.capacity() - groups_.size()) * sizeof(Group));
 }
 
 void RowList::addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last) {

@@ -113,6 +113,11 @@ public:
     std::pair<std::uint32_t, std::uint32_t> addName(std::string_view name);
     std::uint32_t addRecord(const Record& record);
     void addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last);
+    // True when the next record or group would make the list grow.
+    bool full() const {
+        return records_.size() == records_.capacity() || groups_.size() == groups_.capacity();
+    }
+    void reserve(std::size_t records, std::size_t groups);
     // Names and texts held, roughly, in bytes.
     std::size_t textBytes() const { return nameBytes_ + texts_.bytes(); }
 

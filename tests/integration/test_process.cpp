@@ -30,6 +30,9 @@ __attribute__((constructor)) void actAsChild(int argc, char** argv) {
     const char* report = std::getenv(ReportVariable);
     if (report == nullptr)
         return;
+    // Deaf to SIGTERM before it tells it is there.
+    if (std::getenv("BRAK_CHILD_STUBBORN") != nullptr)
+        ::signal(SIGTERM, SIG_IGN);
     std::string text;
     if (char* cwd = ::getcwd(nullptr, 0)) {
         text += std::string("cwd=") + cwd + "\n";
@@ -56,7 +59,6 @@ __attribute__((constructor)) void actAsChild(int argc, char** argv) {
     if (std::getenv("BRAK_CHILD_SIGNAL") != nullptr)
         ::kill(::getpid(), SIGTERM);
     if (std::getenv("BRAK_CHILD_STUBBORN") != nullptr) {
-        ::signal(SIGTERM, SIG_IGN);
         for (;;)
             ::pause();
     }

@@ -400,3 +400,74 @@ TEST(DumpReader, GarbageNeverBreaksTheReader) {
     }
     EXPECT_EQ(rows, 12u) << "the whole listing, read last";
 }
+
+// Lines in Jar's usual form are read by a shorter way when a piece holds
+// them whole; every line, usual or odd, must read the same either way.
+TEST(DumpReader, WholeAndBytewiseReadAlike) {
+    const std::string padding = "  COMMENT=" + std::string(80, '-') + "\r\n";
+    for (const std::string line : {"  SIZE=0",
+                                   "  SIZE=007",
+                                   "  SIZE=-5",
+                                   "  SIZE=+5",
+                                   "  SIZE=0x10",
+                                   "  SIZE= 12 \t",
+                                   "  SIZE=12345678",
+                                   "  SIZE=1234567890123456",
+                                   "  SIZE=12345678901234567",
+                                   "  SIZE=9223372036854775807",
+                                   "  SIZE=9223372036854775808",
+                                   "  SIZE=",
+                                   "  Size=5",
+                                   "  SIZE =5",
+                                   "  CREATED=1998/09/14 06:30:00",
+                                   "  MODIFIED=1998/09/14 06:30:00 ",
+                                   "  LASTACCESS=1998/09/14 06:30:00.5",
+                                   "  CREATED=1998/9/14 06:30:00",
+                                   "  MODIFIED= 1998/09/14 06:30:00",
+                                   "  CREATED=1998-09-14 06:30:00",
+                                   "  created=1998/09/14 06:30:00",
+                                   "  MODIFIED=2001/01/01 12:3a:00",
+                                   "  LASTACCESS=1998/09/14  06:30:00",
+                                   "  CREATED=1998/09/14 06:30:0",
+                                   "   CREATED=1998",
+                                   "  CHAPTERSRANGE=2-3",
+                                   "  CHAPTERSRANGE=02-03",
+                                   "  CHAPTERSRANGE=123456789-2",
+                                   "  CHAPTERSRANGE=1-x",
+                                   "  CHAPTERSRANGE=3",
+                                   "  CHAPTERSRANGE=1-2 ",
+                                   "  ATTRIBUTES=31",
+                                   "  ATTRIBUTES=123456789",
+                                   "  ATTRIBUTES=99999999999",
+                                   "  ATTRIBUTES=",
+                                   "  ATTRIBUTES=1\r",
+                                   "FILE= blanks around ",
+                                   "FILE=\tx",
+                                   "FILE=a=b",
+                                   "FILE",
+                                   "file=lower"}) {
+        for (const char* end : {"\n", "\r\n"}) {
+            std::string text = Archive + "FILE=f" + end + "  SIZE=1" + end + "  CHAPTERSRANGE=1-2" +
+                               end + line + end + "  ATTRIBUTES=1" + end + padding;
+            DumpReader whole, bytewise;
+            std::string wholeError, bytewiseError;
+            try {
+                whole.feed(text);
+                whole.finish();
+            } catch (const Error& error) {
+                wholeError = error.what();
+            }
+            try {
+                for (const char c : text)
+                    bytewise.feed(std::string_view(&c, 1));
+                bytewise.finish();
+            } catch (const Error& error) {
+                bytewiseError = error.what();
+            }
+            EXPECT_EQ(wholeError, bytewiseError) << line;
+            EXPECT_EQ(whole.rows().expand(), bytewise.rows().expand()) << line;
+            EXPECT_EQ(whole.sizeSum(), bytewise.sizeSum()) << line;
+            EXPECT_EQ(whole.lineCount(), bytewise.lineCount()) << line;
+        }
+    }
+}

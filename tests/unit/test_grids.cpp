@@ -1,9 +1,12 @@
 // The chapter and file grids: showing a chapter, sorting the files, the
 // locked name column, and the store the file grid keeps its rows in.
 #include "ListingFixture.h"
+#include "contents/DumpFormat.h"
 #include "contents/FileGrid.h"
+#include "base/Text.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <random>
 
@@ -59,17 +62,21 @@ TEST_F(GridTest, SizeSortsAsNumbers) {
     EXPECT_EQ(fileColumn(), (Names{"ten", "nine", "hundred", "huge"}));
 }
 
-TEST_F(GridTest, NamesSortByCharacterCode) {
+TEST_F(GridTest, NamesSortIgnoringCase) {
     listFiles({{"common/abcdefghij2", "1"},
                {"common/\xC3\xA9", "1"},
+               {"common/README", "1"},
                {"common/abcdefgh\x01x", "1"},
-               {"common/abcdefghij1", "1"},
+               {"common/ABCDEFGHIJ1", "1"},
+               {"common/data.bin", "1"},
                {"common/abcdefgh", "1"},
-               {"common/Z", "1"}});
+               {"common/Z", "1"},
+               {"common/Read", "1"}});
     sortBy(0);
-    EXPECT_EQ(fileColumn(), (Names{"common/Z", "common/abcdefgh", "common/abcdefgh\x01x",
-                                   "common/abcdefghij1", "common/abcdefghij2", "common/\xC3\xA9"}))
-        << "upper case first, a prefix before the longer name, bytes above 127 last";
+    EXPECT_EQ(fileColumn(), (Names{"common/abcdefgh", "common/abcdefgh\x01x", "common/ABCDEFGHIJ1",
+                                   "common/abcdefghij2", "common/data.bin", "common/Read",
+                                   "common/README", "common/Z", "common/\xC3\xA9"}))
+        << "shown as they are; a prefix before the longer name, bytes above 127 last";
 }
 
 TEST_F(GridTest, DateAndTimeSortTogether) {
@@ -308,4 +315,145 @@ TEST_F(GridTest, QuadraticShapesStillSortQuickly) {
     EXPECT_EQ(f.stFile.cell(0, 1), "f0");
     EXPECT_EQ(f.stFile.cell(0, 2), "f1") << "equal sizes keep the grid's order";
     EXPECT_EQ(f.stFile.cell(0, 3), "f19999");
+}
+
+namespace {
+
+// The file grid's quicksort written out plainly, keys looked up through the
+// permutation and compared whole: the order the grid must keep.
+template <typename Key, typename Index>
+void plainQuickSort(std::vector<Index>& p, const std::vector<Key>& keys, std::ptrdiff_t lo,
+                    std::ptrdiff_t hi, std::uint64_t& compares) {
+    const Key pivot = keys[p[static_cast<std::size_t>((lo + hi) / 2)]];
+    std::ptrdiff_t i = lo, j = hi;
+    do {
+        while (++compares, keys[p[static_cast<std::size_t>(i)]] < pivot && i < hi)
+            ++i;
+        while (++compares, pivot < keys[p[static_cast<std::size_t>(j)]] && j > lo)
+            --j;
+        if (i <= j)
+            std::swap(p[static_cast<std::size_t>(i++)], p[static_cast<std::size_t>(j--)]);
+    } while (i <= j);
+    if (j > lo)
+        plainQuickSort(p, keys, lo, j, compares);
+    if (i < hi)
+        plainQuickSort(p, keys, i, hi, compares);
+}
+
+template <typename Key> std::vector<std::uint32_t> plainOrder(const std::vector<Key>& keys) {
+    std::vector<std::uint32_t> p(keys.size());
+    std::iota(p.begin(), p.end(), 0u);
+    std::uint64_t compares = 0;
+    plainQuickSort(p, keys, 0, static_cast<std::ptrdiff_t>(keys.size()) - 1, compares);
+    return p;
+}
+
+} // namespace
+
+// Rows with many equal keys, texts that begin one another, differ beyond
+// the first 24 characters or hold bytes above 127: every column, both ways,
+// comes out exactly as the plain quicksort leaves it.
+TEST_F(GridTest, SortsAsThePlainQuicksortDoes) {
+    // Names that differ only in case are equal keys.
+    const std::vector<std::string> names = {"dir/a",
+                                            "dir/AB",
+                                            "dir/ab",
+                                            "dir/abc",
+                                            "dir/b",
+                                            "dir/B",
+                                            "dir/\xC3\xA9",
+                                            "dir/a\001b",
+                                            "dir/README",
+                                            "dir/readme",
+                                            "dir/data.bin",
+                                            "dir/Data.BIN",
+                                            "dir/a/long/path/name/with/parts/1.txt",
+                                            "dir/A/LONG/PATH/NAME/WITH/PARTS/1.TXT",
+                                            "dir/a/long/path/name/with/parts/2.txt",
+                                            "dir/a/long/path/name/with/parts/1.txt2",
+                                            "dir/a/long/path/name/with/parts/x.txt",
+                                            "dir/a/long/path/name/with/parts/_.txt"};
+    const std::vector<std::string> dates = {"1998/09/14", "1998/09/15", "2026/01/01"};
+    const std::vector<std::string> times = {"06:30:00", "06:30:01", "23:59:59"};
+    std::mt19937 random(42);
+    const std::size_t n = 3000;
+    std::vector<std::string> name(n), flags(n);
+    std::vector<std::int64_t> size(n);
+    std::vector<std::pair<std::string, std::string>> modified(n);
+    DumpText text;
+    text.archive(1).chapter(1);
+    for (std::size_t r = 0; r < n; ++r) {
+        name[r] = names[random() % names.size()];
+        size[r] = random() % 20 + (random() % 4 == 0 ? 5'000'000'000LL : 0);
+        modified[r] = {dates[random() % dates.size()], times[random() % times.size()]};
+        const int attributes = static_cast<int>(random() % 32);
+        flags[r] = fileAttributeLetters(attributes);
+        // The access time tells the rows apart.
+        char access[20];
+        std::snprintf(access, sizeof access, "2000/01/01 %02zu:%02zu:%02zu", r / 3600, r / 60 % 60,
+                      r % 60);
+        text.line("FILE=" + name[r])
+            .line("  MODIFIED=" + modified[r].first + " " + modified[r].second)
+            .line("  LASTACCESS=" + std::string(access))
+            .line("  SIZE=" + std::to_string(size[r]))
+            .line("  CHAPTERSRANGE=1-1")
+            .line("  ATTRIBUTES=" + std::to_string(attributes));
+    }
+    ASSERT_EQ(load(text.str()), 0);
+
+    std::vector<std::string> upperNames;
+    for (const std::string& text : name)
+        upperNames.push_back(upperCase(text));
+    const std::vector<std::pair<int, std::vector<std::uint32_t>>> columns = {
+        {ColName, plainOrder(upperNames)},
+        {ColSize, plainOrder(size)},
+        {ColFlags, plainOrder(flags)},
+        {ColModifyTime, plainOrder(modified)}};
+    for (const bool descending : {false, true}) {
+        (descending ? f.raDescending : f.raAscending).click();
+        for (const auto& [col, expected] : columns) {
+            brak.contents().SelectChapter(1);
+            sortBy(col);
+            std::vector<std::uint32_t> order;
+            for (const std::string& access : fileColumn(ColAccessTime))
+                order.push_back(static_cast<std::uint32_t>(std::stoi(access.substr(0, 2)) * 3600 +
+                                                           std::stoi(access.substr(3, 2)) * 60 +
+                                                           std::stoi(access.substr(6, 2))));
+            if (descending)
+                std::reverse(order.begin(), order.end());
+            EXPECT_EQ(order, expected) << "column " << col << (descending ? ", descending" : "");
+        }
+    }
+}
+
+// Long ranges are partitioned a block at a time; the swaps, the order of
+// equal keys and the count of comparisons (where the sort gives up) stay
+// those of the plain scans, whatever the shape of the keys.
+TEST(FileSort, BlockScansMatchThePlainScans) {
+    using Shape = std::function<std::uint32_t(std::uint32_t i, std::uint32_t n, std::uint32_t r)>;
+    std::mt19937 random(5);
+    const std::vector<Shape> shapes = {
+        [&random](std::uint32_t, std::uint32_t, std::uint32_t r) { return random() % r; },
+        [](std::uint32_t i, std::uint32_t, std::uint32_t r) { return i / (1 + r % 7); },
+        [](std::uint32_t i, std::uint32_t n, std::uint32_t r) { return (n - i) % r; },
+        [](std::uint32_t i, std::uint32_t n, std::uint32_t r) { return std::min(i, n - i) % r; }};
+    for (int round = 0; round < 160; ++round) {
+        const auto n = static_cast<std::uint32_t>(random() % (round < 120 ? 700 : 4000) + 2);
+        const std::uint32_t range = 1 + random() % std::array{3u, 50u, 100000u}[round % 3];
+        std::vector<std::uint32_t> keys(n);
+        for (std::uint32_t i = 0; i < n; ++i)
+            keys[i] = shapes[static_cast<std::size_t>(round) % shapes.size()](i, n, range);
+        std::vector<std::uint32_t> expected(n);
+        std::iota(expected.begin(), expected.end(), 0u);
+        std::uint64_t compares = 0;
+        plainQuickSort(expected, keys, 0, static_cast<std::ptrdiff_t>(n) - 1, compares);
+
+        const auto less = [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; };
+        std::vector<std::uint32_t> p(n);
+        std::iota(p.begin(), p.end(), 0u);
+        ASSERT_TRUE(quickSortPermutation(p, less, compares)) << round;
+        EXPECT_EQ(p, expected) << round;
+        std::iota(p.begin(), p.end(), 0u);
+        EXPECT_FALSE(quickSortPermutation(p, less, compares - 1)) << round;
+    }
 }

@@ -205,6 +205,9 @@ TEST_F(LogoWindows, AboutOpensModallyFromTheHelpMenu) {
     window.findChild<QAction*>(QStringLiteral("About3"))->trigger();
     EXPECT_EQ(seen, QStringLiteral("TFormAbout"));
     EXPECT_TRUE(modal);
+    // Every window wears the program's icon, at the sizes desktops ask for.
+    const QList<QSize> sizes = window.windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256)));
     EXPECT_FALSE(QApplication::activeModalWidget());
     qtDialogs.setParent(nullptr);
 }
