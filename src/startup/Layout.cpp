@@ -22,10 +22,12 @@ constexpr const char* ConfigurationFilter =
 constexpr int GrabStrip = 32;
 
 bool grabbable(const FormWindow::Bounds& b, const ScreenArea& s) {
-    const long long across = std::min<long long>(b.left + 0LL + b.width, s.left + 0LL + s.width) -
-                             std::max(b.left, s.left);
-    return across >= std::min(GrabStrip, b.width) && b.top + GrabStrip > s.top &&
-           b.top < s.top + s.height - GrabStrip / 2;
+    // In 64 bits: the file's numbers may be anything an int holds.
+    using Wide = long long;
+    const Wide across = std::min<Wide>(Wide{b.left} + b.width, Wide{s.left} + s.width) -
+                        std::max<Wide>(b.left, s.left);
+    return across >= std::min(GrabStrip, b.width) && Wide{b.top} + GrabStrip > s.top &&
+           b.top < Wide{s.top} + s.height - GrabStrip / 2;
 }
 
 } // namespace

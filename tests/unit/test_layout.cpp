@@ -189,6 +189,26 @@ TEST_F(LayoutTest, LoadingKeepsWhatWasReadAndTheWindowOnAScreen) {
         << "centred on the primary screen";
 }
 
+TEST_F(LayoutTest, RecordedFiles) {
+    const std::string data = std::string(BRAK_TEST_DATA) + "/layout/";
+    const std::string saved = test::readFile(data + "saved_by_brak.cfg");
+    writeLayout(saved);
+    ASSERT_EQ(layout.LoadBrak(), 0);
+    ASSERT_EQ(layout.SaveBrak(), 0);
+    EXPECT_EQ(layoutOnDisk(), saved) << "read and written again, not a byte changes";
+
+    MainForm g;
+    Layout hand(g, platform, dialogs, {});
+    writeLayout(test::readFile(data + "hand_edited.cfg"));
+    ASSERT_EQ(hand.LoadBrak(), 0);
+    EXPECT_TRUE(g.ShowHints.checked());
+    EXPECT_FALSE(g.AutoLoad.checked());
+    EXPECT_EQ(g.stChapter.colWidth(1), 50);
+    EXPECT_EQ(g.stFile.colWidth(3), 0x78);
+    EXPECT_EQ(g.edPath.text(), "/home/me/bin");
+    EXPECT_EQ(g.Window.bounds(), (FormWindow::Bounds{247, 221, 785, 581}));
+}
+
 TEST_F(LayoutTest, NoReadableLayoutChangesNothing) {
     EXPECT_EQ(layout.LoadBrak(), 1) << "no file";
     std::filesystem::create_directories(platform.userDir + "Brak.CFG");
