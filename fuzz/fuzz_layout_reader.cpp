@@ -2,6 +2,8 @@
 // read into a window and checks that saving that window and reading the file
 // back gives the same file. Crashes, leaks, undefined behaviour and hangs
 // are failures, and so is a layout that changes on its way round.
+#include "config/ConfigFile.h"
+#include "contents/Contents.h"
 #include "platform/Dialogs.h"
 #include "platform/PosixPlatform.h"
 #include "startup/Layout.h"
@@ -31,7 +33,7 @@ public:
 };
 
 brak::LayoutValues readLayout(std::string_view text, std::size_t firstPiece,
-                              brak::LayoutLimits limits) {
+                              brak::KeyValueLimits limits) {
     brak::LayoutReader reader(limits);
     std::size_t at = 0, piece = firstPiece;
     while (at < text.size()) {
@@ -51,10 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static brak::PosixPlatform platform;
     static OneScreen dialogs;
     static brak::MainForm first, second;
-    static brak::Layout layout(first, platform, dialogs, {});
-    static brak::Layout again(second, platform, dialogs, {});
+    static brak::Contents contents(first, platform, dialogs);
+    static brak::ConfigFile config(first, platform, dialogs, contents);
+    static brak::Layout layout(first, platform, dialogs, config);
+    static brak::Layout again(second, platform, dialogs, config);
     // Small limits, so that the fuzzer reaches them.
-    brak::LayoutLimits small;
+    brak::KeyValueLimits small;
     small.maxLineLength = 512;
     small.maxBytes = 1 << 14;
     layout.apply(readLayout(text, 1, small));

@@ -4,6 +4,7 @@
 
 #include <QSaveFile>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace brak {
 
@@ -16,6 +17,11 @@ std::optional<std::uint64_t> failAfter;
 int writeFileAtomically(const std::string& name, std::string_view contents) {
     if (name.empty())
         return 1;
+    // The new file replaces the old one by a rename, which would put a
+    // regular file in the place of a device, a FIFO or a socket.
+    struct stat status {};
+    if (::stat(name.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return 1;
     QSaveFile file(fileNameToQString(name));
     if (!file.open(QIODevice::WriteOnly))
         return 1;
@@ -25,7 +31,11 @@ int writeFileAtomically(const std::string& name, std::string_view contents) {
     if (file.write(contents.data(), static_cast<qint64>(allowed)) != static_cast<qint64>(allowed) ||
         allowed < contents.size())
         return 1; // the temporary file goes, the old file stays
-
+    // The text waits in Qt's buffer until now. Qt 6.4's commit() reports
+    // success even when writing out that buffer fails half way (a full disk,
+    // a file size limit), and would put the cut file in place of the old one.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        return 1;
     return file.commit() ? 0 : 1;
 }
 

@@ -25,6 +25,23 @@ void SwitchSets::wire() {
         command->onClick.wire([this] { CommandClick(); });
     f_.buClearSwitch.onClick.wire([this] { buClearSwitchClick(); });
     f_.buClearAllSwitch.onClick.wire([this] { buClearAllSwitchClick(); });
+    followCommandLine();
+}
+
+void SwitchSets::followCommandLine() {
+    // Everything the line is made of: the commands, the switch tabs, the
+    // path to Jar, the archive name and the file selection.
+    MainForm& f = f_;
+    auto feedsTheLine = [&f](const Control& control) {
+        for (const Panel* source : {&f.grCommand, &f.taBasic, &f.taMedium, &f.grContent})
+            if (source->contains(control))
+                return true;
+        return &control == &f.edPath || &control == &f.edArchive;
+    };
+    for (Control* control : f.controls())
+        if (feedsTheLine(*control))
+            control->addObserver([this](const Control&) { ShowCommandLine(f_); });
+    ShowCommandLine(f);
 }
 
 void SwitchSets::CommandClick() {

@@ -15,7 +15,9 @@ public:
     SwitchSets(const SwitchSets&) = delete;
     SwitchSets& operator=(const SwitchSets&) = delete;
 
-    // A click on a command, and the two Clear buttons.
+    // A click on a command, and the two Clear buttons. The status bar
+    // shows the selected command's line from now on, following every
+    // change of what it is made of.
     void wire();
 
     // A command became selected: stores what the controls show under the
@@ -36,6 +38,8 @@ public:
     static std::string mismatchQuestion(int lastAltered, int current);
 
 private:
+    void followCommandLine();
+
     MainForm& f_;
     Dialogs& dialogs_;
 };

@@ -16,6 +16,14 @@ using Colour = std::uint32_t;
 inline constexpr Colour clWhite = 0x00FFFFFF;
 inline constexpr Colour clSilver = 0x00C0C0C0;
 inline constexpr Colour clBlack = 0x00000000;
+// A colour of the user's colour scheme rather than a fixed one: its index
+// with the high byte set, as the window system writes it. The view paints
+// it with the scheme's colour of that role.
+inline constexpr Colour SystemColour = 0x80000000;
+inline constexpr Colour clWindow = SystemColour | 5; // the background of fields and lists
+inline constexpr bool isSystemColour(Colour colour) {
+    return (colour & 0xFF000000) == SystemColour;
+}
 
 // The one handler of a control's event. The composition root wires each
 // event once; wiring it again would silently drop the first handler, so it

@@ -83,7 +83,7 @@ MainForm::MainForm() {
     chColour.setChecked(true);
     const std::pair<Edit*, Colour> colours[] = {{&edColourNormal, 0x00C0C0C0},
                                                 {&edColourError, 0x000000FF},
-                                                {&edColourSignal, clWhite},
+                                                {&edColourSignal, clWindow},
                                                 {&edColourComment, 0x00FFFF00},
                                                 {&edColourHighlight, 0x00008000}};
     for (const auto& [field, colour] : colours) {

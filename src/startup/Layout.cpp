@@ -1,21 +1,15 @@
 #include "startup/Layout.h"
 
 #include "base/AtomicFile.h"
+#include "config/TextFile.h"
 #include "core/Commands.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <exception>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace brak {
 
 namespace {
-
-constexpr const char* ConfigurationFilter =
-    "Brak Configurations (*.BKF)|*.BKF|JAR Configurations (*.CFG)|*.CFG";
 
 // How much of the top edge must show on a screen for the window to be
 // taken and moved there.
@@ -87,31 +81,17 @@ int Layout::SaveBrak() {
 }
 
 int Layout::LoadBrak() {
-    // Not blocking, so that a pipe in the file's place cannot hold the start;
-    // and only a regular file is read.
-    const int fd = ::open(layoutFile().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    // A file that is missing, no file, or far larger than any layout is
+    // passed over: the window keeps what it has.
+    std::string text;
+    const KeyValueLimits limits;
+    if (readTextFile(layoutFile(), limits.maxBytes, text) != TextFileResult::Read)
         return 1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return 1;
-    }
-    LayoutReader reader;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        reader.feed(std::string_view(buffer, static_cast<std::size_t>(got)));
-        if (reader.stoppedAt())
-            break;
-    }
+    LayoutReader reader(limits);
+    reader.feed(text);
     reader.finish();
     apply(reader.values());
-    return ::close(fd) == 0 ? 0 : 1;
+    return 0;
 }
 
 MenuItem& Layout::option(const char* name) {
@@ -162,7 +142,7 @@ void Layout::FormClose() {
     step([&] { offerToSave(shown); });
     step([&] {
         if (f_.AutoSave.checked() && platform_.makeUserDirectory())
-            saveConfig_(stateFile());
+            config_.SaveConfig(stateFile());
     });
     step([&] { SaveBrak(); });
     if (failure)
@@ -181,11 +161,11 @@ void Layout::offerToSave(const std::string& shown) {
     // The program is ending: a save that fails says so and offers another
     // name, rather than losing the changes without a word.
     for (;;) {
-        const std::string name = dialogs_.saveFile(ConfigurationFilter);
+        const std::string name = dialogs_.saveFile(SaveConfigurationFilter);
         if (name.empty())
             return;
         f_.SwitchSets[current] = shown;
-        if (saveConfig_(name) == 0) {
+        if (config_.SaveConfig(name) == 0) {
             f_.SwitchSetsModified = false;
             return;
         }

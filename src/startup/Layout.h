@@ -1,11 +1,11 @@
 #pragma once
 
+#include "config/ConfigFile.h"
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "startup/LayoutReader.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,10 +13,6 @@ namespace brak {
 
 inline constexpr const char* LayoutFileName = "Brak.CFG";
 inline constexpr const char* StateFileName = "Brak.BKF";
-
-// Saves or loads a Jar configuration file by name: 0 on success, 1 when the
-// file cannot be written or read.
-using ConfigFileHook = std::function<int(const std::string&)>;
 
 // Where a window from the layout file goes: where it was, unless no screen
 // shows the strip along its top by which it is moved; then it is centred on
@@ -32,8 +28,8 @@ std::string layoutText(const MainForm& form);
 // sequence of the main window. Brak's files live in the user's directory.
 class Layout {
 public:
-    Layout(MainForm& form, Platform& platform, Dialogs& dialogs, ConfigFileHook saveConfig)
-        : f_(form), platform_(platform), dialogs_(dialogs), saveConfig_(std::move(saveConfig)) {}
+    Layout(MainForm& form, Platform& platform, Dialogs& dialogs, ConfigFile& config)
+        : f_(form), platform_(platform), dialogs_(dialogs), config_(config) {}
     Layout(const Layout&) = delete;
     Layout& operator=(const Layout&) = delete;
 
@@ -70,7 +66,7 @@ private:
     MainForm& f_;
     Platform& platform_;
     Dialogs& dialogs_;
-    ConfigFileHook saveConfig_;
+    ConfigFile& config_;
 };
 
 } // namespace brak

@@ -1,123 +1,84 @@
 #include "startup/LayoutReader.h"
 
 #include "base/Convert.h"
-#include "base/Text.h"
 
 namespace brak {
 
 namespace {
 
-bool holds(const std::string& key, const char* word) {
-    return key.find(word) != std::string::npos;
+[[noreturn]] void notANumber(const KeyValueLine& line) {
+    throw KeyValueError(line.number, "'" + std::string(line.value) + "' is not a number");
 }
 
-// The column index: the one character that stands `offset` places after
-// the first `letter` of the key ("CHAPTERWIDTH3" gives 3, and so does
-// "CHAPTERWIDTH34"). A missing or non-digit character does not convert.
-std::optional<int> columnIndex(const std::string& key, char letter, std::size_t offset) {
-    const std::size_t at = key.find(letter) + offset;
-    if (at >= key.size())
-        return std::nullopt;
-    return tryStrToInt(std::string_view(&key[at], 1));
+int number(const KeyValueLine& line, std::string_view text) {
+    const std::optional<int> value = tryStrToInt(text);
+    if (!value)
+        notANumber(line);
+    return *value;
 }
 
-// A width for column index of a grid with `columns` columns; an index past
-// them is ignored.
+// A column's width. The column is the one character that stands `offset`
+// places after the first `letter` of the key ("CHAPTERWIDTH3" gives 3, and
+// so does "CHAPTERWIDTH34"); an index past the grid's columns is ignored.
 template <std::size_t N>
-bool setWidth(std::array<std::optional<int>, N>& widths, std::optional<int> index,
-              std::string_view value) {
-    const std::optional<int> width = tryStrToInt(value);
-    if (!index || !width)
-        return false;
-    if (*index < static_cast<int>(N))
-        widths[static_cast<std::size_t>(*index)] = *width;
-    return true;
-}
-
-bool setNumber(std::optional<int>& target, std::string_view value) {
-    const std::optional<int> number = tryStrToInt(value);
-    if (number)
-        target = *number;
-    return number.has_value();
+void setWidth(std::array<std::optional<int>, N>& widths, const KeyValueLine& line, char letter,
+              std::size_t offset) {
+    const std::size_t at = line.key.find(letter) + offset;
+    if (at >= line.key.size())
+        notANumber(line);
+    const int column = number(line, line.key.substr(at, 1));
+    const int width = number(line, line.value);
+    if (column < static_cast<int>(N))
+        widths[static_cast<std::size_t>(column)] = width;
 }
 
 } // namespace
 
-void LayoutReader::feed(std::string_view data) {
-    while (!data.empty() && !stoppedAt_) {
-        const std::size_t end = data.find('\n');
-        const std::string_view piece = data.substr(0, end);
-        if (pending_.size() + piece.size() > limits_.maxLineLength + 1) {
-            // A line this long is no layout line: the file ends here.
-            ++lines_;
-            stop();
-            return;
-        }
-        if (end == std::string_view::npos) {
-            pending_.append(piece);
-            return;
-        }
-        data.remove_prefix(end + 1);
-        if (pending_.empty()) {
-            feedLine(piece);
-        } else {
-            pending_.append(piece);
-            feedLine(pending_);
-            pending_.clear();
-        }
+LayoutReader::LayoutReader(KeyValueLimits limits)
+    : reader_([this](const KeyValueLine& line) { apply(line); }, limits) {}
+
+template <typename Read> void LayoutReader::read(Read&& read) {
+    if (stoppedAt_)
+        return;
+    try {
+        read();
+    } catch (const KeyValueError& error) {
+        stoppedAt_ = error.line();
     }
+}
+
+void LayoutReader::feed(std::string_view data) {
+    read([&] { reader_.feed(data); });
 }
 
 void LayoutReader::finish() {
-    if (!pending_.empty() && !stoppedAt_)
-        feedLine(pending_);
-    pending_.clear();
+    read([&] { reader_.finish(); });
 }
 
-void LayoutReader::feedLine(std::string_view line) {
-    if (stoppedAt_)
-        return;
-    ++lines_;
-    bytes_ += line.size() + 1;
-    if (bytes_ > limits_.maxBytes) {
-        stop();
-        return;
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-        return;
-    if (!apply(upperCase(line.substr(0, equals)), trimBlanks(line.substr(equals + 1))))
-        stop();
-}
-
-bool LayoutReader::apply(const std::string& key, std::string_view value) {
+void LayoutReader::apply(const KeyValueLine& line) {
     LayoutValues& v = values_;
-    const bool yes = upperCase(value).find("YES") != std::string::npos;
-    if (holds(key, "DETECTSWITCH"))
-        v.detectSwitch = yes;
-    if (holds(key, "AUTOLOAD"))
-        v.autoLoad = yes;
-    if (holds(key, "AUTOSAVE"))
-        v.autoSave = yes;
-    if (holds(key, "SHOWHINT"))
-        v.showHint = yes;
+    if (line.keyHas("DETECTSWITCH"))
+        v.detectSwitch = line.yes();
+    if (line.keyHas("AUTOLOAD"))
+        v.autoLoad = line.yes();
+    if (line.keyHas("AUTOSAVE"))
+        v.autoSave = line.yes();
+    if (line.keyHas("SHOWHINT"))
+        v.showHint = line.yes();
     // A path keeps the case it was written with: names here are case-sensitive.
-    if (holds(key, "PATHTOJAR"))
-        v.pathToJar = std::string(value);
-    if (holds(key, "CHAPTERWIDTH") && !setWidth(v.chapterWidths, columnIndex(key, 'C', 12), value))
-        return false;
-    if (holds(key, "FILEWIDTH") && !setWidth(v.fileWidths, columnIndex(key, 'F', 9), value))
-        return false;
+    if (line.keyHas("PATHTOJAR"))
+        v.pathToJar = std::string(line.exactValue);
+    if (line.keyHas("CHAPTERWIDTH"))
+        setWidth(v.chapterWidths, line, 'C', 12);
+    if (line.keyHas("FILEWIDTH"))
+        setWidth(v.fileWidths, line, 'F', 9);
     const std::pair<const char*, std::optional<int>*> bounds[] = {{"FORMLEFT", &v.left},
                                                                   {"FORMTOP", &v.top},
                                                                   {"FORMWIDTH", &v.width},
                                                                   {"FORMHEIGHT", &v.height}};
     for (const auto& [word, target] : bounds)
-        if (holds(key, word) && !setNumber(*target, value))
-            return false;
-    return true;
+        if (line.keyHas(word))
+            *target = number(line, line.value);
 }
 
 } // namespace brak

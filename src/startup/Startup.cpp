@@ -45,7 +45,7 @@ void Startup::CreateBrak() {
     if (f_.AutoLoad.checked()) {
         // A damaged last state must not stop every start from now on: what
         // could not be read is shown and the start goes on.
-        runHandler(dialogs_, [&] { loadConfig_(layout_.stateFile()); });
+        runHandler(dialogs_, [&] { config_.LoadConfig(layout_.stateFile()); });
     }
     WriteGridHeadings(f_.stChapter, f_.stFile);
     const DateTime present = platform_.now();
@@ -161,7 +161,7 @@ void Startup::OpenArgument(const std::string& argument) {
             f_.edArchive.setText(argument);
             contents_.LoadContents();
         } else {
-            loadConfig_(argument);
+            config_.LoadConfig(argument);
         }
     });
 }

@@ -30,9 +30,9 @@ std::string GetPath(Dialogs& dialogs, const std::string& filter);
 class Startup {
 public:
     Startup(MainForm& form, Platform& platform, Dialogs& dialogs, Contents& contents,
-            Layout& layout, ConfigFileHook loadConfig)
+            Layout& layout, ConfigFile& config)
         : f_(form), platform_(platform), dialogs_(dialogs), contents_(contents), layout_(layout),
-          loadConfig_(std::move(loadConfig)) {}
+          config_(config) {}
     Startup(const Startup&) = delete;
     Startup& operator=(const Startup&) = delete;
 
@@ -66,7 +66,7 @@ private:
     Dialogs& dialogs_;
     Contents& contents_;
     Layout& layout_;
-    ConfigFileHook loadConfig_;
+    ConfigFile& config_;
     // The user already knows there is no logo this time.
     bool logoMissingTold_ = false;
 };

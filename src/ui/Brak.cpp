@@ -6,6 +6,7 @@ Brak::Brak(Platform& platform, Dialogs& dialogs) : platform_(platform), dialogs_
     interlocks_.wire();
     switchSets_.wire();
     contents_.wire();
+    config_.wire();
     layout_.wire();
     shell_.wire();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigFile.h"
 #include "contents/Contents.h"
 #include "core/SwitchSets.h"
 #include "form/MainForm.h"
@@ -28,6 +29,7 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    ConfigFile& config() { return config_; }
     Layout& layout() { return layout_; }
     Startup& startup() { return startup_; }
     Shell& shell() { return shell_; }
@@ -39,12 +41,9 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
-    // Saving and loading Jar's configuration file are the configuration
-    // subsystem's; until it is in place no such file is written or read.
-    ConfigFileHook saveConfig_ = [](const std::string&) { return 1; };
-    ConfigFileHook loadConfig_ = [](const std::string&) { return 1; };
-    Layout layout_{form_, platform_, dialogs_, saveConfig_};
-    Startup startup_{form_, platform_, dialogs_, contents_, layout_, loadConfig_};
+    ConfigFile config_{form_, platform_, dialogs_, contents_};
+    Layout layout_{form_, platform_, dialogs_, config_};
+    Startup startup_{form_, platform_, dialogs_, contents_, layout_, config_};
     Shell shell_{form_, dialogs_, layout_, startup_};
 };
 

@@ -1,6 +1,7 @@
 #include "view/Binding.h"
 
 #include "base/QtText.h"
+#include "view/SchemeColour.h"
 #include "view/Widgets.h"
 
 #include <QAbstractButton>
@@ -27,10 +28,6 @@
 namespace brak {
 
 namespace {
-
-QColor toQColor(Colour bgr) {
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
 
 QString qs(const std::string& text) {
     return fileNameToQString(text);

@@ -1,6 +1,7 @@
 #include "view/QtDialogs.h"
 
 #include "base/QtText.h"
+#include "view/SchemeColour.h"
 #include "view/TFormAbout.h"
 #include "view/TFormSearch.h"
 #include "view/TFormSplash.h"
@@ -145,23 +146,13 @@ std::string QtDialogs::saveFile(const std::string& filter) {
     return fileNameFromQString(dialog.selectedFiles().first());
 }
 
-namespace {
-
-QColor toQColor(std::uint32_t bgr) {
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
-std::uint32_t fromQColor(const QColor& c) {
-    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) |
-           (std::uint32_t(c.blue()) << 16);
-}
-
-} // namespace
-
 bool QtDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) {
     for (int i = 0; i < QColorDialog::customCount() && i < int(customColours.size()); ++i)
         QColorDialog::setCustomColor(i, toQColor(customColours[std::size_t(i)]));
-    QColor chosen = QColorDialog::getColor(toQColor(colour), parent_);
+    // Qt's own dialog: it always shows the full chooser and the custom
+    // colours, which a desktop's native dialog may not.
+    QColor chosen = QColorDialog::getColor(toQColor(colour), parent_, QString(),
+                                           QColorDialog::DontUseNativeDialog);
     for (int i = 0; i < QColorDialog::customCount() && i < int(customColours.size()); ++i)
         customColours[std::size_t(i)] = fromQColor(QColorDialog::customColor(i));
     if (!chosen.isValid())

@@ -98,7 +98,7 @@ protected:
 
 } // namespace
 
-TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayout) {
+TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayoutAndTheLastState) {
     start("first.log");
     ASSERT_TRUE(within(20000, [&] {
         return log().find("[First Time Execution]") != std::string::npos;
@@ -110,6 +110,8 @@ TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayout) {
         << "the splash shows the logo: " << log();
     EXPECT_EQ(log().find("brak.dialogs:"), log().rfind("brak.dialogs:")) << "one box only";
     EXPECT_NE(test::readFile(userFile("Brak.CFG")).find("AutoSave=Yes\r\n"), std::string::npos);
+    EXPECT_NE(test::readFile(userFile("Brak.BKF")).find("; ----- Brak Section -----"),
+              std::string::npos);
 
     // The second start shows nothing: the first run is done.
     start("second.log");

@@ -30,7 +30,9 @@ std::string FakeDialogs::saveFile(const std::string& filter) {
     return openFile(filter);
 }
 
-bool FakeDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>&) {
+bool FakeDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& custom) {
+    colourStarts.push_back(colour);
+    customColours = custom;
     if (colourAnswers.empty())
         return false;
     colour = colourAnswers.front();

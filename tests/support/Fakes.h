@@ -32,7 +32,9 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<std::string> fileAnswers;
     std::vector<std::string> filters;
-    std::deque<std::uint32_t> colourAnswers; // an empty script cancels
+    std::deque<std::uint32_t> colourAnswers;  // an empty script cancels
+    std::vector<std::uint32_t> colourStarts;  // the colour each dialog started at
+    std::vector<std::uint32_t> customColours; // those of the last dialog
     bool busy = false;
     int busyChanges = 0;
     int repaints = 0;

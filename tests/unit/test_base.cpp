@@ -65,6 +65,12 @@ TEST(AtomicFile, WritesWholeFilesAndKeepsTheOldOneOnFailure) {
     EXPECT_EQ(writeFileAtomically("", "x"), 1);
     EXPECT_EQ(writeFileAtomically(dir.file("missing/dir/file"), "x"), 1);
     EXPECT_EQ(writeFileAtomically(dir.path(), "x"), 1) << "a directory";
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(writeFileAtomically(dir.file("fifo"), "x"), 1);
+    struct stat fifo {};
+    EXPECT_TRUE(::stat(dir.file("fifo").c_str(), &fifo) == 0 && S_ISFIFO(fifo.st_mode))
+        << "nothing but a regular file is ever replaced";
+    ASSERT_EQ(::remove(dir.file("fifo").c_str()), 0);
 
     const std::string contents(1000, 'z');
     for (std::uint64_t failAt : {0u, 1u, 500u, 999u}) {

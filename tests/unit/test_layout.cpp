@@ -1,6 +1,8 @@
 // Brak's layout file, the window kept on the screen, the Options menu and
 // the close sequence.
 #include "Fakes.h"
+#include "config/ConfigFile.h"
+#include "contents/Contents.h"
 #include "core/Commands.h"
 #include "startup/Layout.h"
 
@@ -22,26 +24,22 @@ LayoutValues read(const std::string& text, std::uint64_t* stoppedAt = nullptr) {
 
 class LayoutTest : public ::testing::Test {
 protected:
-    int saveConfig(const std::string& name) {
-        saved.push_back(name);
-        if (saveFails)
-            return 1;
-        test::writeFile(name, "config");
-        return 0;
-    }
     std::string layoutOnDisk() const { return test::readFile(platform.userDir + "Brak.CFG"); }
     void writeLayout(const std::string& text) {
         platform.makeUserDirectory();
         test::writeFile(platform.userDir + "Brak.CFG", text);
     }
+    std::string bkf() const { return platform.userDir + "Brak.BKF"; }
+    static bool holdsRecurse(const std::string& file) {
+        return test::readFile(file).find("\r\nOptionsForCommand a=-r ") != std::string::npos;
+    }
 
     test::FakePlatform platform;
     test::FakeDialogs dialogs;
     MainForm f;
-    std::vector<std::string> saved;
-    bool saveFails = false;
-    Layout layout{f, platform, dialogs,
-                  [this](const std::string& name) { return saveConfig(name); }};
+    Contents contents{f, platform, dialogs};
+    ConfigFile config{f, platform, dialogs, contents};
+    Layout layout{f, platform, dialogs, config};
 };
 
 const MessageBoxRequest SaveQuestion{"Save Configuration", "Confirmation", MessageIcon::Question,
@@ -94,7 +92,7 @@ TEST(LayoutReader, ANumberThatDoesNotConvertStopsTheReadingThere) {
 }
 
 TEST(LayoutReader, WhatIsNoLayoutFileStopsEarly) {
-    LayoutLimits small;
+    KeyValueLimits small;
     small.maxLineLength = 100;
     small.maxBytes = 1000;
     LayoutReader longLine(small);
@@ -164,7 +162,7 @@ TEST_F(LayoutTest, ARoundTripRestoresEveryValue) {
     ASSERT_EQ(layout.SaveBrak(), 0);
 
     MainForm g;
-    Layout other(g, platform, dialogs, {});
+    Layout other(g, platform, dialogs, config);
     ASSERT_EQ(other.LoadBrak(), 0);
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(g.OptionMenu[i]->checked(), f.OptionMenu[i]->checked()) << i;
@@ -198,7 +196,7 @@ TEST_F(LayoutTest, RecordedFiles) {
     EXPECT_EQ(layoutOnDisk(), saved) << "read and written again, not a byte changes";
 
     MainForm g;
-    Layout hand(g, platform, dialogs, {});
+    Layout hand(g, platform, dialogs, config);
     writeLayout(test::readFile(data + "hand_edited.cfg"));
     ASSERT_EQ(hand.LoadBrak(), 0);
     EXPECT_TRUE(g.ShowHints.checked());
@@ -235,18 +233,17 @@ TEST_F(LayoutTest, OptionsFlipTheirOwnCheckMark) {
 TEST_F(LayoutTest, CloseWithNothingChangedAsksNothing) {
     layout.FormClose();
     EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(saved, std::vector<std::string>{platform.userDir + "Brak.BKF"});
+    EXPECT_TRUE(platform.fileExists(bkf()));
     EXPECT_FALSE(layoutOnDisk().empty());
 
+    std::filesystem::remove(bkf());
     f.AutoSave.setChecked(false);
-    saved.clear();
     layout.FormClose();
-    EXPECT_TRUE(saved.empty()) << "no automatic save";
-    EXPECT_TRUE(layoutOnDisk().find("AutoSave=No") != std::string::npos);
+    EXPECT_FALSE(platform.fileExists(bkf())) << "no automatic save";
+    EXPECT_NE(layoutOnDisk().find("AutoSave=No"), std::string::npos);
 }
 
 TEST_F(LayoutTest, CloseAfterAChangeAsksToSave) {
-    const std::string bkf = platform.userDir + "Brak.BKF";
     f.chRecurse.setChecked(true);
     const std::string shown = GetSwitch(f);
 
@@ -254,49 +251,64 @@ TEST_F(LayoutTest, CloseAfterAChangeAsksToSave) {
     dialogs.answers = {MessageAnswer::No};
     layout.FormClose();
     EXPECT_EQ(dialogs.boxes, std::vector<MessageBoxRequest>{SaveQuestion});
-    EXPECT_EQ(saved, std::vector<std::string>{bkf});
+    EXPECT_TRUE(platform.fileExists(bkf()));
+    EXPECT_FALSE(holdsRecurse(bkf()));
     EXPECT_EQ(f.SwitchSets[0], "");
     EXPECT_TRUE(f.SwitchSetsModified);
 
     // Yes, then the dialog is cancelled: nothing is saved by name.
     dialogs.boxes.clear();
-    saved.clear();
     dialogs.answers = {MessageAnswer::Yes};
     layout.FormClose();
     EXPECT_EQ(dialogs.filters, std::vector<std::string>{"Brak Configurations (*.BKF)|*.BKF|JAR "
                                                         "Configurations (*.CFG)|*.CFG"});
-    EXPECT_EQ(saved, std::vector<std::string>{bkf});
     EXPECT_EQ(f.SwitchSets[0], "");
+    EXPECT_FALSE(holdsRecurse(bkf()));
 
-    // Yes and a name: the shown switches are stored, then saved.
-    saved.clear();
+    // Yes and a name: the shown switches are stored, then saved there and in
+    // the last state.
     const std::string named = platform.root.file("mine.BKF");
     dialogs.answers = {MessageAnswer::Yes};
     dialogs.fileAnswers = {named};
     layout.FormClose();
-    EXPECT_EQ(saved, (std::vector<std::string>{named, bkf}));
+    EXPECT_TRUE(holdsRecurse(named));
+    EXPECT_TRUE(holdsRecurse(bkf()));
     EXPECT_EQ(f.SwitchSets[0], shown);
     EXPECT_FALSE(f.SwitchSetsModified);
 }
 
 TEST_F(LayoutTest, ANamedSaveThatFailsOffersAnotherName) {
     f.SwitchSetsModified = true;
-    saveFails = true;
-    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::No};
-    dialogs.fileAnswers = {"/nowhere/a.BKF", "/nowhere/b.BKF"};
+    const std::string nowhere = platform.root.file("missing/a.BKF");
+    const std::string there = platform.root.file("b.BKF");
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    dialogs.fileAnswers = {nowhere, there};
     layout.FormClose();
-    ASSERT_EQ(dialogs.boxes.size(), 3u);
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[1].text,
-              "The configuration could not be saved in\n/nowhere/a.BKF\nChoose another name?");
+              "The configuration could not be saved in\n" + nowhere + "\nChoose another name?");
     EXPECT_EQ(dialogs.boxes[1].icon, MessageIcon::Warning);
-    EXPECT_EQ(saved, (std::vector<std::string>{"/nowhere/a.BKF", "/nowhere/b.BKF",
-                                               platform.userDir + "Brak.BKF"}));
+    EXPECT_TRUE(platform.fileExists(there));
+    EXPECT_FALSE(f.SwitchSetsModified);
+
+    dialogs = {};
+    f.SwitchSetsModified = true;
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::No};
+    dialogs.fileAnswers = {nowhere};
+    layout.FormClose();
+    EXPECT_EQ(dialogs.boxes.size(), 2u) << "No gives up";
+    EXPECT_TRUE(f.SwitchSetsModified);
     EXPECT_FALSE(layoutOnDisk().empty()) << "the layout is written all the same";
 }
 
-TEST_F(LayoutTest, AnErrorWhileSavingStillWritesTheLayout) {
-    Layout failing(f, platform, dialogs,
-                   [](const std::string&) -> int { throw Error("Disk on fire"); });
-    EXPECT_THROW(failing.FormClose(), Error);
+TEST_F(LayoutTest, AnErrorOnTheWayStillSavesTheRest) {
+    struct Failing : test::FakeDialogs {
+        std::string saveFile(const std::string&) override { throw Error("No dialog today"); }
+    } failing;
+    failing.answers = {MessageAnswer::Yes};
+    Layout closing(f, platform, failing, config);
+    f.SwitchSetsModified = true;
+    EXPECT_THROW(closing.FormClose(), Error);
+    EXPECT_TRUE(platform.fileExists(bkf()));
     EXPECT_FALSE(layoutOnDisk().empty());
 }

@@ -1,6 +1,7 @@
 // Start-up: the first run finding Jar and having it extract the logo, the
 // order of the start, and the argument the program was started with.
 #include "Fakes.h"
+#include "config/ConfigFile.h"
 #include "contents/Contents.h"
 #include "startup/SearchWindow.h"
 #include "startup/Startup.h"
@@ -63,12 +64,10 @@ protected:
     test::FakeDialogs dialogs;
     MainForm f;
     Contents contents{f, platform, dialogs};
+    ConfigFile config{f, platform, dialogs, contents};
+    Layout layout{f, platform, dialogs, config};
+    Startup startup{f, platform, dialogs, contents, layout, config};
     std::vector<std::string> events;
-    Layout layout{f, platform, dialogs, [](const std::string&) { return 0; }};
-    Startup startup{f, platform, dialogs, contents, layout, [this](const std::string& name) {
-                        events.push_back("load " + name);
-                        return 0;
-                    }};
     bool extracts = true;
     int jarExitCode = 0;
     int jarPolls = 0;
@@ -221,6 +220,9 @@ TEST_F(StartupTest, NoJarAnywhereEndsTheProgramAtOnce) {
 }
 
 TEST_F(StartupTest, TheStartRunsInItsOrder) {
+    // The last state holds a swap directory.
+    platform.makeUserDirectory();
+    test::writeFile(layout.stateFile(), "SwapFileDirectory=/var/Swap\r\n");
     platform.onStart = [this](const ProcessRequest& request) {
         events.push_back(dialogs.splashes.empty() ? "jar before the splash" : "jar after it");
         test::writeFile(request.directory + "/Kyx.BMP", "BM");
@@ -228,37 +230,44 @@ TEST_F(StartupTest, TheStartRunsInItsOrder) {
     };
     f.PageControl1.setActivePage(4);
     startup.CreateBrak();
+    EXPECT_EQ(events, std::vector<std::string>{"jar before the splash"});
     EXPECT_EQ(dialogs.splashes, std::vector<std::string>{platform.userDir + "Kyx.BMP"});
     EXPECT_EQ(platform.slept, 3000);
     EXPECT_FALSE(dialogs.splashShown);
-    EXPECT_EQ(events, (std::vector<std::string>{"jar before the splash",
-                                                "load " + platform.userDir + "Brak.BKF"}));
+    EXPECT_EQ(f.ConfigName, layout.stateFile());
+    EXPECT_EQ(f.edSwap.text(), "/var/Swap");
     EXPECT_EQ(f.stChapter.cell(0, 0), "Chapter");
     EXPECT_EQ(f.stFile.cell(9, 0), "Chapter");
     EXPECT_EQ(f.daBefore.GetValue(), platform.clock);
     EXPECT_EQ(f.daAfter.GetValue(), platform.clock);
     EXPECT_EQ(f.PageControl1.activePage(), 0);
 
-    // The layout says no automatic load: none.
-    events.clear();
+    // The layout, read first, says no automatic load: none.
+    MainForm g;
+    ConfigFile gConfig(g, platform, dialogs, contents);
+    Layout gLayout(g, platform, dialogs, gConfig);
+    Startup second(g, platform, dialogs, contents, gLayout, gConfig);
     test::writeFile(layout.layoutFile(), "AutoLoad=No\r\n");
-    startup.CreateBrak();
-    EXPECT_TRUE(events.empty());
-    EXPECT_FALSE(f.AutoLoad.checked());
+    second.CreateBrak();
+    EXPECT_FALSE(g.AutoLoad.checked());
+    EXPECT_EQ(g.ConfigName, "");
+    EXPECT_EQ(g.Caption1.text(), "Brak");
+    EXPECT_EQ(g.edSwap.text(), "");
 }
 
 TEST_F(StartupTest, ADamagedLastStateIsShownAndTheStartGoesOn) {
     platform.markFirstRunDone();
-    Startup failing(f, platform, dialogs, contents, layout, [](const std::string&) -> int {
-        throw Error("'12X' is not a valid integer value");
-    });
-    failing.CreateBrak();
+    test::writeFile(layout.stateFile(), "SwapFileDirectory=/kept\r\n32MemoryLimit=lots\r\n");
+    startup.CreateBrak();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "'12X' is not a valid integer value.");
+    EXPECT_EQ(dialogs.boxes[0].text.find("Line 2 of the configuration file"), 0u)
+        << dialogs.boxes[0].text;
+    EXPECT_EQ(f.edSwap.text(), "/kept");
     EXPECT_EQ(f.PageControl1.activePage(), 0) << "the start was finished";
 }
 
 TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
+    const std::string root = platform.root.path();
     struct Case {
         std::string argument;
         std::string shown;    // edArchive before
@@ -270,17 +279,21 @@ TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
         {"/data/arc.j", "", "list"},
         {"\"/data/my arc.J\"", "", "list"}, // quotes are kept
         {"/data/tape.jar", "", "list"},
-        {"/home/me/.jdk/settings.cfg", "", "load"},
-        {"/srv/.jobs/brak", "", "load"},
-        {"backup.BKF", "", "load"},
+        {root + "/.jdk/settings.cfg", "", "load"},
+        {root + "/srv/.jobs/brak", "", "load"},
+        {root + "/backup.BKF", "", "load"},
     };
     platform.onStart = nullptr;
     for (const Case& c : cases) {
+        const std::string what = c.expected;
+        if (what == "load") {
+            std::filesystem::create_directories(std::filesystem::path(c.argument).parent_path());
+            test::writeFile(c.argument, "SwapFileDirectory=" + c.argument + "\r\n");
+        }
         f.edArchive.setText(c.shown);
-        events.clear();
+        f.edSwap.setText("");
         platform.started.clear();
         startup.OpenArgument(c.argument);
-        const std::string what = c.expected;
         if (what == "list") {
             EXPECT_EQ(f.edArchive.text(), c.argument);
             ASSERT_EQ(platform.started.size(), 1u) << c.argument;
@@ -289,8 +302,6 @@ TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
             EXPECT_TRUE(platform.started.empty()) << c.argument;
             EXPECT_EQ(f.edArchive.text(), c.shown);
         }
-        EXPECT_EQ(events, what == "load" ? std::vector<std::string>{"load " + c.argument}
-                                         : std::vector<std::string>{})
-            << c.argument;
+        EXPECT_EQ(f.edSwap.text(), what == "load" ? c.argument : "") << c.argument;
     }
 }

@@ -4,6 +4,7 @@
 #include "core/SwitchSets.h"
 #include "ui/Brak.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace brak;
@@ -50,6 +51,31 @@ TEST_F(SwitchSetTest, SelectingWithoutChangesStoresNothing) {
     EXPECT_EQ(f.LastAlteredCommand, -1);
     EXPECT_EQ(f.StatusBar1.simpleText(), "JAR32.EXE e \"/arc/TEST.J\" *.* ");
     EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(SwitchSetTest, TheStatusBarFollowsEverythingTheLineIsMadeOf) {
+    struct Step {
+        std::function<void()> change;
+        std::string line;
+    };
+    const std::vector<Step> steps = {
+        {[&] { f.chRecurse.click(); }, "JAR32.EXE a \"/arc/TEST.J\" *.* -r "},
+        {[&] { f.chCompression.click(); }, "JAR32.EXE a \"/arc/TEST.J\" *.* -r -m2 "},
+        {[&] { f.raCompressionBest.click(); }, "JAR32.EXE a \"/arc/TEST.J\" *.* -r -m4 "},
+        {[&] { f.edArchive.setText("/arc/OTHER.J"); }, "JAR32.EXE a \"/arc/OTHER.J\" *.* -r -m4 "},
+        {[&] { f.edContentMask.setText("*.c"); }, "JAR32.EXE a \"/arc/OTHER.J\" *.c -r -m4 "},
+        {[&] { f.raContentList.click(); }, "JAR32.EXE a \"/arc/OTHER.J\" !\"\" -r -m4 "},
+        {[&] { f.edContentList.setText("my.LST"); },
+         "JAR32.EXE a \"/arc/OTHER.J\" !\"my.LST\" -r -m4 "},
+        {[&] { f.edPath.setText("/opt/jar"); },
+         "/opt/jar/JAR32.EXE a \"/arc/OTHER.J\" !\"my.LST\" -r -m4 "},
+        {[&] { f.raCommandExtract.click(); }, "/opt/jar/JAR32.EXE e \"/arc/OTHER.J\" !\"my.LST\" "},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        EXPECT_TRUE(f.StatusBar1.simplePanel());
+        EXPECT_EQ(f.StatusBar1.simpleText(), step.line);
+    }
 }
 
 TEST_F(SwitchSetTest, AChangeThenASelectionStoresAndMarks) {

@@ -2,6 +2,7 @@
 // icon, buttons and default; the open dialog's title and filters; the save
 // dialog's extension; the colour dialog's sixteen custom colours.
 #include "ViewTest.h"
+#include "config/ConfigFile.h"
 #include "view/QtDialogs.h"
 
 #include <QAbstractButton>
@@ -113,6 +114,20 @@ TEST_F(QtDialogsTest, SaveDialogAddsTheConfigurationExtension) {
     });
     EXPECT_EQ(dialogs.saveFile("Configuration (*.CFG)|*.CFG"),
               (folder + QStringLiteral("/mine.CFG")).toStdString());
+
+    whenShown([folder](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->nameFilters(),
+                  (QStringList{QStringLiteral("Brak Configurations (*.BKF *.bkf)"),
+                               QStringLiteral("JAR Configurations (*.CFG *.cfg)")}));
+        dialog->setDirectory(folder);
+        dialog->selectFile(folder + QStringLiteral("/last.bkf"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(dialogs.saveFile(SaveConfigurationFilter),
+              (folder + QStringLiteral("/last.bkf")).toStdString())
+        << "a name with an extension keeps it";
 }
 
 TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
@@ -124,6 +139,12 @@ TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
     whenShown([](QWidget* modal) {
         auto* dialog = qobject_cast<QColorDialog*>(modal);
         ASSERT_TRUE(dialog);
+        EXPECT_TRUE(dialog->testOption(QColorDialog::DontUseNativeDialog));
+        bool chooserShown = false;
+        for (QWidget* child : dialog->findChildren<QWidget*>())
+            chooserShown |= QByteArray(child->metaObject()->className()).endsWith("QColorPicker") &&
+                            child->isVisible();
+        EXPECT_TRUE(chooserShown) << "the full chooser, not only the basic colours";
         EXPECT_EQ(QColorDialog::customCount(), 16);
         EXPECT_EQ(QColorDialog::customColor(4), QColor(128, 0, 0));
         EXPECT_EQ(dialog->currentColor(), QColor(0, 255, 255));
@@ -139,6 +160,17 @@ TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
     std::uint32_t kept = 0x00123456;
     EXPECT_FALSE(dialogs.chooseColour(kept, custom));
     EXPECT_EQ(kept, 0x00123456u);
+
+    // A colour of the scheme starts the dialog at what the scheme shows.
+    whenShown([](QWidget* modal) {
+        auto* dialog = qobject_cast<QColorDialog*>(modal);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->currentColor(), QApplication::palette().color(QPalette::Base));
+        dialog->reject();
+    });
+    std::uint32_t window = clWindow;
+    EXPECT_FALSE(dialogs.chooseColour(window, custom));
+    EXPECT_EQ(window, clWindow);
 }
 
 TEST_F(QtDialogsTest, TheHourglassIsSetOnceAndTakenAwayOnce) {

@@ -140,7 +140,7 @@ TEST_F(WindowBounds, ALayoutPlaceOffEveryScreenComesToThePrimaryOne) {
     const ScreenArea primary = qtDialogs.screens().front();
     platform.makeUserDirectory();
     writeFile(platform.userDir + "Brak.CFG", "FormLeft=-5000\r\nFormTop=-5000\r\n");
-    Layout layout(f, platform, qtDialogs, {});
+    Layout layout(f, platform, qtDialogs, brak.config());
     ASSERT_EQ(layout.LoadBrak(), 0);
     show();
     EXPECT_TRUE(QRect(primary.left, primary.top, primary.width, primary.height)

@@ -3,6 +3,7 @@
 // their order.
 #include "ViewTest.h"
 #include "core/Commands.h"
+#include "view/SchemeColour.h"
 #include "view/Widgets.h"
 
 #include <QAction>
@@ -74,7 +75,8 @@ protected:
             EXPECT_EQ(edit->text(), qs(field->text()));
             EXPECT_EQ(edit->isReadOnly(), field->readOnly());
             EXPECT_EQ(edit->echoMode() == QLineEdit::Password, field->passwordChar() != '\0');
-            EXPECT_EQ(baseColour(edit), field->colour());
+            // A colour of the scheme is painted as the scheme has it.
+            EXPECT_EQ(edit->palette().color(QPalette::Base), toQColor(field->colour()));
         } else if (auto* label = dynamic_cast<Label*>(&control)) {
             auto* text = qobject_cast<QLabel*>(w);
             ASSERT_TRUE(text);
@@ -156,6 +158,10 @@ TEST_F(WindowControls, SomeDefaultsThatMatter) {
     EXPECT_EQ(widget<QLineEdit>(f.edPassword)->echoMode(), QLineEdit::Password);
     EXPECT_EQ(baseColour(widget(f.edColourError)), 0x000000FFu);
     EXPECT_EQ(widget(f.edColourError)->focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(widget<QLineEdit>(f.edColourSignal)->isReadOnly());
+    EXPECT_EQ(widget(f.edColourSignal)->palette().color(QPalette::Base),
+              QApplication::palette().color(QPalette::Base))
+        << "the Signal field starts in the scheme's colour of fields";
     EXPECT_TRUE(widget<QLineEdit>(f.edArchiveRatio)->isReadOnly());
     EXPECT_EQ(widget<QLineEdit>(f.edArchiveRatio)->text(), QStringLiteral("1:1"));
     EXPECT_EQ(widget<QLabel>(f.laFileDetail)->text(), QStringLiteral("File Details (0 files)"));
@@ -168,7 +174,8 @@ TEST_F(WindowControls, WindowTitleSizeAndApplicationName) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Brak"));
     EXPECT_EQ(window->size(), QSize(785, 581));
     EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Brak 1.1 Beta 3"));
-    EXPECT_EQ(window->statusText()->text(), QString());
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a \"\"  "))
+        << "the selected command's line from the start";
 }
 
 TEST_F(WindowControls, SixPagesInOrder) {
