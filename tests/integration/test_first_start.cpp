@@ -6,6 +6,7 @@
 #include <QImage>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -45,6 +46,10 @@ protected:
             "HOME=" + home.path(), "PATH=" + std::string(BRAK_BIN_DIR) + ":/usr/bin:/bin",
             "QT_QPA_PLATFORM=offscreen", "QT_LOGGING_RULES=brak.dialogs.info=true",
             "XDG_RUNTIME_DIR=" + home.path()};
+        // A sanitizer build's settings reach brak too.
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* value = std::getenv(name))
+                environment.push_back(std::string(name) + "=" + value);
         std::vector<char*> envp;
         for (std::string& variable : environment)
             envp.push_back(variable.data());

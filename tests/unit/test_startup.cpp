@@ -189,16 +189,6 @@ TEST_F(StartupTest, NothingFoundLeadsToThePick) {
     EXPECT_EQ(f.edPath.text(), platform.root.file("home/me/jar"));
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(platform.started[0].program, picked);
-
-    std::filesystem::remove(other);
-    dialogs = {};
-    searchTheMachine();
-    dialogs.fileAnswers = {picked};
-    f.edPath.setText("");
-    std::filesystem::remove(platform.userDir + "Kyx.BMP");
-    startup.FirstTime();
-    EXPECT_EQ(continueCaption, "&Manual Search");
-    EXPECT_EQ(f.edPath.text(), platform.root.file("home/me/jar"));
 }
 
 TEST_F(StartupTest, NoJarAnywhereEndsTheProgramAtOnce) {
