@@ -87,6 +87,14 @@ public:
     const std::string& hint() const { return hint_; }
     void setHint(std::string hint) { hint_ = std::move(hint); }
 
+    // Asks for the keyboard focus; the view gives it when the control is on
+    // the screen. Counted, so an observer sees every request.
+    void setFocus() {
+        ++focusRequests_;
+        notify();
+    }
+    int focusRequests() const { return focusRequests_; }
+
     using Observer = std::function<void(const Control&)>;
     void addObserver(Observer observer) { observers_.push_back(std::move(observer)); }
 
@@ -98,6 +106,7 @@ private:
     Panel* parent_;
     bool enabled_ = true;
     std::string hint_;
+    int focusRequests_ = 0;
     std::vector<Observer> observers_;
 };
 

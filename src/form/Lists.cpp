@@ -1,5 +1,7 @@
 #include "form/Lists.h"
 
+#include <algorithm>
+
 namespace brak {
 
 void DriveList::setDrives(std::vector<std::string> drives) {
@@ -46,10 +48,11 @@ void FileList::setMask(const std::string& mask) {
 void FileList::setItems(std::vector<std::string> items) {
     items_ = std::move(items);
     selected_.assign(items_.size(), false);
+    ++itemsVersion_;
     topIndex_ = 0;
+    ++topIndexVersion_;
     notify();
-    if (onChange)
-        onChange();
+    onChange();
 }
 
 void FileList::setSelected(std::size_t index, bool selected) {
@@ -59,8 +62,21 @@ void FileList::setSelected(std::size_t index, bool selected) {
     notify();
 }
 
+void FileList::setSelection(std::vector<bool> selection) {
+    selection.resize(items_.size(), false);
+    if (selection == selected_)
+        return;
+    selected_ = std::move(selection);
+    notify();
+}
+
+std::size_t FileList::selectedCount() const {
+    return static_cast<std::size_t>(std::count(selected_.begin(), selected_.end(), true));
+}
+
 void FileList::setTopIndex(int index) {
     topIndex_ = index;
+    ++topIndexVersion_;
     notify();
 }
 

@@ -2,6 +2,8 @@
 
 #include "form/Control.h"
 
+#include <cstdint>
+
 namespace brak {
 
 // The drive list of the Selection tab: "/" and the mounted volumes a user
@@ -16,7 +18,10 @@ public:
     // The drive that holds an absolute path: the one mounted deepest on
     // its way ("/" for anything else, a relative path included).
     std::string driveHolding(const std::string& path) const;
+    // The user opens the list, which may offer volumes mounted since.
+    void dropDown() { onDropDown(); }
     Handler onChange;
+    Handler onDropDown;
 
 private:
     std::vector<std::string> drives_{"/"};
@@ -35,7 +40,9 @@ private:
     std::string directory_;
 };
 
-// The files of one directory, several selectable at once.
+// The files of one directory, several selectable at once. The selection
+// changes as a whole, so that selecting a hundred thousand entries tells the
+// observers once, not once per entry.
 class FileList : public Control {
 public:
     using Control::Control;
@@ -43,16 +50,26 @@ public:
     const std::string& mask() const { return mask_; }
     void setMask(const std::string& mask);
     const std::vector<std::string>& items() const { return items_; }
+    // New entries, none selected, shown from the first; runs onChange.
     void setItems(std::vector<std::string> items);
+    // Counts every setItems, so an observer sees new entries without
+    // comparing them.
+    std::uint64_t itemsVersion() const { return itemsVersion_; }
+
     bool selected(std::size_t index) const { return index < selected_.size() && selected_[index]; }
     void setSelected(std::size_t index, bool selected);
+    // One state per entry; a shorter vector leaves the rest unselected.
+    const std::vector<bool>& selection() const { return selected_; }
+    void setSelection(std::vector<bool> selection);
+    std::size_t selectedCount() const;
+
+    // The entry shown at the top. Setting it scrolls there even when it
+    // was set to the same entry before: the user may have scrolled since.
     int topIndex() const { return topIndex_; }
     void setTopIndex(int index);
+    std::uint64_t topIndexVersion() const { return topIndexVersion_; }
 
-    void click() {
-        if (onClick)
-            onClick();
-    }
+    void click() { onClick(); }
     Handler onChange;
     Handler onClick;
 
@@ -60,7 +77,9 @@ private:
     std::string mask_ = "*";
     std::vector<std::string> items_;
     std::vector<bool> selected_;
+    std::uint64_t itemsVersion_ = 0;
     int topIndex_ = 0;
+    std::uint64_t topIndexVersion_ = 0;
 };
 
 } // namespace brak

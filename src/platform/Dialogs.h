@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -93,6 +95,17 @@ private:
     Dialogs& dialogs_;
     bool busy_ = true;
 };
+
+// The open dialog's choice: the chosen file's full name, or empty on cancel.
+inline std::string GetFile(Dialogs& dialogs, const std::string& filter) {
+    return dialogs.openFile(filter);
+}
+
+// The chosen file's directory without its trailing separator ("/" for a
+// file in the root), or empty on cancel.
+inline std::string GetPath(Dialogs& dialogs, const std::string& filter) {
+    return directoryOf(GetFile(dialogs, filter));
+}
 
 // Convenience for the common one-button box.
 inline MessageAnswer showMessage(Dialogs& dialogs, const std::string& text,

@@ -103,6 +103,8 @@ public:
     virtual bool removeDirectory(const std::string& directory) = 0;
 
     virtual bool fileExists(const std::string& name) const = 0;
+    // True for a directory, or a link to one.
+    virtual bool directoryExists(const std::string& name) const = 0;
     virtual bool removeFile(const std::string& name) = 0;
     // Length in bytes, or -1 when the file cannot be opened.
     virtual std::int64_t fileSize(const std::string& name) const = 0;
@@ -111,6 +113,12 @@ public:
     // read (0 when it could).
     virtual std::vector<DirectoryEntry> listDirectory(const std::string& directory,
                                                       int& error) const = 0;
+    // The names of the files of a directory (links to files included, no
+    // directories), in the file system's order. Cheaper than a listing with
+    // attributes: an entry is looked at only when the directory does not
+    // tell its type.
+    virtual std::vector<std::string> listFileNames(const std::string& directory,
+                                                   int& error) const = 0;
     // Every mounted volume, pseudo file systems included.
     virtual std::vector<Volume> mountedVolumes() const = 0;
 
@@ -129,6 +137,15 @@ inline std::string joinPath(const std::string& directory, const std::string& nam
     if (directory.back() == PathSeparator)
         return directory + name;
     return directory + PathSeparator + name;
+}
+
+// The directory of a file's full name, without its trailing separator: the
+// root for a file in the root, empty for a bare name.
+inline std::string directoryOf(const std::string& name) {
+    const std::size_t cut = name.rfind(PathSeparator);
+    if (cut == std::string::npos)
+        return {};
+    return name.substr(0, cut == 0 ? 1 : cut);
 }
 
 } // namespace brak

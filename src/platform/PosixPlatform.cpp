@@ -364,6 +364,11 @@ bool PosixPlatform::fileExists(const std::string& name) const {
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool PosixPlatform::directoryExists(const std::string& name) const {
+    struct stat info {};
+    return ::stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool PosixPlatform::removeFile(const std::string& name) {
     return ::unlink(name.c_str()) == 0;
 }
@@ -413,6 +418,33 @@ std::vector<DirectoryEntry> PosixPlatform::listDirectory(const std::string& dire
     }
     ::closedir(dir);
     return entries;
+}
+
+std::vector<std::string> PosixPlatform::listFileNames(const std::string& directory,
+                                                      int& error) const {
+    std::vector<std::string> names;
+    error = 0;
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir) {
+        error = errno;
+        return names;
+    }
+    const int dirFd = ::dirfd(dir);
+    errno = 0;
+    while (const dirent* item = ::readdir(dir)) {
+        bool file = item->d_type == DT_REG;
+        if (item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            file = ::fstatat(dirFd, item->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+        }
+        if (file)
+            names.emplace_back(item->d_name);
+        errno = 0;
+    }
+    // A directory that went while it was read ends its listing early.
+    error = errno;
+    ::closedir(dir);
+    return names;
 }
 
 std::vector<Volume> PosixPlatform::mountedVolumes() const {

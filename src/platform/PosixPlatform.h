@@ -32,10 +32,12 @@ public:
     bool removeDirectory(const std::string& directory) override;
 
     bool fileExists(const std::string& name) const override;
+    bool directoryExists(const std::string& name) const override;
     bool removeFile(const std::string& name) override;
     std::int64_t fileSize(const std::string& name) const override;
     std::vector<DirectoryEntry> listDirectory(const std::string& directory,
                                               int& error) const override;
+    std::vector<std::string> listFileNames(const std::string& directory, int& error) const override;
     std::vector<Volume> mountedVolumes() const override;
 
     DateTime now() const override;

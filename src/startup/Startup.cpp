@@ -12,15 +12,6 @@ namespace brak {
 
 namespace {
 
-// The directory of a file's full name, without its trailing separator; the
-// root stays "/".
-std::string directoryOf(const std::string& name) {
-    const std::size_t separator = name.rfind(PathSeparator);
-    if (separator == std::string::npos)
-        return {};
-    return separator == 0 ? std::string(1, PathSeparator) : name.substr(0, separator);
-}
-
 std::string withoutSeparator(std::string directory) {
     if (directory.size() > 1 && directory.back() == PathSeparator)
         directory.pop_back();
@@ -28,10 +19,6 @@ std::string withoutSeparator(std::string directory) {
 }
 
 } // namespace
-
-std::string GetPath(Dialogs& dialogs, const std::string& filter) {
-    return directoryOf(dialogs.openFile(filter));
-}
 
 void Startup::CreateBrak() {
     FirstTime();
@@ -41,6 +28,9 @@ void Startup::CreateBrak() {
         const auto splash = dialogs_.showSplash(logoMissingTold_ ? std::string() : logoPicture());
         platform_.sleep(SplashMilliseconds);
     }
+    // The Selection tab starts in the directory Brak was started in; the
+    // last state loaded after it may move it elsewhere.
+    selection_.ShowStartDirectory();
     layout_.LoadBrak();
     if (f_.AutoLoad.checked()) {
         // A damaged last state must not stop every start from now on: what

@@ -4,6 +4,7 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "selection/Selection.h"
 #include "startup/Layout.h"
 
 #include <string>
@@ -20,19 +21,15 @@ struct ProgramEnd {
     int exitCode = 1;
 };
 
-// The directory of a chosen file, without its trailing separator; empty on
-// cancel. A file in the root gives the root.
-std::string GetPath(Dialogs& dialogs, const std::string& filter);
-
 // The start of the program: the first run (finding Jar and having it
 // extract the logo into the user's directory), the splash, the layout and
 // the last state, and the argument the program was started with.
 class Startup {
 public:
     Startup(MainForm& form, Platform& platform, Dialogs& dialogs, Contents& contents,
-            Layout& layout, ConfigFile& config)
-        : f_(form), platform_(platform), dialogs_(dialogs), contents_(contents), layout_(layout),
-          config_(config) {}
+            Selection& selection, Layout& layout, ConfigFile& config)
+        : f_(form), platform_(platform), dialogs_(dialogs), contents_(contents),
+          selection_(selection), layout_(layout), config_(config) {}
     Startup(const Startup&) = delete;
     Startup& operator=(const Startup&) = delete;
 
@@ -65,6 +62,7 @@ private:
     Platform& platform_;
     Dialogs& dialogs_;
     Contents& contents_;
+    Selection& selection_;
     Layout& layout_;
     ConfigFile& config_;
     // The user already knows there is no logo this time.

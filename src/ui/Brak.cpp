@@ -6,8 +6,10 @@ Brak::Brak(Platform& platform, Dialogs& dialogs) : platform_(platform), dialogs_
     interlocks_.wire();
     switchSets_.wire();
     contents_.wire();
+    selection_.wire();
     config_.wire();
     layout_.wire();
+    fieldChecks_.wire();
     shell_.wire();
 }
 

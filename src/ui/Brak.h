@@ -6,8 +6,10 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "selection/Selection.h"
 #include "startup/Layout.h"
 #include "startup/Startup.h"
+#include "ui/FieldChecks.h"
 #include "ui/Interlocks.h"
 #include "ui/Shell.h"
 
@@ -29,9 +31,11 @@ public:
     Interlocks& interlocks() { return interlocks_; }
     SwitchSets& switchSets() { return switchSets_; }
     Contents& contents() { return contents_; }
+    Selection& selection() { return selection_; }
     ConfigFile& config() { return config_; }
     Layout& layout() { return layout_; }
     Startup& startup() { return startup_; }
+    FieldChecks& fieldChecks() { return fieldChecks_; }
     Shell& shell() { return shell_; }
 
 private:
@@ -41,9 +45,11 @@ private:
     Interlocks interlocks_{form_};
     SwitchSets switchSets_{form_, dialogs_};
     Contents contents_{form_, platform_, dialogs_};
+    Selection selection_{form_, platform_, dialogs_};
     ConfigFile config_{form_, platform_, dialogs_, contents_};
     Layout layout_{form_, platform_, dialogs_, config_};
-    Startup startup_{form_, platform_, dialogs_, contents_, layout_, config_};
+    Startup startup_{form_, platform_, dialogs_, contents_, selection_, layout_, config_};
+    FieldChecks fieldChecks_{form_, dialogs_, contents_};
     Shell shell_{form_, dialogs_, layout_, startup_};
 };
 

@@ -183,7 +183,8 @@ QRadioButton* Binding::radioButton(RadioButton& control) {
 QLineEdit* Binding::edit(Edit& control) {
     auto* widget = new QLineEdit;
     track(widget, control);
-    observe(control, widget, [&control](QLineEdit* w) {
+    auto focusRequests = std::make_shared<int>(control.focusRequests());
+    observe(control, widget, [&control, focusRequests](QLineEdit* w) {
         QSignalBlocker block(w);
         QString text = qs(control.text());
         if (w->text() != text) {
@@ -196,6 +197,12 @@ QLineEdit* Binding::edit(Edit& control) {
             w->setStyle(maskStyle(control.passwordChar()));
         w->setEchoMode(control.passwordChar() ? QLineEdit::Password : QLineEdit::Normal);
         paintBase(w, control.colour());
+        // A field asked for the focus gets it when the user can see it.
+        if (control.focusRequests() != *focusRequests) {
+            *focusRequests = control.focusRequests();
+            if (w->isVisible() && w->isEnabled())
+                w->setFocus(Qt::OtherFocusReason);
+        }
     });
     connect(widget, &QLineEdit::textEdited, this, [this, widget, &control](const QString& text) {
         guard([&] {
@@ -298,7 +305,7 @@ GridView* Binding::grid(StringGrid& control) {
 }
 
 QComboBox* Binding::driveList(DriveList& control) {
-    auto* widget = new QComboBox;
+    auto* widget = new DriveBox;
     track(widget, control);
     observe(control, widget, [&control](QComboBox* w) {
         QSignalBlocker block(w);
@@ -318,6 +325,7 @@ QComboBox* Binding::driveList(DriveList& control) {
     connect(widget, &QComboBox::activated, this, [this, widget, &control](int index) {
         guard([&] { control.setDrive(fileNameFromQString(widget->itemText(index))); });
     });
+    widget->onDropDown = [this, &control] { guard([&] { control.dropDown(); }); };
     return widget;
 }
 
@@ -338,13 +346,12 @@ FileListView* Binding::fileList(FileList& control) {
     auto* widget = new FileListView(control);
     track(widget, control);
     observe(control, widget, [&control](FileListView* w) {
-        w->scheduleSync();
+        w->sync();
         w->setEnabled(control.enabled());
     });
-    widget->onSelect = [this, &control](const std::vector<bool>& selected) {
+    widget->onSelect = [this, &control](std::vector<bool> selected) {
         guard([&] {
-            for (std::size_t i = 0; i < selected.size(); ++i)
-                control.setSelected(i, selected[i]);
+            control.setSelection(std::move(selected));
             control.click();
         });
     };

@@ -2,7 +2,6 @@
 
 #include "base/QtText.h"
 
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -252,121 +251,6 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
         placeFrozen();
     }
     return QTableView::eventFilter(watched, event);
-}
-
-// ---- DirectoryView ----
-
-DirectoryView::DirectoryView(DirectoryList& list, QWidget* parent)
-    : QTreeView(parent), list_(list), files_(new QFileSystemModel(this)) {
-    files_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    files_->setReadOnly(true);
-    files_->setRootPath(QStringLiteral("/"));
-    setModel(files_);
-    for (int c = 1; c < files_->columnCount(); ++c)
-        hideColumn(c);
-    setHeaderHidden(true);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (syncing_ || !current.isValid() || !onChoose)
-                    return;
-                onChoose(fileNameFromQString(files_->filePath(current)));
-            });
-    sync();
-}
-
-void DirectoryView::sync() {
-    syncing_ = true;
-    const std::string& directory = list_.directory();
-    QModelIndex index =
-        directory.empty() ? QModelIndex() : files_->index(fileNameToQString(directory));
-    if (index.isValid()) {
-        setCurrentIndex(index);
-        expand(index);
-        scrollTo(index);
-    } else {
-        selectionModel()->clear();
-    }
-    syncing_ = false;
-}
-
-// ---- FileListModel and FileListView ----
-
-FileListModel::FileListModel(const FileList& list, QObject* parent)
-    : QAbstractListModel(parent), list_(list) {}
-
-int FileListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(list_.items().size());
-}
-
-QVariant FileListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
-        return {};
-    return fileNameToQString(list_.items()[static_cast<std::size_t>(index.row())]);
-}
-
-void FileListModel::reload() {
-    beginResetModel();
-    endResetModel();
-}
-
-FileListView::FileListView(FileList& list, QWidget* parent)
-    : QListView(parent), list_(list), model_(new FileListModel(list, this)) {
-    setModel(model_);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setUniformItemSizes(true);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (syncing_ || !onSelect)
-            return;
-        std::vector<bool> selected(list_.items().size(), false);
-        for (const QModelIndex& index : selectionModel()->selectedIndexes())
-            if (index.row() < static_cast<int>(selected.size()))
-                selected[static_cast<std::size_t>(index.row())] = true;
-        onSelect(selected);
-    });
-    sync();
-}
-
-void FileListView::scheduleSync() {
-    if (pending_)
-        return;
-    pending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            pending_ = false;
-            sync();
-        },
-        Qt::QueuedConnection);
-}
-
-void FileListView::sync() {
-    syncing_ = true;
-    if (shown_ != list_.items()) {
-        shown_ = list_.items();
-        model_->reload();
-    }
-    QItemSelection selection;
-    int first = -1;
-    int count = static_cast<int>(shown_.size());
-    for (int i = 0; i <= count; ++i) {
-        bool on = i < count && list_.selected(static_cast<std::size_t>(i));
-        if (on && first < 0)
-            first = i;
-        if (!on && first >= 0) {
-            selection.select(model_->index(first), model_->index(i - 1));
-            first = -1;
-        }
-    }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (list_.topIndex() != shownTopIndex_) {
-        shownTopIndex_ = list_.topIndex();
-        if (shownTopIndex_ >= 0 && shownTopIndex_ < count)
-            scrollTo(model_->index(shownTopIndex_), QAbstractItemView::PositionAtTop);
-    }
-    syncing_ = false;
 }
 
 // ---- SpinWidget ----

@@ -2,18 +2,15 @@
 
 #include "form/Grid.h"
 #include "form/Lists.h"
+#include "view/SelectionWidgets.h"
 
-#include <QAbstractListModel>
 #include <QAbstractTableModel>
-#include <QListView>
 #include <QTableView>
-#include <QTreeView>
 #include <QWidget>
 #include <functional>
 #include <string>
 #include <vector>
 
-class QFileSystemModel;
 class QToolButton;
 
 namespace brak {
@@ -78,54 +75,6 @@ private:
     int column_ = 0;
     int shownTopRow_ = -1;
     bool pressed_ = false;
-};
-
-// The directory tree of the Selection tab; the current item is the
-// model's directory.
-class DirectoryView : public QTreeView {
-public:
-    explicit DirectoryView(DirectoryList& list, QWidget* parent = nullptr);
-    void sync();
-    // The user picked a directory.
-    std::function<void(const std::string& directory)> onChoose;
-
-private:
-    DirectoryList& list_;
-    QFileSystemModel* files_;
-    bool syncing_ = false;
-};
-
-// The entries of a file list, read when Qt shows them.
-class FileListModel : public QAbstractListModel {
-public:
-    FileListModel(const FileList& list, QObject* parent);
-    int rowCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    void reload();
-
-private:
-    const FileList& list_;
-};
-
-// The file list of the Selection tab, several entries selectable at once.
-// A program that selects entry by entry would have the whole list compared
-// after each; instead the view catches up once, when the program returns
-// to the event loop.
-class FileListView : public QListView {
-public:
-    explicit FileListView(FileList& list, QWidget* parent = nullptr);
-    void sync();
-    void scheduleSync();
-    // The user changed the selection: one state per entry.
-    std::function<void(const std::vector<bool>& selected)> onSelect;
-
-private:
-    FileList& list_;
-    FileListModel* model_;
-    std::vector<std::string> shown_;
-    int shownTopIndex_ = -1;
-    bool syncing_ = false;
-    bool pending_ = false;
 };
 
 // The small up-down button beside a number field.

@@ -365,6 +365,17 @@ TEST_F(ProcessTest, FileServicesAndDirectories) {
     }
     EXPECT_TRUE(platform_.listDirectory(temp_.file("missing"), error).empty());
     EXPECT_EQ(error, ENOENT);
+    // The file names alone: links to files count, directories and dangling links do not.
+    fs::create_symlink(temp_.file("listed/gone"), temp_.file("listed/dangling"));
+    auto names = platform_.listFileNames(temp_.file("listed"), error);
+    EXPECT_EQ(error, 0);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "file.txt", "run"}));
+    EXPECT_TRUE(platform_.listFileNames(temp_.file("missing"), error).empty());
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_TRUE(platform_.directoryExists(temp_.file("listed/link")));
+    EXPECT_FALSE(platform_.directoryExists(temp_.file("listed/file.txt")));
+    EXPECT_FALSE(platform_.directoryExists(temp_.file("missing")));
 
     const std::string made = platform_.makeTemporaryDirectory();
     ASSERT_FALSE(made.empty());

@@ -192,9 +192,9 @@ TEST_F(CommandLineTest, ArchivePieceCarriesMasksOrTheListFile) {
     f.edContentMask.setText("*.txt *.c");
     EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" *.txt *.c ");
     f.raContentList.setChecked(true);
+    EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" !\"BRAK.LST\" ") << "list-file mode offers it";
+    f.edContentList.setText("");
     EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" !\"\" ");
-    f.edContentList.setText("BRAK.LST");
-    EXPECT_EQ(GetArchive(f), "\"/arc/my test.J\" !\"BRAK.LST\" ");
 }
 
 TEST_F(CommandLineTest, ACommandGivesItsPiecesItsLineAndItsQuotedValues) {

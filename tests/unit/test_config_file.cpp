@@ -271,7 +271,7 @@ TEST_F(ConfigTest, AFileEditedByHandReadsUpToItsFirstBadNumber) {
     EXPECT_EQ(f.edArchive.text(), "/srv/Backups/Weekly.J");
     EXPECT_EQ(f.Directory.directory(), "/srv/Backups/Staging Area");
     EXPECT_TRUE(f.raContentList.checked());
-    EXPECT_EQ(f.edContentMask.text(), "*.TXT *.md");
+    EXPECT_EQ(f.edContentMask.text(), "") << "the list file's line came later";
     EXPECT_EQ(f.edContentList.text(), "Chosen Files.LST");
     EXPECT_EQ(f.loMemoryFlat.Value(), 6000);
     EXPECT_TRUE(f.chMemoryCheck.checked());
@@ -287,8 +287,9 @@ TEST_F(ConfigTest, AFileEditedByHandReadsUpToItsFirstBadNumber) {
         << "indented, the command's letter is not where it is looked for";
     EXPECT_EQ(f.edColourComment.colour(), 0x00FFFF00u);
     EXPECT_FALSE(f.chFullPath.checked()) << "after the bad number nothing is read";
-    ASSERT_EQ(dialogs.boxes.size(), 2u) << "the archive is missing, and the bad number";
-    EXPECT_EQ(dialogs.boxes[1].text, "Line 20 of the configuration file\n" + name +
+    ASSERT_EQ(dialogs.boxes.size(), 3u)
+        << "the archive is missing, so is the directory, and the bad number";
+    EXPECT_EQ(dialogs.boxes[2].text, "Line 20 of the configuration file\n" + name +
                                          "\nstopped the reading: 'bright' is not a valid integer "
                                          "value.\nThe lines before it were loaded, the lines "
                                          "after it were not.");

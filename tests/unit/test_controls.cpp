@@ -121,3 +121,27 @@ TEST(DriveList, APathIsHeldByTheDriveMountedDeepestOnItsWay) {
           Case{"relative/a.j", "/"}, Case{"", "/"}})
         EXPECT_EQ(drives.driveHolding(c.path), c.drive) << c.path;
 }
+
+TEST(FileList, ASelectionOfAnyLengthIsToldOnce) {
+    Form form;
+    FileList list(&form, "FileList");
+    int told = 0, changes = 0;
+    list.addObserver([&](const Control&) { ++told; });
+    list.onChange.wire([&] { ++changes; });
+    list.setItems(std::vector<std::string>(100'000, "name"));
+    const auto itemsVersion = list.itemsVersion();
+    std::vector<bool> everyOther(100'000);
+    for (std::size_t i = 0; i < everyOther.size(); i += 2)
+        everyOther[i] = true;
+    list.setSelection(everyOther);
+    list.setSelection(everyOther);
+    EXPECT_EQ(told, 2) << "the entries, then the selection; the same selection again is no change";
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(list.selectedCount(), 50'000u);
+    EXPECT_EQ(list.itemsVersion(), itemsVersion);
+    list.setSelection({true});
+    EXPECT_EQ(list.selectedCount(), 1u) << "a short selection leaves the rest unselected";
+    const auto top = list.topIndexVersion();
+    list.setTopIndex(0);
+    EXPECT_NE(list.topIndexVersion(), top) << "scrolling to the top again scrolls again";
+}

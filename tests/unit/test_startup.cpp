@@ -64,9 +64,10 @@ protected:
     test::FakeDialogs dialogs;
     MainForm f;
     Contents contents{f, platform, dialogs};
+    Selection selection{f, platform, dialogs};
     ConfigFile config{f, platform, dialogs, contents};
     Layout layout{f, platform, dialogs, config};
-    Startup startup{f, platform, dialogs, contents, layout, config};
+    Startup startup{f, platform, dialogs, contents, selection, layout, config};
     std::vector<std::string> events;
     bool extracts = true;
     int jarExitCode = 0;
@@ -231,12 +232,14 @@ TEST_F(StartupTest, TheStartRunsInItsOrder) {
     EXPECT_EQ(f.daBefore.GetValue(), platform.clock);
     EXPECT_EQ(f.daAfter.GetValue(), platform.clock);
     EXPECT_EQ(f.PageControl1.activePage(), 0);
+    EXPECT_EQ(f.Directory.directory(), platform.cwd) << "the Selection tab starts where Brak did";
 
     // The layout, read first, says no automatic load: none.
     MainForm g;
     ConfigFile gConfig(g, platform, dialogs, contents);
     Layout gLayout(g, platform, dialogs, gConfig);
-    Startup second(g, platform, dialogs, contents, gLayout, gConfig);
+    Selection gSelection(g, platform, dialogs);
+    Startup second(g, platform, dialogs, contents, gSelection, gLayout, gConfig);
     test::writeFile(layout.layoutFile(), "AutoLoad=No\r\n");
     second.CreateBrak();
     EXPECT_FALSE(g.AutoLoad.checked());

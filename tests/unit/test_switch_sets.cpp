@@ -64,7 +64,7 @@ TEST_F(SwitchSetTest, TheStatusBarFollowsEverythingTheLineIsMadeOf) {
         {[&] { f.raCompressionBest.click(); }, "JAR32.EXE a \"/arc/TEST.J\" *.* -r -m4 "},
         {[&] { f.edArchive.setText("/arc/OTHER.J"); }, "JAR32.EXE a \"/arc/OTHER.J\" *.* -r -m4 "},
         {[&] { f.edContentMask.setText("*.c"); }, "JAR32.EXE a \"/arc/OTHER.J\" *.c -r -m4 "},
-        {[&] { f.raContentList.click(); }, "JAR32.EXE a \"/arc/OTHER.J\" !\"\" -r -m4 "},
+        {[&] { f.raContentList.click(); }, "JAR32.EXE a \"/arc/OTHER.J\" !\"BRAK.LST\" -r -m4 "},
         {[&] { f.edContentList.setText("my.LST"); },
          "JAR32.EXE a \"/arc/OTHER.J\" !\"my.LST\" -r -m4 "},
         {[&] { f.edPath.setText("/opt/jar"); },

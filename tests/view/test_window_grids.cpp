@@ -1,15 +1,11 @@
-// The grids, the Selection tab's lists and the date pickers mirror their
-// controls, and what the user picks goes to the model, which decides.
+// The grids and the date pickers mirror their controls, and what the user
+// picks goes to the model, which decides.
 #include "ViewTest.h"
 #include "view/Widgets.h"
 
-#include <QComboBox>
 #include <QDateTimeEdit>
-#include <QDir>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 using namespace brak;
 using namespace brak::test;
@@ -196,47 +192,6 @@ TEST_F(WindowGrids, ColumnWidthsFollowTheModelAndTheUser) {
     QTest::mouseRelease(chapters->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_EQ(f.stChapter.colWidth(1), 55);
     EXPECT_EQ(f.stChapter.colWidth(3), 140);
-}
-
-TEST_F(WindowGrids, SelectionListsMirrorTheirControls) {
-    showPage(1);
-    auto* drives = widget<QComboBox>(f.Drive);
-    ASSERT_TRUE(drives);
-    EXPECT_EQ(drives->currentText(), QStringLiteral("/"));
-
-    QTemporaryDir temp;
-    QDir(temp.path()).mkpath(QStringLiteral("inner/deeper"));
-    std::string inner = temp.path().toStdString() + "/inner";
-    f.Directory.setDirectory(inner);
-    auto* tree = widget<DirectoryView>(f.Directory);
-    auto* files = static_cast<QFileSystemModel*>(tree->model());
-    EXPECT_EQ(files->filePath(tree->currentIndex()).toStdString(), inner);
-    // The user picks another directory; the model gets it.
-    std::vector<std::string> changes;
-    f.Directory.onChange.wire([&] { changes.push_back(f.Directory.directory()); });
-    tree->setCurrentIndex(files->index(temp.path()));
-    ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(changes[0], temp.path().toStdString());
-
-    auto* list = widget<FileListView>(f.FileList1);
-    f.FileList1.setItems({"a.txt", "b.doc", "c.txt"});
-    f.FileList1.setSelected(0, true);
-    f.FileList1.setSelected(2, true);
-    QApplication::processEvents();
-    ASSERT_EQ(list->model()->rowCount(), 3);
-    EXPECT_EQ(list->model()->index(1, 0).data().toString(), QStringLiteral("b.doc"));
-    EXPECT_TRUE(list->selectionModel()->isRowSelected(0, {}));
-    EXPECT_FALSE(list->selectionModel()->isRowSelected(1, {}));
-    EXPECT_TRUE(list->selectionModel()->isRowSelected(2, {}));
-
-    int clicks = 0;
-    f.FileList1.onClick.wire([&] { ++clicks; });
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(list->model()->index(1, 0)).center());
-    EXPECT_EQ(clicks, 1);
-    EXPECT_FALSE(f.FileList1.selected(0));
-    EXPECT_TRUE(f.FileList1.selected(1));
-    EXPECT_FALSE(f.FileList1.selected(2));
 }
 
 TEST_F(WindowGrids, DatePickersShowTheirValueAndKind) {

@@ -159,11 +159,11 @@ TEST_F(WindowLayout, TabsShowInteractedState) {
     }
     f.laFileDetail.setCaption("File Details (40 files)");
     f.chFileLock.setChecked(true);
-    f.FileList1.setItems({"backup.log", "notes.txt", "photo.jpg", "report.doc", "todo.txt"});
-    f.FileList1.setSelected(1, true);
-    f.FileList1.setSelected(4, true);
-    f.laSelectFile.setCaption("File Selection (2 files in this directory)");
-    f.Directory.setDirectory(QDir::tempPath().toStdString());
+    // A directory with a few files, two of them matching the masks.
+    for (const char* name : {"backup.log", "notes.txt", "photo.jpg", "report.doc", "todo.txt"})
+        platform.root.write(std::string("documents/") + name, "x");
+    f.Directory.setDirectory(platform.root.file("documents"));
+    f.edContentMask.setText("*.txt");
     show();
     EXPECT_EQ(window->size(), QSize(785, 581));
     for (int page : {0, 1, 3, 4, 5}) {

@@ -1,0 +1,183 @@
+#include "selection/MaskMatcher.h"
+
+#include <QChar>
+
+namespace brak {
+
+namespace {
+
+// Where a byte outside a valid UTF-8 sequence goes: the low surrogates,
+// which no valid sequence decodes to.
+constexpr char32_t StrayByteBase = 0xDC00;
+
+// The length of the valid UTF-8 sequence at text[at] and its code point;
+// 0 when the bytes there are not one.
+std::size_t decodeOne(std::string_view text, std::size_t at, char32_t& codePoint) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length;
+    char32_t minimum;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
+    else
+        return 0;
+    if (at + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (byte(at + i) & 0x3F);
+    }
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+void foldName(std::string_view name, std::u32string& out) {
+    out.clear();
+    for (std::size_t at = 0; at < name.size();) {
+        const auto byte = static_cast<unsigned char>(name[at]);
+        if (byte < 0x80) {
+            out += byte >= 'a' && byte <= 'z' ? char32_t(byte - 'a' + 'A') : char32_t(byte);
+            ++at;
+            continue;
+        }
+        char32_t c = 0;
+        if (const std::size_t length = decodeOne(name, at, c)) {
+            // Upper case after folding, so that letters fold as ASCII does.
+            out += QChar::toUpper(QChar::toCaseFolded(c));
+            at += length;
+        } else {
+            out += StrayByteBase + byte;
+            ++at;
+        }
+    }
+}
+
+MaskMatcher::MaskMatcher(std::string_view masks) {
+    std::u32string folded;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= masks.size(); ++at) {
+        if (at < masks.size() && masks[at] != ' ' && masks[at] != ';' && masks[at] != '\t')
+            continue;
+        if (at > start) {
+            foldName(masks.substr(start, at - start), folded);
+            add(folded);
+            // "NAME.*" also matches "NAME".
+            if (folded.size() >= 2 && folded.ends_with(U".*"))
+                add(folded.substr(0, folded.size() - 2));
+        }
+        start = at + 1;
+    }
+}
+
+void MaskMatcher::add(std::u32string mask) {
+    if (all_)
+        return;
+    // Runs of stars are one star.
+    std::u32string text;
+    for (char32_t c : mask)
+        if (!(c == U'*' && !text.empty() && text.back() == U'*'))
+            text += c;
+    if (text == U"*") {
+        all_ = true;
+        literals_.clear();
+        patterns_.clear();
+        return;
+    }
+    if (text.find_first_of(U"*?") == std::u32string::npos) {
+        literals_.insert(std::move(text));
+        return;
+    }
+    for (const Pattern& known : patterns_)
+        if (known.text == text)
+            return;
+    Pattern pattern;
+    for (char32_t c : text) {
+        if (c == U'*')
+            pattern.star = true;
+        else
+            ++pattern.minimumLength;
+    }
+    if (pattern.star) {
+        const std::size_t first = text.find(U'*');
+        const std::size_t last = text.rfind(U'*');
+        pattern.head = text.substr(0, first);
+        pattern.middle = text.substr(first, last - first + 1);
+        pattern.tail = text.substr(last + 1);
+    }
+    pattern.text = std::move(text);
+    patterns_.push_back(std::move(pattern));
+}
+
+namespace {
+
+// Equal lengths; "?" takes any character.
+bool samePlaces(std::u32string_view pattern, std::u32string_view name) {
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        if (pattern[i] != name[i] && pattern[i] != U'?')
+            return false;
+    return true;
+}
+
+// Greedy, going back only to the last star: linear for the masks people
+// type, and never worse than the product of the two lengths.
+bool search(std::u32string_view p, std::u32string_view name) {
+    std::size_t pi = 0, ni = 0;
+    std::size_t starAt = std::u32string_view::npos, resumeAt = 0;
+    while (ni < name.size()) {
+        if (pi < p.size() && p[pi] == U'*') {
+            starAt = pi++;
+            resumeAt = ni;
+        } else if (pi < p.size() && (p[pi] == U'?' || p[pi] == name[ni])) {
+            ++pi;
+            ++ni;
+        } else if (starAt != std::u32string_view::npos) {
+            pi = starAt + 1;
+            ni = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == U'*')
+        ++pi;
+    return pi == p.size();
+}
+
+} // namespace
+
+bool MaskMatcher::wildMatch(const Pattern& pattern, std::u32string_view name) {
+    if (!pattern.star)
+        return name.size() == pattern.text.size() && samePlaces(pattern.text, name);
+    if (name.size() < pattern.minimumLength ||
+        !samePlaces(pattern.tail, name.substr(name.size() - pattern.tail.size())) ||
+        !samePlaces(pattern.head, name))
+        return false;
+    if (pattern.middle.size() == 1)
+        return true;
+    const std::size_t inner = name.size() - pattern.head.size() - pattern.tail.size();
+    return search(pattern.middle, name.substr(pattern.head.size(), inner));
+}
+
+bool MaskMatcher::matches(std::string_view name) const {
+    if (all_)
+        return true;
+    if (empty())
+        return false;
+    thread_local std::u32string folded;
+    foldName(name, folded);
+    if (!literals_.empty() && literals_.count(folded))
+        return true;
+    for (const Pattern& pattern : patterns_)
+        if (wildMatch(pattern, folded))
+            return true;
+    return false;
+}
+
+} // namespace brak
