@@ -13,27 +13,24 @@ namespace brak {
 
 namespace {
 
-// The program's directory without its trailing separator (the root stays).
-std::string withoutSeparator(std::string directory) {
-    if (directory.size() > 1 && directory.back() == PathSeparator)
-        directory.pop_back();
-    return directory;
-}
-
 constexpr const char* UnableMessage =
     "Unable to get details for archive.\nArchive is missing or cannot find JAR32.EXE.";
 
 } // namespace
 
-bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child,
-                 const std::string& name) {
+bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child, const std::string& name,
+                 int limit) {
     // The child has finished the file only once it has ended; a file that
     // exists while it runs may be half written. A small listing takes Jar a
     // few milliseconds, so the first looks come quickly; a long one is looked
     // at every 250 milliseconds.
     int pause = 10;
+    int waited = 0;
     while (!child.hasEnded()) {
+        if (limit > 0 && waited >= limit)
+            return false;
         platform.sleep(pause);
+        waited += pause;
         dialogs.repaintNow();
         pause = std::min(pause * 2, 250);
     }
@@ -112,26 +109,48 @@ int Contents::LoadContents() {
                         &f.edArchiveNewSize, &f.edArchiveRatio, &f.edArchiveFlag})
         field->setText("");
 
-    const std::string directory = platform_.programDirectory();
-    platform_.setCurrentDirectory(withoutSeparator(directory));
-    const std::string dump = directory + DumpFileName;
-    platform_.removeFile(dump);
-
     if (f.edArchive.text().find('.') == std::string::npos)
         f.edArchive.setText(std::string(trimBlanks(f.edArchive.text())) + ".J");
+
+    // Jar runs in the Selection tab's directory, as a command run does, so
+    // that a relative archive name means the same file to both.
+    std::string directory = f.Directory.directory();
+    if (directory.empty())
+        directory = platform_.currentDirectory();
+    auto inJarDirectory = [&](const std::string& name) {
+        return !name.empty() && name[0] == PathSeparator ? name : joinPath(directory, name);
+    };
+
+    // Every listing is written into a directory of its own, removed after
+    // it: two Brak windows never read each other's listing.
+    struct Scratch {
+        Platform& platform;
+        std::string directory;
+        ~Scratch() {
+            if (!directory.empty())
+                platform.removeDirectory(directory);
+        }
+    } scratch{platform_, platform_.makeTemporaryDirectory()};
+    if (scratch.directory.empty()) {
+        showMessage(dialogs_,
+                    "Unable to get details for archive.\nNo temporary folder could be made for "
+                    "the listing.",
+                    "Error", MessageIcon::Error);
+        showPlaceholders();
+        return -1;
+    }
+    const std::string dump = joinPath(scratch.directory, DumpFileName);
 
     BusyCursor busy(dialogs_);
     const JarCommand command = JarCommand::fromForm(f);
     ProcessRequest request;
     request.program = command.programFile();
-    request.args = {command.programPiece(), "lt", "\"" + command.archive + "\"", DumpFileName};
-    request.directory = withoutSeparator(directory);
+    // Quoted, as the archive is: Jar splits its command line at blanks.
+    request.args = {command.programPiece(), "lt", "\"" + command.archive + "\"",
+                    "\"" + dump + "\""};
+    request.directory = directory;
     StartResult started = platform_.start(request);
 
-    // Jar runs in that directory: a relative archive name means a file there.
-    auto inJarDirectory = [&](const std::string& name) {
-        return !name.empty() && name[0] == PathSeparator ? name : joinPath(directory, name);
-    };
     if (!started.started() || !started.child ||
         !platform_.fileExists(inJarDirectory(command.archive))) {
         busy.release();

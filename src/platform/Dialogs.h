@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -25,6 +27,14 @@ struct MessageBoxRequest {
 
 // For test failures: the box as one readable line.
 std::ostream& operator<<(std::ostream& out, const MessageBoxRequest& box);
+
+// A screen's area that windows may take, in pixels.
+struct ScreenArea {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const ScreenArea&) const = default;
+};
+
+class SearchWindow; // the first-run search window's model (startup/SearchWindow.h)
 
 // A window on the screen for as long as this handle lives.
 class ShownWindow {
@@ -58,6 +68,13 @@ public:
     virtual std::unique_ptr<ShownWindow> showSplash(const std::string& picture) = 0;
     // The about window with the given picture, modal, until it closes.
     virtual void showAbout(const std::string& picture) = 0;
+    // The first-run search window, modal, until it closes; the user's
+    // clicks reach the model, and its search runs in slices meanwhile.
+    virtual void showSearch(SearchWindow& window) = 0;
+
+    // The screens' areas for windows, the primary screen first; none when
+    // there is no screen to ask.
+    virtual std::vector<ScreenArea> screens() const = 0;
 };
 
 // The hourglass for as long as it lives, also when an error ends the work.
@@ -78,6 +95,17 @@ private:
     Dialogs& dialogs_;
     bool busy_ = true;
 };
+
+// The open dialog's choice: the chosen file's full name, or empty on cancel.
+inline std::string GetFile(Dialogs& dialogs, const std::string& filter) {
+    return dialogs.openFile(filter);
+}
+
+// The chosen file's directory without its trailing separator ("/" for a
+// file in the root), or empty on cancel.
+inline std::string GetPath(Dialogs& dialogs, const std::string& filter) {
+    return directoryOf(GetFile(dialogs, filter));
+}
 
 // Convenience for the common one-button box.
 inline MessageAnswer showMessage(Dialogs& dialogs, const std::string& text,

@@ -145,4 +145,13 @@ inline std::string joinPath(const std::string& directory, const std::string& nam
     return directory + PathSeparator + name;
 }
 
+// The directory of a file's full name, without its trailing separator: the
+// root for a file in the root, empty for a bare name.
+inline std::string directoryOf(const std::string& name) {
+    const std::size_t cut = name.rfind(PathSeparator);
+    if (cut == std::string::npos)
+        return {};
+    return name.substr(0, cut == 0 ? 1 : cut);
+}
+
 } // namespace brak

@@ -8,6 +8,7 @@ Brak::Brak(Platform& platform, Dialogs& dialogs) : platform_(platform), dialogs_
     contents_.wire();
     selection_.wire();
     config_.wire();
+    layout_.wire();
     fieldChecks_.wire();
     runner_.wire();
     shell_.wire();

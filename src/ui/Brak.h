@@ -8,6 +8,8 @@
 #include "platform/Platform.h"
 #include "run/Runner.h"
 #include "selection/Selection.h"
+#include "startup/Layout.h"
+#include "startup/Startup.h"
 #include "ui/FieldChecks.h"
 #include "ui/Interlocks.h"
 #include "ui/Shell.h"
@@ -32,6 +34,8 @@ public:
     Contents& contents() { return contents_; }
     Selection& selection() { return selection_; }
     ConfigFile& config() { return config_; }
+    Layout& layout() { return layout_; }
+    Startup& startup() { return startup_; }
     FieldChecks& fieldChecks() { return fieldChecks_; }
     Runner& runner() { return runner_; }
     Shell& shell() { return shell_; }
@@ -45,6 +49,8 @@ private:
     Contents contents_{form_, platform_, dialogs_};
     Selection selection_{form_, platform_, dialogs_};
     ConfigFile config_{form_, platform_, dialogs_, contents_};
+    Layout layout_{form_, platform_, dialogs_, config_};
+    Startup startup_{form_, platform_, dialogs_, contents_, selection_, layout_, config_};
     FieldChecks fieldChecks_{form_, dialogs_, contents_};
     Runner runner_{form_,
                    platform_,
@@ -53,7 +59,7 @@ private:
                    contents_,
                    [this] { return selection_.UpdateList(); },
                    [this](const std::string& name) { return config_.SaveConfig(name); }};
-    Shell shell_{form_, platform_, dialogs_, selection_};
+    Shell shell_{form_, dialogs_, layout_, startup_};
 };
 
 } // namespace brak

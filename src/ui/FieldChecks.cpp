@@ -77,16 +77,11 @@ void FieldChecks::EnforceNoSwitch(Edit& field, const std::string& caption) {
 }
 
 std::string FieldChecks::GetFile(const std::string& filter) {
-    return dialogs_.openFile(filter);
+    return brak::GetFile(dialogs_, filter);
 }
 
 std::string FieldChecks::GetPath(const std::string& filter) {
-    const std::string name = GetFile(filter);
-    const std::size_t cut = name.rfind(PathSeparator);
-    if (cut == std::string::npos)
-        return {};
-    // A file in the root: its directory is the root, not an empty path.
-    return name.substr(0, cut == 0 ? 1 : cut);
+    return brak::GetPath(dialogs_, filter);
 }
 
 bool FieldChecks::pick(Edit& field, Pick what, const char* filter) {

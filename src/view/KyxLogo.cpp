@@ -81,14 +81,16 @@ KyxLogo::KyxLogo(QWidget* window, const QString& prefix, const std::string& pict
                  Dialogs& dialogs)
     : window_(window), picture_(nullptr) {
     QPixmap pixmap;
-    if (pixmap.load(fileNameToQString(picture))) {
+    // No picture named: the captions alone, and nothing to complain of.
+    const bool named = !picture.empty();
+    if (named && pixmap.load(fileNameToQString(picture))) {
         picture_ = new QLabel(window);
         picture_->setObjectName(
             QStringLiteral("im") + prefix + QStringLiteral("Kyx") +
             (prefix == QLatin1String("About") ? QStringLiteral("Brak") : QString()));
         picture_->setPixmap(pixmap);
         picture_->setScaledContents(true);
-    } else {
+    } else if (named) {
         showMessage(dialogs, "Cannot find " + picture, "Error Loading Bitmap", MessageIcon::Error);
     }
     logo_ = makeCaption(window, QStringLiteral("la") + prefix + QStringLiteral("Kyx"),

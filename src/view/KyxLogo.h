@@ -45,7 +45,7 @@ ShadowedCaption makeCaption(QWidget* window, const QString& name, const QString&
 class KyxLogo {
 public:
     // Loads the picture file. When it cannot be loaded the picture control
-    // is removed and the user told.
+    // is removed and the user told; an empty name means no picture, silently.
     KyxLogo(QWidget* window, const QString& prefix, const std::string& picture, Dialogs& dialogs);
 
     // Covers the screen (width x height) with the window and the picture,

@@ -3,15 +3,25 @@
 #include "base/QtText.h"
 #include "view/SchemeColour.h"
 #include "view/TFormAbout.h"
+#include "view/TFormSearch.h"
 #include "view/TFormSplash.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStringList>
+#include <sstream>
 
 namespace brak {
+
+namespace {
+
+Q_LOGGING_CATEGORY(messageLog, "brak.dialogs", QtWarningMsg)
+
+} // namespace
 
 QString qtFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
@@ -48,6 +58,11 @@ QString qtFilter(const std::string& filter) {
 }
 
 MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
+    if (messageLog().isInfoEnabled()) {
+        std::ostringstream line;
+        line << request;
+        qCInfo(messageLog).noquote() << fileNameToQString(line.str());
+    }
     // Over the window the user works in: Jar's console, when it is up.
     QWidget* modal = QApplication::activeModalWidget();
     QMessageBox box(modal ? modal : parent_.data());
@@ -176,6 +191,26 @@ std::unique_ptr<ShownWindow> QtDialogs::showSplash(const std::string& picture) {
 void QtDialogs::showAbout(const std::string& picture) {
     TFormAbout about(picture, *this, parent_);
     about.exec();
+}
+
+void QtDialogs::showSearch(SearchWindow& window) {
+    TFormSearch search(window, parent_);
+    search.exec();
+}
+
+std::vector<ScreenArea> QtDialogs::screens() const {
+    std::vector<ScreenArea> areas;
+    auto add = [&](const QScreen* screen) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({area.x(), area.y(), area.width(), area.height()});
+    };
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        add(primary);
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            add(screen);
+    return areas;
 }
 
 } // namespace brak

@@ -14,6 +14,9 @@ namespace brak {
 QString qtFilter(const std::string& filter);
 
 // Dialogs shown with Qt's own message boxes and file and colour dialogs.
+// Every message box is also logged under "brak.dialogs" at the info level
+// (QT_LOGGING_RULES="brak.dialogs.info=true"), so a user or a test can see
+// what Brak said.
 class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
@@ -27,6 +30,8 @@ public:
     void repaintNow() override;
     std::unique_ptr<ShownWindow> showSplash(const std::string& picture) override;
     void showAbout(const std::string& picture) override;
+    void showSearch(SearchWindow& window) override;
+    std::vector<ScreenArea> screens() const override;
 
 private:
     QPointer<QWidget> parent_;

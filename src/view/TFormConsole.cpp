@@ -108,14 +108,23 @@ void TFormConsole::closeEvent(QCloseEvent* event) {
     // closes it.
     if (session_ && session_->running()) {
         event->ignore();
-        askToStop();
+        // The user closing the window is asked; the program closing it (Brak
+        // told to end) stops Jar, as nobody is there to answer.
+        if (event->spontaneous())
+            askToStop();
+        else
+            session_->stop();
+        showState();
         return;
     }
     event->accept();
 }
 
 void TFormConsole::reject() {
-    close();
+    if (session_ && session_->running())
+        askToStop();
+    else
+        close();
 }
 
 } // namespace brak

@@ -14,7 +14,7 @@ class QPushButton;
 namespace brak {
 
 // Jar's console: a window of Brak's own in which Jar runs on its terminal.
-// Closing it while Jar runs asks whether to stop Jar.
+// The user closing it while Jar runs is asked whether to stop Jar.
 class TFormConsole : public QDialog {
 public:
     TFormConsole(Dialogs& dialogs, TerminalSize size, QWidget* parent = nullptr);

@@ -65,7 +65,36 @@ TFormMain::TFormMain(Brak& brak, QWidget* parent)
             close();
     });
 
-    resize(785, 581);
+    binding_->follow(f.Window, [this] { showBounds(); });
+}
+
+void TFormMain::showBounds() {
+    const FormWindow::Bounds& bounds = brak_.form().Window.bounds();
+    showingBounds_ = true;
+    // The designed bounds leave the place to the window system.
+    if (!(bounds == FormWindow::Bounds{}))
+        move(bounds.left, bounds.top);
+    resize(bounds.width, bounds.height);
+    showingBounds_ = false;
+}
+
+void TFormMain::takeBounds() {
+    // A maximised or minimised window keeps the bounds it returns to.
+    if (showingBounds_ || !isVisible() ||
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        return;
+    MainForm& f = brak_.form();
+    binding_->guard([&] { f.Window.setBounds({x(), y(), width(), height()}); });
+}
+
+void TFormMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    takeBounds();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    takeBounds();
 }
 
 TFormMain::~TFormMain() {

@@ -28,6 +28,9 @@ protected:
     // The status bar shows the command line only, never a hint.
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The user moving or sizing the window moves the model's bounds.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildMenus();
@@ -38,11 +41,14 @@ private:
     QWidget* buildBasicPage();
     QWidget* buildMediumPage();
     QWidget* buildAdvancedPage();
+    void showBounds();
+    void takeBounds();
 
     Brak& brak_;
     Binding* binding_;
     QTabWidget* pages_ = nullptr;
     QLabel* statusText_ = nullptr;
+    bool showingBounds_ = false;
 };
 
 } // namespace brak

@@ -95,7 +95,7 @@ TEST_F(ContentsEndToEnd, ThreeChaptersAreListedAndShown) {
     EXPECT_EQ(f.edArchiveOldSize.text(), "3,301") << "each file counted once";
     EXPECT_EQ(f.edArchiveNewSize.text(), FormatThousands(platform.fileSize(archive())));
     EXPECT_EQ(f.edArchiveRatio.text().substr(0, 2), "1:");
-    EXPECT_TRUE(platform.fileExists(program.file("Brak.DMP"))) << "the dump stays";
+    EXPECT_FALSE(platform.fileExists(program.file("Brak.DMP"))) << "nothing beside Brak";
 
     ASSERT_EQ(f.stChapter.rowCount(), 4);
     EXPECT_EQ(column(f.stChapter, 0), (std::vector<std::string>{"1", "2", "3"}));
@@ -116,6 +116,13 @@ TEST_F(ContentsEndToEnd, ThreeChaptersAreListedAndShown) {
     f.raDescending.click();
     f.stFile.selectCell(1, 1);
     EXPECT_EQ(column(f.stFile, 0), (std::vector<std::string>{"beta.txt", "alpha.txt"}));
+
+    // A relative name is the archive in the Selection tab's directory.
+    f.Directory.setDirectory(work.path());
+    f.edArchive.setText("three");
+    ASSERT_EQ(brak.contents().LoadContents(), 0);
+    EXPECT_EQ(f.stChapter.rowCount(), 4);
+    EXPECT_EQ(f.edArchiveNewSize.text(), FormatThousands(platform.fileSize(archive())));
 }
 
 TEST_F(ContentsEndToEnd, AFileThatIsNoArchiveEndsTheWaitWithAMessage) {

@@ -1,6 +1,9 @@
 #include "Fakes.h"
 
+#include "startup/SearchWindow.h"
+
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 
 namespace brak::test {
@@ -51,6 +54,13 @@ std::unique_ptr<ShownWindow> FakeDialogs::showSplash(const std::string& picture)
     };
     splashes.push_back(picture);
     return std::make_unique<Shown>(splashShown);
+}
+
+void FakeDialogs::showSearch(SearchWindow& window) {
+    ++searches;
+    if (onSearch)
+        onSearch(window);
+    window.close();
 }
 
 FakePlatform::FakePlatform()
@@ -104,6 +114,29 @@ void FakePlatform::setEnvironment(const std::string& name, const std::string& va
 bool FakePlatform::setCurrentDirectory(const std::string& directory) {
     cwd = directory;
     return true;
+}
+
+} // namespace brak::test
+
+namespace brak::test {
+
+bool FakePlatform::makeUserDirectory() {
+    if (userDirectoryFails)
+        return false;
+    std::error_code error;
+    std::filesystem::create_directories(userDir, error);
+    return !error;
+}
+
+std::string FakePlatform::makeTemporaryDirectory() {
+    std::filesystem::create_directories(root.file("tmp"));
+    std::string pattern = root.file("tmp/brak-XXXXXX");
+    return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+void FakePlatform::markFirstRunDone() {
+    makeUserDirectory();
+    writeFile(userDir + "Kyx.BMP", "BM");
 }
 
 } // namespace brak::test

@@ -23,6 +23,10 @@ public:
     void repaintNow() override { ++repaints; }
     std::unique_ptr<ShownWindow> showSplash(const std::string& picture) override;
     void showAbout(const std::string& picture) override { abouts.push_back(picture); }
+    // Runs the script with the window, as the user would work it; without
+    // one the window is closed at once.
+    void showSearch(SearchWindow& window) override;
+    std::vector<ScreenArea> screens() const override { return screenAreas; }
 
     std::vector<MessageBoxRequest> boxes;
     std::deque<MessageAnswer> answers;
@@ -37,6 +41,9 @@ public:
     std::vector<std::string> splashes; // the pictures
     bool splashShown = false;          // a splash is on the screen now
     std::vector<std::string> abouts;
+    std::function<void(SearchWindow&)> onSearch;
+    int searches = 0;
+    std::vector<ScreenArea> screenAreas{{0, 0, 1280, 1024}};
 };
 
 class FakeChild : public ChildProcess {
@@ -97,6 +104,9 @@ public:
     std::vector<Volume> mountedVolumes() const override { return volumes; }
     DateTime now() const override { return clock; }
     std::int64_t milliseconds() const override { return elapsed; }
+    bool makeUserDirectory() override;
+    // Inside root, so that a test sees what is left behind.
+    std::string makeTemporaryDirectory() override;
     void sleep(int milliseconds) override { slept += milliseconds; }
 
     // What a started program does: its result, and anything it changes.
@@ -106,6 +116,9 @@ public:
     // start and end with exit code 0.
     std::function<TerminalStart(const ProcessRequest&, TerminalSize)> onTerminalStart;
     std::vector<ProcessRequest> terminalStarts;
+    // The logo of a finished first run, so that start-up asks nothing.
+    void markFirstRunDone();
+    bool userDirectoryFails = false; // as in a home that cannot be written
     // Programs that locateProgram finds, by name; others are not found.
     std::map<std::string, std::string> programs;
     std::map<std::string, std::string> env;

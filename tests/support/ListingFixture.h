@@ -51,22 +51,22 @@ private:
     std::string text_;
 };
 
-// Brak with a fake machine whose program directory is a real temporary
-// directory, and a Jar that writes a given dump there and ends.
+// Brak with a fake machine whose Selection directory is a real temporary
+// directory holding the archives, and a Jar that writes a given dump where
+// it is asked to and ends.
 class ListingTest : public ::testing::Test {
 protected:
     ListingTest() {
-        platform.programDir = dir.path() + "/";
+        brak.form().Directory.setDirectory(dir.path());
         platform.onStart = [this](const ProcessRequest& request) {
-            dumpExistedAtStart = platform.fileExists(dumpPath());
             if (startError != 0) {
                 StartResult failed;
                 failed.error = startError;
                 return failed;
             }
+            dumpName = unquoted(request.args.at(3));
             if (writeDump)
-                dir.write("Brak.DMP", dump);
-            (void)request;
+                writeFile(dumpName, dump);
             StartResult started;
             started.child = std::make_unique<FakeChild>(jarExitCode, pollsUntilEnd);
             return started;
@@ -74,7 +74,11 @@ protected:
         WriteGridHeadings(brak.form().stChapter, brak.form().stFile);
     }
 
-    std::string dumpPath() const { return dir.file("Brak.DMP"); }
+    static std::string unquoted(const std::string& text) {
+        return text.size() >= 2 && text.front() == '"' && text.back() == '"'
+                   ? text.substr(1, text.size() - 2)
+                   : text;
+    }
 
     // Lists the archive named in edArchive (created, of the given length)
     // with Jar writing the dump text.
@@ -111,7 +115,7 @@ protected:
     int startError = 0;
     int jarExitCode = 0;
     int pollsUntilEnd = 0;
-    bool dumpExistedAtStart = false;
+    std::string dumpName; // where Jar was asked to write the last dump
 };
 
 } // namespace brak::test

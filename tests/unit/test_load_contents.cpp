@@ -60,30 +60,61 @@ TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
     expectPlaceholders();
 }
 
-TEST_F(LoadContentsTest, JarIsStartedWithTheListingCommand) {
-    dir.write("Brak.DMP", "old"); // an old dump
+TEST_F(LoadContentsTest, JarListsIntoAPrivateDirectoryFromTheSelectionDirectory) {
     ASSERT_EQ(load(three, "TEST"), -1) << "TEST.J does not exist";
-    EXPECT_FALSE(dumpExistedAtStart) << "the old dump is deleted first";
     EXPECT_EQ(f.edArchive.text(), "TEST.J");
     ASSERT_EQ(platform.started.size(), 1u);
     const ProcessRequest& request = platform.started[0];
     EXPECT_EQ(request.program, "JAR32.EXE");
     EXPECT_EQ(request.args,
-              (std::vector<std::string>{"JAR32.EXE ", "lt", "\"TEST.J\"", "Brak.DMP"}));
-    EXPECT_EQ(request.directory, dir.path());
-    EXPECT_EQ(platform.cwd, dir.path()) << "the program's directory becomes current";
+              (std::vector<std::string>{"JAR32.EXE ", "lt", "\"TEST.J\"", "\"" + dumpName + "\""}));
+    EXPECT_TRUE(dumpName.starts_with(platform.root.file("tmp/brak-"))) << dumpName;
+    EXPECT_TRUE(dumpName.ends_with("/Brak.DMP")) << dumpName;
+    EXPECT_EQ(request.directory, dir.path()) << "Jar runs in the Selection tab's directory";
+    EXPECT_EQ(platform.cwd, platform.root.path()) << "Brak's own directory stays";
+
+    // A relative name means a file in the Selection tab's directory, for the
+    // listing and for the length alike; each listing has a directory of its
+    // own, gone afterwards.
+    const std::string first = dumpName;
+    ASSERT_EQ(load(three, "sub/ARC.J", 4000), 0);
+    EXPECT_EQ(f.edArchiveNewSize.text(), "4,000");
+    EXPECT_NE(dumpName, first);
+    EXPECT_TRUE(std::filesystem::is_empty(platform.root.file("tmp"))) << "no listing is left";
+
+    // No Selection directory yet: the current one.
+    f.Directory.setDirectory("");
+    platform.cwd = dir.path();
+    ASSERT_EQ(load(three), 0);
+    EXPECT_EQ(platform.started.back().directory, dir.path());
 
     f.edPath.setText("/opt/jar");
-    platform.started.clear();
     load(three, "  spaced ");
     EXPECT_EQ(f.edArchive.text(), "spaced.J") << "trimmed, then extended";
-    EXPECT_EQ(platform.started[0].program, "/opt/jar/JAR32.EXE");
-    EXPECT_EQ(platform.started[0].args[0], "/opt/jar/JAR32.EXE ");
+    EXPECT_EQ(platform.started.back().program, "/opt/jar/JAR32.EXE");
+    EXPECT_EQ(platform.started.back().args[0], "/opt/jar/JAR32.EXE ");
 
     for (const std::string name : {"TEST.ZIP", "dir.v2/ARC"}) {
         load(three, name);
         EXPECT_EQ(f.edArchive.text(), name) << "a name holding a dot keeps it";
     }
+}
+
+TEST_F(LoadContentsTest, NoPrivateDirectoryNoListing) {
+    class Full : public test::FakePlatform {
+    public:
+        std::string makeTemporaryDirectory() override { return {}; }
+    };
+    Full machine;
+    Brak other(machine, dialogs);
+    dir.resize("ARC.J", 10);
+    other.form().edArchive.setText(dir.file("ARC.J"));
+    EXPECT_EQ(other.contents().LoadContents(), -1);
+    EXPECT_TRUE(machine.started.empty());
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Unable to get details for archive.\nNo temporary folder "
+                                     "could be made for the listing.");
+    EXPECT_EQ(other.form().stFile.cell(0, 1), "No Files");
 }
 
 TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
@@ -113,7 +144,7 @@ TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
     EXPECT_EQ(fileColumn(9), (std::vector<std::string>{"3", "3"}));
     EXPECT_EQ(f.laFileDetail.caption(), "File Details (2 files)");
     EXPECT_FALSE(dialogs.busy);
-    EXPECT_EQ(platform.cwd, dir.path());
+    EXPECT_EQ(platform.cwd, platform.root.path()) << "the current directory stays";
 }
 
 TEST_F(LoadContentsTest, WaitEndsWhenJarEnds) {
@@ -156,8 +187,8 @@ TEST_F(LoadContentsTest, WaitShowsTheBusyCursor) {
         std::vector<bool>& seen_;
     };
     std::vector<bool> busyWhileWaiting;
-    platform.onStart = [&](const ProcessRequest&) {
-        dir.write("Brak.DMP", three);
+    platform.onStart = [&](const ProcessRequest& request) {
+        test::writeFile(unquoted(request.args.at(3)), three);
         StartResult started;
         started.child = std::make_unique<WatchedChild>(dialogs, busyWhileWaiting);
         return started;
@@ -209,13 +240,13 @@ TEST_F(LoadContentsTest, UnreadableArchiveGivesNoLengthAndNoRatio) {
         std::int64_t fileSize(const std::string&) const override { return -1; }
     };
     Unreadable machine;
-    machine.programDir = dir.path() + "/";
     dir.resize("ARC.J", 1);
-    machine.onStart = [&](const ProcessRequest&) {
-        dir.write("Brak.DMP", three);
+    machine.onStart = [&](const ProcessRequest& request) {
+        test::writeFile(unquoted(request.args.at(3)), three);
         return StartResult{};
     };
     Brak other(machine, dialogs);
+    other.form().Directory.setDirectory(dir.path());
     other.form().edArchive.setText("ARC.J");
     ASSERT_EQ(other.contents().LoadContents(), 0);
     EXPECT_EQ(other.form().edArchiveNewSize.text(), "");
@@ -278,10 +309,9 @@ TEST_F(LoadContentsTest, UnreadableDumpReturnsOneSilently) {
         }
     };
     Vanishing machine;
-    machine.programDir = dir.path() + "/";
     Brak other(machine, dialogs);
+    other.form().Directory.setDirectory(dir.path());
     other.form().edArchive.setText("ARC.J");
-    std::remove(dumpPath().c_str());
     EXPECT_EQ(other.contents().LoadContents(), 1);
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(other.form().edArchiveFlag.text(), "");

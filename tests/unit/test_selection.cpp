@@ -334,7 +334,8 @@ TEST_F(SelectionTest, StartUpShowsTheDirectoryBrakWasStartedIn) {
     platform.root.write("start/only.txt", "x");
     platform.cwd = platform.root.file("start");
     platform.volumes = {{"/", "ext4", ""}, {"/sys", "sysfs", ""}};
-    brak.shell().CreateBrak();
+    platform.markFirstRunDone();
+    brak.startup().CreateBrak();
     EXPECT_EQ(f.Directory.directory(), platform.cwd);
     EXPECT_EQ(f.FileList1.items(), std::vector<std::string>{"only.txt"});
     EXPECT_EQ(f.Drive.drives(), std::vector<std::string>{"/"});

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <functional>
@@ -134,15 +135,15 @@ TEST_F(ConsoleView, KeysAndCtrlCReachTheProgram) {
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 
-TEST_F(ConsoleView, ClosingWhileTheProgramRunsAsksWhetherToStopIt) {
+TEST_F(ConsoleView, StoppingTheProgramIsAskedFirst) {
     dialogs.answers = {MessageAnswer::No, MessageAnswer::Yes};
-    const ConsoleRun ran = run({"/bin/cat", {"cat"}, ""}, [this](TFormConsole& window) {
-        window.close();
-        EXPECT_TRUE(window.isVisible());
+    const ConsoleRun ran = run({"/bin/cat", {"cat"}, ""}, [](TFormConsole& window) {
+        auto* stop = window.findChild<QPushButton*>(QStringLiteral("ConsoleStop"));
+        QTest::mouseClick(stop, Qt::LeftButton);
         EXPECT_TRUE(window.session()->running()) << "No keeps it running";
-        window.close();
+        QTest::mouseClick(stop, Qt::LeftButton);
         EXPECT_TRUE(window.session()->stopping());
-        (void)this;
+        EXPECT_FALSE(stop->isEnabled());
     });
     EXPECT_EQ(ran.status, ExitStatus::killed(SIGINT));
     ASSERT_EQ(dialogs.boxes.size(), 2u);
@@ -151,6 +152,13 @@ TEST_F(ConsoleView, ClosingWhileTheProgramRunsAsksWhetherToStopIt) {
                                  MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No}));
     // Once it has ended, the window closes without a question.
     console.window()->close();
+    EXPECT_FALSE(console.window()->isVisible());
+    EXPECT_EQ(dialogs.boxes.size(), 2u);
+
+    // Brak closing the window (told to end) stops the program unasked.
+    const ConsoleRun closed =
+        run({"/bin/cat", {"cat"}, ""}, [](TFormConsole& window) { window.close(); });
+    EXPECT_EQ(closed.status, ExitStatus::killed(SIGINT));
     EXPECT_EQ(dialogs.boxes.size(), 2u);
 }
 

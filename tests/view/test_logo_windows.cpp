@@ -113,7 +113,7 @@ TEST_F(LogoWindows, StartUpPausesOnceTheSplashIsPaintedAndThenItIsGone) {
             FakePlatform::sleep(ms);
         }
     } spy;
-    spy.programDir = withPicture;
+    spy.userDir = withPicture;
     spy.during = [&] {
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == QLatin1String("TFormSplash") && top->isVisible())
@@ -121,7 +121,7 @@ TEST_F(LogoWindows, StartUpPausesOnceTheSplashIsPaintedAndThenItIsGone) {
     };
     QtDialogs qtDialogs;
     Brak brak(spy, qtDialogs);
-    brak.shell().CreateBrak();
+    brak.startup().CreateBrak();
     EXPECT_TRUE(visibleDuringPause);
     EXPECT_EQ(spy.slept, 3000) << "the pause goes through the platform";
     for (QWidget* top : QApplication::topLevelWidgets())
@@ -186,7 +186,7 @@ TEST_F(LogoWindows, AboutClosesOnACharacterKeyButNotOnAClick) {
 }
 
 TEST_F(LogoWindows, AboutOpensModallyFromTheHelpMenu) {
-    platform.programDir = withPicture;
+    platform.userDir = withPicture;
     QtDialogs qtDialogs;
     Brak brak(platform, qtDialogs);
     TFormMain window(brak);

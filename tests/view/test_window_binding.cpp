@@ -178,7 +178,8 @@ TEST_F(WindowBinding, PagesFollowTheModelAndTheUser) {
     EXPECT_EQ(pages->currentIndex(), 5);
     pages->setCurrentIndex(2);
     EXPECT_EQ(f.PageControl1.activePage(), 2);
-    brak.shell().CreateBrak();
+    platform.markFirstRunDone();
+    brak.startup().CreateBrak();
     EXPECT_EQ(pages->currentIndex(), 0) << "start-up shows the View page";
 }
 

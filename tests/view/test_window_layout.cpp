@@ -45,7 +45,10 @@ std::string logoDirectory(QTemporaryDir& temp) {
 class WindowLayout : public WindowTest {
 protected:
     // The window as the program shows it: headings and dates written.
-    WindowLayout() { brak.shell().CreateBrak(); }
+    WindowLayout() {
+        platform.markFirstRunDone();
+        brak.startup().CreateBrak();
+    }
 
     // Checks every control shown on the page: it lies inside the page, is
     // not squeezed below what its text needs, and covers no other control.

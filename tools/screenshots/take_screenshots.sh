@@ -26,19 +26,21 @@ if [ -x "$build/tests/test_console_view" ]; then
 fi
 
 # The real program: its splash during the pause, then its first window.
-# It runs from a directory of its own holding the logo picture, so the
-# build directory is left as it was.
+# It runs in a home of its own that holds the logo picture, as after a first
+# run, so neither the build nor your own settings change.
 logo="$build/tools/jar/logo/Kyx.BMP"
 if [ -x "$build/bin/brak" ] && [ -f "$logo" ] && command -v import >/dev/null; then
-    run=$(mktemp -d)
-    trap 'rm -rf "$run"' EXIT
-    cp "$build/bin/brak" "$logo" "$run/"
-    QT_QPA_PLATFORM=xcb xvfb-run -a -s "$screen" sh -c '
+    home=$(mktemp -d)
+    trap 'rm -rf "$home"' EXIT
+    mkdir -p "$home/.config/brak"
+    cp "$logo" "$home/.config/brak/"
+    env -u XDG_CONFIG_HOME HOME="$home" QT_QPA_PLATFORM=xcb xvfb-run -a -s "$screen" sh -c '
         "$1/brak" & pid=$!
         sleep 1.5
         import -window root "$2/startup-splash.png"
         sleep 3.5
         import -window root "$2/startup-window.png"
-        kill $pid' sh "$run" "$out"
+        kill $pid
+        wait $pid' sh "$build/bin" "$out"
 fi
 ls "$out"

@@ -1,4 +1,4 @@
-#include "ui/ErrorBox.h"
+#include "platform/ErrorBox.h"
 
 namespace brak {
 

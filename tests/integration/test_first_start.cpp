@@ -1,0 +1,126 @@
+// A real first start: the real brak and the stand-in archiver, in a home of
+// their own, on the offscreen platform. Every message box Brak shows is in
+// its log; a signal closes it as the user's own close would.
+#include "TempDir.h"
+
+#include <QImage>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace brak;
+
+namespace {
+
+const std::string BrakProgram = std::string(BRAK_BIN_DIR) + "/brak";
+
+bool within(int milliseconds, const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+class FirstStart : public ::testing::Test {
+protected:
+    ~FirstStart() override {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void start(const std::string& logName) {
+        log_ = home.file(logName);
+        std::vector<std::string> environment = {
+            "HOME=" + home.path(), "PATH=" + std::string(BRAK_BIN_DIR) + ":/usr/bin:/bin",
+            "QT_QPA_PLATFORM=offscreen", "QT_LOGGING_RULES=brak.dialogs.info=true",
+            "XDG_RUNTIME_DIR=" + home.path()};
+        // A sanitizer build's settings reach brak too.
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* value = std::getenv(name))
+                environment.push_back(std::string(name) + "=" + value);
+        std::vector<char*> envp;
+        for (std::string& variable : environment)
+            envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        std::string name = BrakProgram;
+        char* argv[] = {name.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, log_.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        posix_spawn_file_actions_addchdir_np(&actions, home.path().c_str());
+        ASSERT_EQ(::posix_spawn(&pid_, BrakProgram.c_str(), &actions, nullptr, argv, envp.data()),
+                  0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    // Brak catches SIGTERM from its first steps on.
+    bool catchesTerm() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("SigCgt:", 0) == 0)
+                return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+        return false;
+    }
+
+    // Asks Brak to end, again and again, as a session ending would; its exit code.
+    int close() {
+        int status = -1;
+        const bool ended = within(30000, [&] {
+            ::kill(pid_, SIGTERM);
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            return ::waitpid(pid_, &status, WNOHANG) == pid_;
+        });
+        if (!ended)
+            return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    }
+
+    std::string log() const { return test::readFile(log_); }
+    std::string userFile(const std::string& name) const {
+        return home.file(".config/brak/" + name);
+    }
+
+    test::TempDir home;
+    pid_t pid_ = -1;
+    std::string log_;
+};
+
+} // namespace
+
+TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayoutAndTheLastState) {
+    start("first.log");
+    ASSERT_TRUE(within(20000, [&] {
+        return log().find("[First Time Execution]") != std::string::npos;
+    })) << log();
+    EXPECT_NE(log().find("JAR32.EXE has been located on the path."), std::string::npos);
+    EXPECT_EQ(close(), 0) << log();
+    EXPECT_FALSE(QImage(QString::fromStdString(userFile("Kyx.BMP"))).isNull());
+    EXPECT_EQ(log().find("Error Loading Bitmap"), std::string::npos)
+        << "the splash shows the logo: " << log();
+    EXPECT_EQ(log().find("brak.dialogs:"), log().rfind("brak.dialogs:")) << "one box only";
+    EXPECT_NE(test::readFile(userFile("Brak.CFG")).find("AutoSave=Yes\r\n"), std::string::npos);
+    EXPECT_NE(test::readFile(userFile("Brak.BKF")).find("; ----- Brak Section -----"),
+              std::string::npos);
+
+    // The second start shows nothing: the first run is done.
+    start("second.log");
+    ASSERT_TRUE(within(10000, [&] { return catchesTerm(); }));
+    EXPECT_EQ(close(), 0) << log();
+    EXPECT_EQ(log().find("brak.dialogs:"), std::string::npos) << log();
+}
