@@ -45,8 +45,8 @@ void Runner::buGoClick() {
         saveConfig_(name); // a failure to write is not reported
     }
 
-    // Computed again, as Jar gets it: the list file and the save above may
-    // have changed nothing shown, but the pieces are never cached.
+    // The pieces are taken again for the start, as every time: they are the
+    // line just shown.
     const JarCommand command = JarCommand::fromForm(f);
     ProcessRequest request;
     request.program = command.programFile();
@@ -73,6 +73,17 @@ void Runner::buGoClick() {
         showMessage(dialogs_, record.message, StartFailureCaption, MessageIcon::Error);
         return;
     }
+    // The console stays until the box below is closed, and closes also when
+    // an error ends the run or the box.
+    struct CloseConsole {
+        Console* console;
+        ~CloseConsole() { now(); }
+        void now() {
+            if (console)
+                console->close();
+            console = nullptr;
+        }
+    } closeConsole{console_};
     ConsoleRun run = console_->run(std::move(started.process), record.commandLine);
     busy.release();
 
@@ -84,15 +95,9 @@ void Runner::buGoClick() {
     const bool success = !run.status.signalled && run.status.code == 0;
     runLog_.add(std::move(record));
 
-    {
-        // The box appears over the console, which closes with it, also when
-        // an error ends the box.
-        struct CloseConsole {
-            Console& console;
-            ~CloseConsole() { console.close(); }
-        } closeConsole{*console_};
-        showMessage(dialogs_, message, ExitCaption, MessageIcon::Warning);
-    }
+    // Over the console, which closes with it.
+    showMessage(dialogs_, message, ExitCaption, MessageIcon::Warning);
+    closeConsole.now();
     if (success)
         contents_.LoadContents();
 }

@@ -201,6 +201,7 @@ TEST_F(RunnerTest, ExitCodesAndSignalsReadThroughTheTable) {
                                      MessageButtons::Ok, MessageAnswer::Ok}));
         const auto closed = std::find(events.begin(), events.end(), "console closed");
         ASSERT_NE(closed, events.end());
+        EXPECT_EQ(std::count(events.begin(), events.end(), "console closed"), 1);
         const bool listed = closed + 1 != events.end() && closed[1].starts_with("list");
         EXPECT_EQ(listed, row.status == ExitStatus::exited(0)) << "only a success lists again";
         EXPECT_EQ(closed[-1].substr(0, 4), "box ") << "the console closes with the box";
