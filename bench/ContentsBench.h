@@ -77,6 +77,8 @@ public:
     void repaintNow() override {}
     std::unique_ptr<ShownWindow> showSplash(const std::string&) override { return nullptr; }
     void showAbout(const std::string&) override {}
+    void showSearch(SearchWindow&) override {}
+    std::vector<ScreenArea> screens() const override { return {}; }
 };
 
 } // namespace brak::bench
