@@ -22,7 +22,8 @@ struct ProcessRequest {
     std::vector<std::pair<std::string, std::string>> environment{};
 };
 
-// A child started without waiting for it.
+// A child started without waiting for it. Destroying one that still runs
+// stops it (SIGTERM, then SIGKILL) and reaps it in the background.
 class ChildProcess {
 public:
     virtual ~ChildProcess() = default;

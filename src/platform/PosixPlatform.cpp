@@ -80,10 +80,18 @@ public:
         if (endFd_ >= 0)
             ::close(endFd_);
         if (!hasEnded()) {
-            // Nobody waits for it any more: reap it when it ends, so that it
-            // does not linger as a zombie.
+            // Nobody waits for it any more: it is asked to end, killed if it
+            // has not two seconds later, and reaped, so that it neither runs
+            // on as an orphan nor lingers as a zombie.
+            ::kill(pid_, SIGTERM);
             std::thread([pid = pid_] {
                 int code = 0;
+                for (int waited = 0; waited < 2000; waited += 10) {
+                    if (reap(pid, false, code))
+                        return;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                }
+                ::kill(pid, SIGKILL);
                 reap(pid, true, code);
             }).detach();
         }
