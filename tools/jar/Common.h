@@ -39,7 +39,10 @@ private:
     int code_ = ExitSuccess;
 };
 
-// Long loops call this so that Ctrl-C unwinds and temporary files are removed.
+// Ctrl-C, SIGTERM and SIGHUP only set a flag: long loops call
+// throwIfInterrupted, so the run unwinds and temporary files are removed.
+void installSignalHandlers();
+bool interrupted();
 void throwIfInterrupted();
 
 std::string toLower(std::string text);
