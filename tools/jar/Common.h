@@ -44,6 +44,9 @@ private:
 void installSignalHandlers();
 bool interrupted();
 void throwIfInterrupted();
+// Readable once an interruption came, so that a wait for input can end
+// however close to it the signal arrived; -1 before the handlers are set.
+int interruptDescriptor();
 
 std::string toLower(std::string text);
 

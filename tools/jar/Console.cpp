@@ -1,7 +1,7 @@
 #include "Console.h"
 
 #include <cerrno>
-#include <iostream>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -306,10 +306,33 @@ std::optional<std::string> Console::ask(std::string_view question, std::string_v
     append(Out, Tone::Signal, std::string(question) + " (" + std::string(choices) + ")");
     raw(Out, " ");
     flush(Out);
-    std::string line;
-    if (!std::getline(std::cin, line))
-        return std::nullopt;
-    return line;
+    return readLine();
+}
+
+std::optional<std::string> Console::readLine() {
+    for (;;) {
+        const size_t end = input_.find('\n');
+        if (end != std::string::npos || (inputEnded_ && !input_.empty())) {
+            std::string line = input_.substr(0, end);
+            input_.erase(0, end == std::string::npos ? end : end + 1);
+            return line;
+        }
+        if (inputEnded_ || interrupted())
+            return std::nullopt;
+        // Waiting on the interruption's descriptor too: a signal that comes
+        // just before the wait still ends it.
+        struct pollfd ready[2] = {{STDIN_FILENO, POLLIN, 0}, {interruptDescriptor(), POLLIN, 0}};
+        if (::poll(ready, ready[1].fd >= 0 ? 2 : 1, -1) < 0 && errno != EINTR)
+            inputEnded_ = true;
+        if (interrupted() || (ready[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) == 0)
+            continue;
+        char buffer[4096];
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got > 0)
+            input_.append(buffer, static_cast<size_t>(got));
+        else if (got == 0 || errno != EINTR)
+            inputEnded_ = true;
+    }
 }
 
 void Console::finish() {

@@ -100,7 +100,7 @@ public:
     void endStatus(std::string_view text);
 
     // Writes the question and reads one line of standard input; nothing at
-    // the end of the input.
+    // the end of the input or on an interruption.
     std::optional<std::string> ask(std::string_view question, std::string_view choices);
 
     // Ends an open line, writes what is buffered and resets the colours.
@@ -131,6 +131,7 @@ private:
     void flushSoon();
     bool drawDue();
     std::size_t width() const;
+    std::optional<std::string> readLine();
 
     std::array<Stream, 2> streams_;
     Colours colours_;
@@ -139,6 +140,8 @@ private:
     std::size_t itemColumns_ = 0;
     std::vector<std::pair<Tone, std::string>> item_;
     bool statusShown_ = false;
+    std::string input_; // read from standard input, not yet answered
+    bool inputEnded_ = false;
     Clock::time_point lastDraw_;
     Clock::time_point lastFlush_;
 };

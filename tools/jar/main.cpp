@@ -6,6 +6,7 @@
 #include "Console.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <new>
 
 namespace brak::jar {
@@ -56,6 +57,12 @@ Exit codes: 0 success, 1 warning, 2 fatal error, 3 CRC error, 5 write error,
 
 int main(int argc, char** argv) {
     using namespace brak::jar;
+    // A closed standard descriptor is given the null device, so that no file
+    // opened later takes its place.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0)
+            ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
     installSignalHandlers();
     Console& console = Console::instance();
 
