@@ -296,7 +296,7 @@ bool ArchiveFile::copy(std::uint64_t offset, std::uint64_t size, const Sink& sin
                 return false;
             windowLength_ =
                 static_cast<size_t>(std::min<std::uint64_t>(WindowSize, size_ - offset));
-            window_.resize(WindowSize);
+            window_.resize(std::max(window_.size(), windowLength_));
             windowStart_ = offset;
             if (!readAt(offset, window_.data(), windowLength_)) {
                 windowLength_ = 0;

@@ -407,7 +407,6 @@ int writeDump(const Options& options) {
     TempFile dump(writeTarget(dumpName));
     std::string text;
     constexpr size_t Piece = 1024 * 1024;
-    text.reserve(Piece + 2 * MaxStoredName);
     auto number = [&text](std::uint64_t value) {
         char digits[24];
         text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace brak::jar {
 
@@ -61,7 +62,11 @@ Configuration readConfiguration() {
     if (name == nullptr || *name == '\0')
         return configuration;
     configuration.path = name;
-    std::ifstream file(name, std::ios::binary);
+    // Only a regular file: a FIFO in its place must not hold the run up.
+    struct stat info {};
+    std::ifstream file;
+    if (::stat(name, &info) == 0 && S_ISREG(info.st_mode))
+        file.open(name, std::ios::binary);
     if (!file)
         return configuration;
 

@@ -162,19 +162,16 @@ Fd openForReading(const std::string& path) {
 }
 
 Fd openRegularFile(const std::string& path, std::string& problem) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        problem = errorText();
-        return Fd();
-    }
     // Checked before and after opening: O_NONBLOCK keeps a FIFO swapped in
     // between from blocking the open.
-    Fd file(S_ISREG(info.st_mode) ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1);
-    if (S_ISREG(info.st_mode) && !file.valid()) {
+    struct stat info {};
+    const bool other = ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    Fd file(other ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!other && (!file.valid() || ::fstat(file.get(), &info) != 0)) {
         problem = errorText();
         return Fd();
     }
-    if (!S_ISREG(info.st_mode) || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!S_ISREG(info.st_mode)) {
         problem = "not a regular file";
         return Fd();
     }
