@@ -529,10 +529,11 @@ TEST_F(JarTest, HostileArchivesAreRefusedPromptlyWithTheirExitCodes) {
          CrcError},
         {"a 4 GiB sparse index",
          [this, good] {
-             // A valid header and chapter claiming many entries, then nothing.
+             // A valid header and chapter, then as many entries as 4 GiB
+             // could hold are claimed; the rest is a hole.
              const std::uint64_t length = 0xFFFFFFF0u;
              std::string head =
-                 good.substr(0, 8) + good.substr(8 + 2000, 32 + 20) + "\xFF\xFF\xFF\x7F";
+                 good.substr(0, 8) + good.substr(8 + 2000, 32 + 20) + std::string("\0\0\0\4", 4);
              std::string footer(24, '\0');
              putU64(footer, 0, 8);
              putU64(footer, 8, length);

@@ -206,7 +206,8 @@ Archive decodeIndex(IndexReader& in, std::uint64_t dataEnd) {
     const std::uint32_t entries = in.u32();
     if (entries > in.remaining() / (4 + 1 + EntryFixedSize))
         throw IndexLost;
-    archive.entries.reserve(entries);
+    // Room is made as entries really come, not for all that are claimed.
+    archive.entries.reserve(std::min<std::uint32_t>(entries, 4096));
     for (std::uint32_t i = 0; i < entries; ++i) {
         Entry entry;
         const std::uint32_t nameLength = in.u32();
