@@ -196,21 +196,18 @@ protected:
     JarRun finish(pid_t pid) {
         JarRun run;
         std::string screen;
+        auto readTerminal = [&] {
+            struct pollfd ready = {terminal_, POLLIN, 0};
+            char buffer[4096];
+            ssize_t got = 0;
+            while (terminal_ >= 0 && ::poll(&ready, 1, 0) > 0 &&
+                   (got = ::read(terminal_, buffer, sizeof buffer)) > 0)
+                screen.append(buffer, static_cast<size_t>(got));
+        };
         int status = 0;
         const auto deadline = started_ + std::chrono::seconds(20);
-        while (pid > 0) {
-            if (terminal_ >= 0) {
-                struct pollfd ready = {terminal_, POLLIN, 0};
-                char buffer[4096];
-                ssize_t got = 0;
-                while (::poll(&ready, 1, 0) > 0 &&
-                       (got = ::read(terminal_, buffer, sizeof buffer)) > 0)
-                    screen.append(buffer, static_cast<size_t>(got));
-            }
-            if (::waitpid(pid, &status, WNOHANG) == pid) {
-                run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                break;
-            }
+        while (pid > 0 && ::waitpid(pid, &status, WNOHANG) != pid) {
+            readTerminal();
             if (std::chrono::steady_clock::now() > deadline) {
                 ::kill(pid, SIGKILL);
                 ::waitpid(pid, &status, 0);
@@ -221,6 +218,8 @@ protected:
         }
         run.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        readTerminal();
         if (terminal_ >= 0) {
             ::close(terminal_);
             terminal_ = -1;
