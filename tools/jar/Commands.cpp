@@ -155,6 +155,7 @@ int addFiles(const Options& options) {
         // Sources go only now that the new archive is safely in place.
         Prompt deletion(options.yes || !options.queryDelete);
         for (const std::string& path : stored) {
+            throwIfInterrupted();
             if (deletion.ask("Delete " + path + "?") != Answer::Yes)
                 continue;
             if (::unlink(path.c_str()) != 0) {
