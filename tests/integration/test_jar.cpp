@@ -698,7 +698,7 @@ TEST_F(JarTest, ManyFilesAddQuicklyAndCtrlCLeavesNothingHalfWritten) {
                              directory + "/f" + std::to_string(i) + ".txt");
     }
     JarRun run = jar({"a", "arc.J", "many", "-r"});
-    ASSERT_EQ(run.code, Success) << run.output.substr(0, 1000);
+    ASSERT_EQ(run.code, Success);
     EXPECT_LT(run.seconds, 4.0) << "adding " << Files << " files";
     run = jar({"ac", "arc.J", "many", "-r"});
     ASSERT_EQ(run.code, Success);
@@ -722,14 +722,14 @@ TEST_F(JarTest, ManyFilesAddQuicklyAndCtrlCLeavesNothingHalfWritten) {
 
     // Stopped while it writes, it takes Ctrl-C when it goes on.
     work_.write("many/last.txt", std::string(4 << 20, 'z'));
-    pid_t pid = startJar({"ac", "arc.J", "many", "-r"});
+    pid_t pid = startJar({"a", "arc.J", "many", "-r"});
     ASSERT_TRUE(waitFor(tempFileShows));
     ::kill(pid, SIGSTOP);
     EXPECT_TRUE(tempFileShows()) << "still writing";
     ::kill(pid, SIGINT);
     ::kill(pid, SIGCONT);
     run = finish(pid);
-    EXPECT_EQ(run.code, Interrupted) << run.output.substr(run.output.size() - 300);
+    EXPECT_EQ(run.code, Interrupted);
     EXPECT_TRUE(work_.read("arc.J") == before) << "the old archive, byte for byte";
     EXPECT_EQ(strayFiles({"many", "arc.J"}), std::vector<std::string>{});
 
