@@ -157,10 +157,6 @@ ssize_t Fd::read(char* buffer, size_t size) {
     return static_cast<ssize_t>(done);
 }
 
-Fd openForReading(const std::string& path) {
-    return Fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-}
-
 Fd openRegularFile(const std::string& path, std::string& problem) {
     // Checked before and after opening: O_NONBLOCK keeps a FIFO swapped in
     // between from blocking the open.
@@ -473,12 +469,6 @@ void appendTime(std::string& out, std::int64_t time) {
     }
     lastTime = time;
     lastText.assign(out, start);
-}
-
-std::string formatTime(std::int64_t time) {
-    std::string text;
-    appendTime(text, time);
-    return text;
 }
 
 } // namespace brak::jar

@@ -44,7 +44,6 @@ private:
     int fd_ = -1;
 };
 
-Fd openForReading(const std::string& path);
 // Opens a regular file (symbolic links followed) and nothing else: a FIFO or
 // a device put in its place, even at the last moment, cannot block the run.
 // On failure the Fd is invalid and `problem` says why.
@@ -102,9 +101,9 @@ struct SourceFile {
 std::vector<SourceFile> collectSources(const std::vector<std::string>& masks, bool recurse,
                                        const std::string& exclude, Outcome& outcome);
 
-// A relative name with "/" separators, never leaving its base directory and
-// holding no control character.
+// A relative name with "/" separators, never leaving its base directory.
 std::string storedNameFor(const std::string& path);
+// Such a name, holding no control character either.
 bool isSafeStoredName(std::string_view name);
 inline constexpr size_t MaxStoredName = 4096;
 std::string baseName(std::string_view name);
@@ -112,7 +111,6 @@ std::string baseName(std::string_view name);
 std::string joinPath(const std::string& directory, const std::string& name);
 
 // Local time as "YYYY/MM/DD HH:MM:SS".
-std::string formatTime(std::int64_t time);
 void appendTime(std::string& out, std::int64_t time);
 
 } // namespace brak::jar
