@@ -1,8 +1,9 @@
 // Gives arbitrary bytes to the stand-in archiver as an archive, in process:
 // it lists them, tests them, writes their technical listing and extracts
 // them. Errors are expected; crashes, leaks, undefined behaviour, hangs,
-// memory beyond what the input holds, and any file written outside the
-// extraction directory are not.
+// memory beyond what the input holds, any file written outside the
+// extraction directory, and a control character in what it shows or in the
+// listing are not.
 #include "Archive.h"
 #include "Commands.h"
 #include "Console.h"
@@ -14,7 +15,10 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -24,7 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace brak::jar;
 
-fs::path work; // holds the archive, the listing and, two levels down, "out"
+fs::path work;  // holds the archive, the listing and, two levels down, "out"
+int shown = -1; // what the stand-in writes to standard output and error
 
 std::uint64_t littleEndian(const std::string& data, size_t at, int size) {
     std::uint64_t value = 0;
@@ -84,6 +89,24 @@ void checkNothingEscaped() {
     }
 }
 
+// Line ends are the only control characters allowed: LF on the console,
+// CR LF in the listing.
+void checkNoControlCharacter(const std::string& text, std::string_view allowed) {
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) < 0x20 || c == 0x7F) &&
+            allowed.find(c) == std::string_view::npos)
+            std::abort();
+    }
+}
+
+std::string takeShown() {
+    std::string text(static_cast<size_t>(::lseek(shown, 0, SEEK_END)), '\0');
+    if (::pread(shown, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()) ||
+        ::ftruncate(shown, 0) != 0 || ::lseek(shown, 0, SEEK_SET) != 0)
+        std::abort();
+    return text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -96,8 +119,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         std::error_code error;
         fs::remove_all(work, error);
     });
-    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    Console::instance().setDescriptors(null, null);
+    shown = ::memfd_create("shown", MFD_CLOEXEC);
+    if (shown < 0)
+        std::abort();
+    Console::instance().setDescriptors(shown, shown);
     return 0;
 }
 
@@ -112,8 +137,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     run("v");
     run("t");
     run("lt", {(work / "dump.dmp").string()});
+    std::ifstream dump(work / "dump.dmp", std::ios::binary);
+    checkNoControlCharacter(std::string(std::istreambuf_iterator<char>(dump), {}), "\r\n");
     run("x");
     run("e");
+    Console::instance().finish();
+    checkNoControlCharacter(takeShown(), "\n");
     checkNothingEscaped();
     std::error_code error;
     fs::remove_all(work / "a/b/out", error);
