@@ -704,6 +704,14 @@ TEST_F(JarTest, ManyFilesAddQuicklyAndCtrlCLeavesNothingHalfWritten) {
     ASSERT_EQ(run.code, Success);
     EXPECT_LT(run.seconds, 4.0) << "a new chapter of " << Files << " files";
     EXPECT_EQ(dumpRanges(dump("arc.J")).size(), 2u * Files) << "both versions of each";
+    // The same files named one by one in a list file, as Brak writes one.
+    std::string names;
+    for (int i = 0; i < Files; ++i)
+        names += "many/d" + std::to_string(i % 20) + "/f" + std::to_string(i) + ".txt\r\n";
+    work_.write("many.LST", names);
+    run = jar({"ac", "arc.J", "!many.LST"});
+    ASSERT_EQ(run.code, Success);
+    EXPECT_LT(run.seconds, 4.0) << "a chapter of " << Files << " files from a list";
     const std::string before = work_.read("arc.J");
 
     auto tempFileShows = [this] {
@@ -731,7 +739,7 @@ TEST_F(JarTest, ManyFilesAddQuicklyAndCtrlCLeavesNothingHalfWritten) {
     run = finish(pid);
     EXPECT_EQ(run.code, Interrupted);
     EXPECT_TRUE(work_.read("arc.J") == before) << "the old archive, byte for byte";
-    EXPECT_EQ(strayFiles({"many", "arc.J"}), std::vector<std::string>{});
+    EXPECT_EQ(strayFiles({"many", "many.LST", "arc.J"}), std::vector<std::string>{});
 
     int pipeFds[2];
     ASSERT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
@@ -742,7 +750,7 @@ TEST_F(JarTest, ManyFilesAddQuicklyAndCtrlCLeavesNothingHalfWritten) {
     run = finish(pid);
     ::close(pipeFds[1]);
     EXPECT_EQ(run.code, Interrupted) << run.output;
-    EXPECT_EQ(strayFiles({"many", "arc.J"}), std::vector<std::string>{});
+    EXPECT_EQ(strayFiles({"many", "many.LST", "arc.J"}), std::vector<std::string>{});
 }
 
 // Colours are numbered as in the PC palette (1 blue, 4 red, 8 bright); black

@@ -123,6 +123,24 @@ void scanDirectory(const std::string& directory, const std::string& pattern, boo
         scanDirectory(subdirectory, pattern, recurse, found, refused);
 }
 
+// The file of a name given without wildcards, when it is there as written.
+void takePlainName(const std::string& directory, const std::string& name, std::vector<Found>& found,
+                   std::vector<std::string>& refused) {
+    const std::string path = joinPath(directory, name);
+    struct statx info {};
+    constexpr unsigned Wanted = STATX_BASIC_STATS | STATX_BTIME;
+    if (::statx(AT_FDCWD, path.c_str(), 0, Wanted, &info) != 0)
+        return;
+    if (hasControlCharacter(name)) {
+        refused.push_back(path);
+        return;
+    }
+    Found file;
+    file.path = path;
+    if (describe(info, name, file))
+        found.push_back(std::move(file));
+}
+
 } // namespace
 
 Fd& Fd::operator=(Fd&& other) noexcept {
@@ -317,7 +335,13 @@ std::vector<SourceFile> collectSources(const std::vector<std::string>& masks, bo
         }
         std::vector<Found> found;
         std::vector<std::string> refused;
-        scanDirectory(directory, pattern, recurse, found, refused);
+        // A plain name (a list file holds thousands) is looked at directly;
+        // only a name that is not there as written, or a wildcard, is
+        // matched against the whole directory, ignoring case.
+        if (!recurse && !pattern.empty() && pattern.find_first_of("*?") == std::string::npos)
+            takePlainName(directory, pattern, found, refused);
+        if (found.empty() && refused.empty())
+            scanDirectory(directory, pattern, recurse, found, refused);
         for (const std::string& path : refused)
             refuse(path);
         size_t taken = refused.size();
