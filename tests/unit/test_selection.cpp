@@ -4,8 +4,8 @@
 #include "Fakes.h"
 #include "Typing.h"
 #include "base/AtomicFile.h"
+#include "base/MaskMatcher.h"
 #include "selection/Drives.h"
-#include "selection/MaskMatcher.h"
 #include "ui/Brak.h"
 
 #include <filesystem>

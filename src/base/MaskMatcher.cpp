@@ -1,4 +1,4 @@
-#include "selection/MaskMatcher.h"
+#include "base/MaskMatcher.h"
 
 #include <QChar>
 

@@ -7,8 +7,8 @@
 
 namespace brak {
 
-// The file list's preview of the masks typed on the Selection tab. The text
-// holds masks separated by blanks or ";"; a name is selected when one of
+// File-name masks, as typed on the Selection tab (the file list's preview)
+// and into the file grid's filter. The text holds masks separated by blanks or ";"; a name is selected when one of
 // them matches it whole, ignoring case: "*" stands for any run of
 // characters, "?" for one character (not one byte: names are UTF-8, and a
 // byte that is not part of a valid sequence counts as a character of its
