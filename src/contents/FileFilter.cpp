@@ -16,8 +16,10 @@ constexpr std::array<unsigned char, 256> UpperTable = [] {
 }();
 
 bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    unsigned char any = 0;
+    for (char c : text)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }
 
 } // namespace
@@ -34,6 +36,8 @@ FileFilter::FileFilter(std::string_view text) : empty_(text.empty()) {
         for (char c : text)
             upper_ += static_cast<char>(UpperTable[static_cast<unsigned char>(c)]);
     foldName(text, folded_);
+    foldsBeyondAscii_ =
+        std::any_of(folded_.begin(), folded_.end(), [](char32_t c) { return c >= 0x80; });
 }
 
 bool FileFilter::matches(std::string_view name) const {
@@ -63,6 +67,8 @@ bool FileFilter::contains(std::string_view name) const {
         }
         if (plain)
             return false;
+    } else if (foldsBeyondAscii_ && isAscii(name)) {
+        return false; // an ASCII name folds to ASCII only
     }
     thread_local std::u32string folded;
     foldName(name, folded);

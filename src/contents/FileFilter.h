@@ -34,6 +34,7 @@ private:
     // case when it is plain ASCII, as most are, to search ASCII names for
     // it byte by byte.
     std::u32string folded_;
+    bool foldsBeyondAscii_ = false;
     bool ascii_ = true;
     std::string upper_;
 };

@@ -85,6 +85,12 @@ TEST(MaskMatcher, MatchesWholeNamesIgnoringCase) {
         {"a*b*c", "aXbYc", true},
         {"a*b*c", "aXcYb", false},
         {"a**b", "ab", true},
+        {"*ab?d*", "aabxabcd", true}, // a part is looked for again past a false start
+        {"*aa*aa*", "aaa", false},    // parts never overlap
+        {"*aa*aa*", "aaaa", true},
+        {"a*?*b", "ab", false},
+        {"a*?*b", "acb", true},
+        {"*?x*", "x", false},
         {"exact", "EXACT", true},
         {"exact", "exactly", false},
         {"", "anything", false},
