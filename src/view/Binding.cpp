@@ -40,16 +40,15 @@ QString qs(const std::string& text) {
 // menu or mouse), a drop or an input method puts its text in whole.
 class FieldEdit : public QLineEdit {
 public:
-    FieldEdit() {
-        // Told after the text's change: until then it is where the caret
-        // stood before it.
-        connect(this, &QLineEdit::cursorPositionChanged, this,
-                [this](int, int now) { caretBefore_ = now; });
-    }
     bool typing() const { return typing_; }
+    // Where the caret stood before the event that changes the text.
     int caretBefore() const { return caretBefore_; }
 
 protected:
+    bool event(QEvent* event) override {
+        caretBefore_ = cursorPosition();
+        return QLineEdit::event(event);
+    }
     void keyPressEvent(QKeyEvent* event) override {
         typing_ = !event->matches(QKeySequence::Paste);
         QLineEdit::keyPressEvent(event);
