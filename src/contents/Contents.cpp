@@ -173,8 +173,8 @@ int Contents::LoadContents() {
     busy.release();
     if (!written) {
         showMessage(dialogs_,
-                    "Unable to get details for archive.\nJAR32.EXE ended without writing its "
-                    "listing: " +
+                    std::string("Unable to get details for archive.\n") +
+                        "JAR32.EXE ended without writing its listing: " +
                         exitCodeText(started.child->exitCode()) + ".",
                     "Error", MessageIcon::Error);
         showPlaceholders();
@@ -349,8 +349,10 @@ void Contents::sortFiles(int column) {
         if (form_.raDescending.checked())
             std::reverse(order.begin(), order.end());
         grid.permuteRows(1, order);
-        if (fileStore().records(order) && order.size() == chapterFiles_.size())
-            chapterFiles_ = std::move(order);
+        // The chapter's files in their new order, when the grid shows them.
+        std::vector<std::uint32_t> sorted;
+        if (fileStore().records(sorted) && sorted.size() == chapterFiles_.size())
+            chapterFiles_ = std::move(sorted);
     } catch (...) {
         if (narrowed)
             showFiles();

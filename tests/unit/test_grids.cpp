@@ -492,18 +492,3 @@ TEST_F(GridTest, SetWidthsStayAndTheOthersFollowEachListing) {
     brak.contents().LoadContents();
     EXPECT_EQ(f.stFile.fitRequests(), fitsBefore + 1) << "a failed listing fits nothing";
 }
-
-TEST_F(GridTest, OnlyListedRowsShowSelected) {
-    EXPECT_TRUE(f.stFile.nothingListed()) << "the form's empty rows";
-    EXPECT_TRUE(f.stChapter.nothingListed());
-    listFiles({{"a", "1"}});
-    EXPECT_FALSE(f.stFile.nothingListed());
-    EXPECT_FALSE(f.stChapter.nothingListed());
-    brak.contents().SelectChapter(5);
-    EXPECT_TRUE(f.stFile.nothingListed()) << "No Files";
-    EXPECT_FALSE(f.stChapter.nothingListed());
-    EXPECT_TRUE(f.stFile.rightAligned(ColSize));
-    EXPECT_TRUE(f.stFile.rightAligned(ColChapter));
-    EXPECT_FALSE(f.stFile.rightAligned(ColModifyDate));
-    EXPECT_TRUE(f.stChapter.rightAligned(0));
-}
