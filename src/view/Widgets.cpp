@@ -172,10 +172,9 @@ void GridView::sync() {
     }
     placeFrozen();
     // Last, as it changes the grid, which shows here again.
-    if (grid_.fitRequests() != fitsDone_) {
+    if (onColumnsFitted && grid_.fitRequests() != fitsDone_) {
         fitsDone_ = grid_.fitRequests();
-        if (onColumnsFitted)
-            onColumnsFitted(contentWidths());
+        onColumnsFitted(contentWidths());
     }
 }
 
@@ -196,8 +195,8 @@ std::vector<int> GridView::contentWidths() const {
     std::vector<int> widths;
     for (int c = 0; c < grid_.colCount(); ++c) {
         QString heading = grid_.fixedRows() > 0 ? fileNameToQString(grid_.cell(c, 0)) : QString();
-        // Room for the marker a sort puts on the heading.
-        if (markerOf(heading).isEmpty())
+        // Room for the marker a sort puts on the heading of a grid that sorts.
+        if (grid_.onHeadingClick && markerOf(heading).isEmpty())
             heading += QStringLiteral(" (1)");
         int width = headings.horizontalAdvance(heading) + headingMargin;
         for (int r = first; r < last; ++r)

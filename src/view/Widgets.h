@@ -62,8 +62,8 @@ public:
     // Columns whose width the grid asked to fit: their contents' widths.
     std::function<void(const std::vector<int>& widths)> onColumnsFitted;
 
-    // The width each column's contents need: its heading with room for a
-    // sort marker, and the cells of the first rows.
+    // The width each column's contents need: its heading (with room for a
+    // sort marker where the grid sorts) and the cells of the first rows.
     std::vector<int> contentWidths() const;
 
     GridModel* gridModel() const { return model_; }
