@@ -79,6 +79,10 @@ public:
     void showAbout(const std::string&) override {}
     void showSearch(SearchWindow&) override {}
     std::vector<ScreenArea> screens() const override { return {}; }
+    WaitOutcome waitForChild(ChildProcess& child, const std::string&, const std::string&) override {
+        child.wait();
+        return WaitOutcome::Ended;
+    }
 };
 
 } // namespace brak::bench

@@ -2,12 +2,11 @@
 // pieces, which must read the same lines; then loads them into the window as
 // a configuration file and writes it out again. Errors are expected; crashes, leaks,
 // undefined behaviour and hangs are not.
+#include "QuietMachine.h"
 #include "config/ConfigFile.h"
 #include "config/KeyValueReader.h"
-#include "platform/PosixPlatform.h"
 #include "ui/Brak.h"
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -53,49 +52,6 @@ std::vector<std::string> readLines(std::string_view text, std::size_t firstPiece
     return lines;
 }
 
-// The machine, with everything that would start, move, delete or list
-// something taken out: a ";[Brak]Archive" line lists its archive, and Jar
-// must not run.
-class QuietPlatform : public brak::PosixPlatform {
-public:
-    brak::StartResult runAndWait(const brak::ProcessRequest&) override { return failed(); }
-    brak::StartResult start(const brak::ProcessRequest&) override { return failed(); }
-    void setEnvironment(const std::string&, const std::string&) override {}
-    bool setCurrentDirectory(const std::string&) override { return true; }
-    std::string programDirectory() const override { return "/nonexistent-brak-fuzz/"; }
-    bool makeUserDirectory() override { return false; }
-    std::string makeTemporaryDirectory() override { return {}; }
-    bool removeDirectory(const std::string&) override { return false; }
-    bool removeFile(const std::string&) override { return false; }
-    // A ";[Brak]Source" line may name any directory: none is listed.
-    std::vector<brak::DirectoryEntry> listDirectory(const std::string&, int& error) const override {
-        error = ENOENT;
-        return {};
-    }
-    void sleep(int) override {}
-
-private:
-    static brak::StartResult failed() {
-        brak::StartResult result;
-        result.error = ENOENT;
-        return result;
-    }
-};
-
-class QuietDialogs : public brak::Dialogs {
-public:
-    brak::MessageAnswer messageBox(const brak::MessageBoxRequest& request) override {
-        return request.defaultButton;
-    }
-    std::string openFile(const std::string&) override { return {}; }
-    std::string saveFile(const std::string&) override { return {}; }
-    bool chooseColour(std::uint32_t&, std::vector<std::uint32_t>&) override { return false; }
-    void setBusy(bool) override {}
-    void repaintNow() override {}
-    std::unique_ptr<brak::ShownWindow> showSplash(const std::string&) override { return {}; }
-    void showAbout(const std::string&) override {}
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -110,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // One window reads every input, as one window reads many files in a run;
     // making a window anew for each would take most of the time.
-    static QuietPlatform platform;
-    static QuietDialogs dialogs;
+    static brak::fuzz::QuietPlatform platform;
+    static brak::fuzz::QuietDialogs dialogs;
     static brak::Brak brak(platform, dialogs);
     try {
         brak.config().loadText("fuzz.CFG", fits);

@@ -2,10 +2,9 @@
 // read into a window and checks that saving that window and reading the file
 // back gives the same file. Crashes, leaks, undefined behaviour and hangs
 // are failures, and so is a layout that changes on its way round.
+#include "QuietMachine.h"
 #include "config/ConfigFile.h"
 #include "contents/Contents.h"
-#include "platform/Dialogs.h"
-#include "platform/PosixPlatform.h"
 #include "startup/Layout.h"
 
 #include <cstddef>
@@ -14,23 +13,6 @@
 #include <string_view>
 
 namespace {
-
-// One screen and nothing else to show.
-class OneScreen : public brak::Dialogs {
-public:
-    brak::MessageAnswer messageBox(const brak::MessageBoxRequest&) override {
-        return brak::MessageAnswer::Ok;
-    }
-    std::string openFile(const std::string&) override { return {}; }
-    std::string saveFile(const std::string&) override { return {}; }
-    bool chooseColour(std::uint32_t&, std::vector<std::uint32_t>&) override { return false; }
-    void setBusy(bool) override {}
-    void repaintNow() override {}
-    std::unique_ptr<brak::ShownWindow> showSplash(const std::string&) override { return {}; }
-    void showAbout(const std::string&) override {}
-    void showSearch(brak::SearchWindow&) override {}
-    std::vector<brak::ScreenArea> screens() const override { return {{0, 0, 1280, 1024}}; }
-};
 
 brak::LayoutValues readLayout(std::string_view text, std::size_t firstPiece,
                               brak::KeyValueLimits limits) {
@@ -50,8 +32,8 @@ brak::LayoutValues readLayout(std::string_view text, std::size_t firstPiece,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     // One window for all inputs: making one costs more than reading a file.
-    static brak::PosixPlatform platform;
-    static OneScreen dialogs;
+    static brak::fuzz::QuietPlatform platform;
+    static brak::fuzz::QuietDialogs dialogs;
     static brak::MainForm first, second;
     static brak::Contents contents(first, platform, dialogs);
     static brak::ConfigFile config(first, platform, dialogs, contents);

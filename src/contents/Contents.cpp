@@ -15,26 +15,21 @@ namespace brak {
 
 namespace {
 
+constexpr const char* ReadingTitle = "Reading the archive\u2026";
+
 constexpr const char* UnableMessage =
     "Unable to get details for archive.\nArchive is missing or cannot find JAR32.EXE.";
 
 } // namespace
 
-bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child, const std::string& name,
-                 int limit) {
+bool WaitForFile(Platform& platform, ChildProcess& child, const std::string& name, int limit) {
     // The child has finished the file only once it has ended; a file that
-    // exists while it runs may be half written. A small listing takes Jar a
-    // few milliseconds, so the first looks come quickly; a long one is looked
-    // at every 250 milliseconds.
-    int pause = 10;
-    int waited = 0;
-    while (!child.hasEnded()) {
-        if (limit > 0 && waited >= limit)
+    // exists while it runs may be half written.
+    if (limit > 0) {
+        if (!child.waitFor(limit))
             return false;
-        platform.sleep(pause);
-        waited += pause;
-        dialogs.repaintNow();
-        pause = std::min(pause * 2, 250);
+    } else {
+        child.wait();
     }
     return platform.fileExists(name);
 }
@@ -169,9 +164,19 @@ int Contents::LoadContents() {
     }
 
     dialogs_.repaintNow();
-    const bool written = WaitForFile(platform_, dialogs_, *started.child, dump);
+    // Jar has finished the listing only once it has ended; a listing that
+    // takes long can be given up.
+    if (dialogs_.waitForChild(*started.child, ReadingTitle, command.archive) ==
+        Dialogs::WaitOutcome::Cancelled) {
+        started.child->terminate();
+        busy.release();
+        showPlaceholders();
+        f.StatusBar1.setSimplePanel(true);
+        f.StatusBar1.setSimpleText("Reading the archive " + command.archive + " was cancelled.");
+        return 1;
+    }
     busy.release();
-    if (!written) {
+    if (!platform_.fileExists(dump)) {
         showMessage(dialogs_,
                     std::string("Unable to get details for archive.\n") +
                         "JAR32.EXE ended without writing its listing: " +

@@ -15,13 +15,10 @@ namespace brak {
 inline constexpr const char* DumpFileName = "Brak.DMP";
 
 // Waits for a file that a child started without waiting is writing. It ends
-// as soon as the child has ended: true when the file exists then, false when
-// the child ended without writing it. While the child runs it keeps the
-// window painted and looks again soon, then every 250 milliseconds. A limit
-// (in milliseconds, 0 for none) ends the wait early, with false, while the
-// child still runs.
-bool WaitForFile(Platform& platform, Dialogs& dialogs, ChildProcess& child, const std::string& name,
-                 int limit = 0);
+// the moment the child ends: true when the file exists then, false when the
+// child ended without writing it. A limit (in milliseconds, 0 for none)
+// ends the wait early, with false, while the child still runs.
+bool WaitForFile(Platform& platform, ChildProcess& child, const std::string& name, int limit = 0);
 
 // Reads a listing file into the reader, whole lines at a time. False when the
 // file cannot be opened. Errors of the reader pass through.

@@ -75,6 +75,15 @@ public:
     // The screens' areas for windows, the primary screen first; none when
     // there is no screen to ask.
     virtual std::vector<ScreenArea> screens() const = 0;
+
+    // Waits for a child to end, watching it rather than looking again and
+    // again: the window keeps painting and takes no input. When the child
+    // runs longer than about a second, a small window shows the title, the
+    // detail and a Cancel button. Cancelled: the user pressed it, and the
+    // child still runs.
+    enum class WaitOutcome { Ended, Cancelled };
+    virtual WaitOutcome waitForChild(ChildProcess& child, const std::string& title,
+                                     const std::string& detail) = 0;
 };
 
 // The hourglass for as long as it lives, also when an error ends the work.

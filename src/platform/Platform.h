@@ -22,7 +22,8 @@ struct ProcessRequest {
     std::vector<std::pair<std::string, std::string>> environment{};
 };
 
-// A child started without waiting for it.
+// A child started without waiting for it. Destroying one that still runs
+// stops it (SIGTERM, then SIGKILL) and reaps it in the background.
 class ChildProcess {
 public:
     virtual ~ChildProcess() = default;
@@ -30,6 +31,12 @@ public:
     virtual bool hasEnded() = 0;
     // Blocks until the child has ended.
     virtual void wait() = 0;
+    // Waits at most that long for the child to end, without polling; true
+    // once it has ended (and been reaped).
+    virtual bool waitFor(int milliseconds) = 0;
+    // A descriptor that becomes readable once the child has ended, for an
+    // event loop to watch; -1 when there is none.
+    virtual int endFd() const = 0;
     virtual int exitCode() const = 0;
     // Asks the child to end (SIGTERM) and kills it (SIGKILL) when it has not
     // ended two seconds later; returns once it has ended and been reaped.
@@ -106,6 +113,8 @@ public:
     // Removes a directory with everything in it; never follows a link out.
     virtual bool removeDirectory(const std::string& directory) = 0;
 
+    // A regular file (a link to one counts): a directory, a FIFO or a
+    // device is no file the program reads or has Jar read.
     virtual bool fileExists(const std::string& name) const = 0;
     // True for a directory, or a link to one.
     virtual bool directoryExists(const std::string& name) const = 0;

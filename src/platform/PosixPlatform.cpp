@@ -11,9 +11,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <pwd.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -56,15 +58,40 @@ bool reap(pid_t pid, bool block, int& exitCode) {
     }
 }
 
+// A descriptor that becomes readable when the process ends; -1 on a kernel
+// without pidfd (before Linux 5.3), where the waits fall back to short naps.
+int openPidfd(pid_t pid) {
+#ifdef SYS_pidfd_open
+    const long fd = ::syscall(SYS_pidfd_open, pid, 0);
+    if (fd >= 0) {
+        ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+        return static_cast<int>(fd);
+    }
+#else
+    (void)pid;
+#endif
+    return -1;
+}
+
 class PosixChild : public ChildProcess {
 public:
-    explicit PosixChild(pid_t pid) : pid_(pid) {}
+    explicit PosixChild(pid_t pid) : pid_(pid), endFd_(openPidfd(pid)) {}
     ~PosixChild() override {
+        if (endFd_ >= 0)
+            ::close(endFd_);
         if (!hasEnded()) {
-            // Nobody waits for it any more: reap it when it ends, so that it
-            // does not linger as a zombie.
+            // Nobody waits for it any more: it is asked to end, killed if it
+            // has not two seconds later, and reaped, so that it neither runs
+            // on as an orphan nor lingers as a zombie.
+            ::kill(pid_, SIGTERM);
             std::thread([pid = pid_] {
                 int code = 0;
+                for (int waited = 0; waited < 2000; waited += 10) {
+                    if (reap(pid, false, code))
+                        return;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                }
+                ::kill(pid, SIGKILL);
                 reap(pid, true, code);
             }).detach();
         }
@@ -81,15 +108,31 @@ public:
         if (!ended_)
             ended_ = reap(pid_, true, exitCode_);
     }
+    bool waitFor(int milliseconds) override {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+        while (!hasEnded()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0)
+                return false;
+            if (endFd_ >= 0) {
+                pollfd watched{endFd_, POLLIN, 0};
+                ::poll(&watched, 1, static_cast<int>(left));
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::min<long>(left, 5)));
+            }
+        }
+        return true;
+    }
+    int endFd() const override { return endFd_; }
     void terminate() override {
         if (hasEnded())
             return;
         ::kill(pid_, SIGTERM);
-        for (int waited = 0; waited < 2000; waited += 10) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (hasEnded())
-                return;
-        }
+        if (waitFor(2000))
+            return;
         ::kill(pid_, SIGKILL);
         wait();
     }
@@ -98,6 +141,7 @@ public:
 
 private:
     pid_t pid_;
+    int endFd_;
     bool ended_ = false;
     int exitCode_ = -1;
 };
@@ -379,7 +423,7 @@ bool PosixPlatform::removeDirectory(const std::string& directory) {
 
 bool PosixPlatform::fileExists(const std::string& name) const {
     struct stat info {};
-    return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool PosixPlatform::directoryExists(const std::string& name) const {
@@ -397,7 +441,7 @@ std::int64_t PosixPlatform::fileSize(const std::string& name) const {
     if (fd < 0)
         return -1;
     struct stat info {};
-    const bool known = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    const bool known = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
     return known ? static_cast<std::int64_t>(info.st_size) : -1;
 }

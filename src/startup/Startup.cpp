@@ -119,7 +119,7 @@ void Startup::extractLogo(const std::string& program) {
         return;
     }
     dialogs_.repaintNow();
-    if (WaitForFile(platform_, dialogs_, *started.child, logoPicture(), ExtractMilliseconds))
+    if (WaitForFile(platform_, *started.child, logoPicture(), ExtractMilliseconds))
         return;
     busy.release();
     if (!started.child->hasEnded()) {

@@ -5,14 +5,19 @@
 #include "view/TFormAbout.h"
 #include "view/TFormSearch.h"
 #include "view/TFormSplash.h"
+#include "view/TFormWait.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
+#include <functional>
 #include <sstream>
 
 namespace brak {
@@ -211,6 +216,46 @@ std::vector<ScreenArea> QtDialogs::screens() const {
         if (screen != primary)
             add(screen);
     return areas;
+}
+
+Dialogs::WaitOutcome QtDialogs::waitForChild(ChildProcess& child, const std::string& title,
+                                             const std::string& detail) {
+    if (child.hasEnded())
+        return WaitOutcome::Ended;
+    // The child's end wakes the loop at once. Without an end descriptor (an
+    // old kernel) it is looked at every 20 milliseconds instead.
+    QEventLoop loop;
+    std::function<void()> ended = [&loop] { loop.quit(); };
+    std::unique_ptr<QSocketNotifier> notifier;
+    QTimer look;
+    if (child.endFd() >= 0) {
+        notifier = std::make_unique<QSocketNotifier>(child.endFd(), QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop, [&] {
+            notifier->setEnabled(false); // it stays readable from now on
+            ended();
+        });
+    } else {
+        QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+            if (child.hasEnded())
+                ended();
+        });
+        look.start(20);
+    }
+    // A moment first without any window: the window paints, takes no input.
+    QTimer::singleShot(WaitWindowMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (child.hasEnded())
+        return WaitOutcome::Ended;
+
+    TFormWait window(fileNameToQString(title), fileNameToQString(detail), parent_);
+    ended = [&window] { window.accept(); };
+    // The pointer shows it can press Cancel, and that Brak is busy.
+    if (busy_)
+        QApplication::changeOverrideCursor(Qt::BusyCursor);
+    window.exec();
+    if (busy_)
+        QApplication::changeOverrideCursor(Qt::WaitCursor);
+    return child.hasEnded() ? WaitOutcome::Ended : WaitOutcome::Cancelled;
 }
 
 } // namespace brak

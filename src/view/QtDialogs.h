@@ -32,6 +32,11 @@ public:
     void showAbout(const std::string& picture) override;
     void showSearch(SearchWindow& window) override;
     std::vector<ScreenArea> screens() const override;
+    WaitOutcome waitForChild(ChildProcess& child, const std::string& title,
+                             const std::string& detail) override;
+
+    // How long a wait goes on before its window shows.
+    static constexpr int WaitWindowMilliseconds = 1000;
 
 private:
     QPointer<QWidget> parent_;

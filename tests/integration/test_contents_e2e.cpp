@@ -1,5 +1,6 @@
 // Listing a real archive: the stand-in archiver builds one with three
 // chapters, and Brak lists it through the real machine.
+#include "Children.h"
 #include "Fakes.h"
 #include "TempDir.h"
 #include "contents/DumpFormat.h"
@@ -7,6 +8,7 @@
 #include "ui/Brak.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace brak;
@@ -137,4 +139,31 @@ TEST_F(ContentsEndToEnd, AFileThatIsNoArchiveEndsTheWaitWithAMessage) {
               std::string::npos)
         << dialogs.boxes[0].text;
     EXPECT_EQ(brak.form().stFile.cell(0, 1), "No Files");
+}
+
+TEST_F(ContentsEndToEnd, NoListingLeavesAProcessBehind) {
+    work.write("alpha.txt", "a");
+    jar("a", "alpha.txt");
+    ASSERT_EQ(::mkfifo(work.file("pipe.J").c_str(), 0600), 0);
+    Brak brak(platform, dialogs);
+    MainForm& f = brak.form();
+    f.edPath.setText(BRAK_BIN_DIR);
+    struct Case {
+        const char* what;
+        std::string archive;
+        bool cancel;
+        int result;
+    };
+    const Case cases[] = {
+        {"a listing", archive(), false, 0},
+        {"a listing given up", archive(), true, 1},
+        {"a FIFO named as the archive", work.file("pipe.J"), false, -1},
+        {"no such archive", work.file("gone.J"), false, -1},
+    };
+    for (const Case& c : cases) {
+        dialogs.cancelWaits = c.cancel;
+        f.edArchive.setText(c.archive);
+        EXPECT_EQ(brak.contents().LoadContents(), c.result) << c.what;
+        EXPECT_TRUE(test::childrenGone()) << c.what << ": no Jar runs on, no zombie stays";
+    }
 }

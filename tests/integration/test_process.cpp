@@ -320,6 +320,9 @@ TEST_F(ProcessTest, FileServicesAndDirectories) {
     EXPECT_TRUE(platform_.fileExists(temp_.file("five.txt")));
     EXPECT_FALSE(platform_.fileExists(temp_.file("folder")));
     EXPECT_FALSE(platform_.fileExists(temp_.file("missing")));
+    ASSERT_EQ(::mkfifo(temp_.file("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(platform_.fileExists(temp_.file("fifo"))) << "a FIFO is no file to read";
+    EXPECT_EQ(platform_.fileSize(temp_.file("fifo")), -1) << "and asking does not block";
     EXPECT_EQ(platform_.fileSize(temp_.file("five.txt")), 5);
     EXPECT_EQ(platform_.fileSize(temp_.file("folder")), -1);
     EXPECT_EQ(platform_.fileSize(temp_.file("missing")), -1);

@@ -46,6 +46,16 @@ void FakeDialogs::setBusy(bool on) {
     busy = on;
 }
 
+Dialogs::WaitOutcome FakeDialogs::waitForChild(ChildProcess& child, const std::string& title,
+                                               const std::string& detail) {
+    waits.emplace_back(title, detail);
+    busyWhileWaiting = busy;
+    if (cancelWaits)
+        return WaitOutcome::Cancelled;
+    child.wait();
+    return WaitOutcome::Ended;
+}
+
 std::unique_ptr<ShownWindow> FakeDialogs::showSplash(const std::string& picture) {
     struct Shown : ShownWindow {
         bool& shown;

@@ -27,6 +27,9 @@ public:
     // one the window is closed at once.
     void showSearch(SearchWindow& window) override;
     std::vector<ScreenArea> screens() const override { return screenAreas; }
+    // Ends the child as a wait does, or gives up on it when cancelWaits is set.
+    WaitOutcome waitForChild(ChildProcess& child, const std::string& title,
+                             const std::string& detail) override;
 
     std::vector<MessageBoxRequest> boxes;
     std::deque<MessageAnswer> answers;
@@ -44,22 +47,33 @@ public:
     std::function<void(SearchWindow&)> onSearch;
     int searches = 0;
     std::vector<ScreenArea> screenAreas{{0, 0, 1280, 1024}};
+    std::vector<std::pair<std::string, std::string>> waits; // title, detail
+    bool busyWhileWaiting = false;
+    bool cancelWaits = false;
 };
 
+// A child that has ended at once, or one that keeps running until it is
+// waited for without a limit or terminated.
 class FakeChild : public ChildProcess {
 public:
-    explicit FakeChild(int exitCode, int pollsUntilEnd = 0)
-        : exitCode_(exitCode), polls_(pollsUntilEnd) {}
-    bool hasEnded() override { return terminated || polls_-- <= 0; }
-    void wait() override { polls_ = 0; }
+    explicit FakeChild(int exitCode, bool keepsRunning = false)
+        : exitCode_(exitCode), running_(keepsRunning) {}
+    bool hasEnded() override { return !running_ || terminated; }
+    void wait() override { running_ = false; }
+    bool waitFor(int milliseconds) override {
+        waitedFor += milliseconds;
+        return hasEnded();
+    }
+    int endFd() const override { return -1; }
     int exitCode() const override { return exitCode_; }
     void terminate() override { terminated = true; }
 
     bool terminated = false;
+    int waitedFor = 0;
 
 private:
     int exitCode_;
-    int polls_;
+    bool running_;
 };
 
 // A program on a terminal that exists only in the test: it has ended with

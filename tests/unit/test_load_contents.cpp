@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace brak;
 using brak::test::DumpText;
@@ -41,6 +42,7 @@ protected:
 TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
     // A listing first, so that the placeholders visibly replace it.
     ASSERT_EQ(load(three), 0);
+    dialogs.waits.clear();
     dump = three;
     f.edArchive.setText("GONE.J"); // no such file
     EXPECT_EQ(brak.contents().LoadContents(), -1);
@@ -51,13 +53,25 @@ TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
     EXPECT_EQ(platform.started.size(), 2u) << "Jar was started before the archive was missed";
     expectPlaceholders();
     EXPECT_FALSE(dialogs.busy);
-    EXPECT_EQ(platform.slept, 0) << "no wait for a Jar whose archive is missing";
+    EXPECT_TRUE(dialogs.waits.empty()) << "no wait for a Jar whose archive is missing";
 
     startError = ENOENT;
     EXPECT_EQ(load(three), -1);
     ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[1].text, Unable);
     expectPlaceholders();
+
+    // A FIFO or a directory named as the archive is no archive: reading one
+    // could hold Jar, and Brak with it, for ever.
+    startError = 0;
+    ASSERT_EQ(::mkfifo(dir.file("PIPE.J").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("FOLDER.J"));
+    for (const char* name : {"PIPE.J", "FOLDER.J"}) {
+        f.edArchive.setText(name);
+        EXPECT_EQ(brak.contents().LoadContents(), -1) << name;
+        EXPECT_EQ(dialogs.boxes.back().text, Unable) << name;
+    }
+    EXPECT_TRUE(dialogs.waits.empty());
 }
 
 TEST_F(LoadContentsTest, JarListsIntoAPrivateDirectoryFromTheSelectionDirectory) {
@@ -147,56 +161,33 @@ TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
     EXPECT_EQ(platform.cwd, platform.root.path()) << "the current directory stays";
 }
 
-TEST_F(LoadContentsTest, WaitEndsWhenJarEnds) {
-    // Jar still runs for three looks: the first pauses are short, so a small
-    // listing shows at once, and the window is painted at every look.
-    pollsUntilEnd = 3;
+TEST_F(LoadContentsTest, TheWaitWatchesJarUnderTheHourglassAndCanBeGivenUp) {
+    pollsUntilEnd = 1; // Jar still runs when the wait begins
     ASSERT_EQ(load(three), 0);
-    EXPECT_EQ(platform.slept, 10 + 20 + 40);
-    EXPECT_GE(dialogs.repaints, 4) << "once before the wait, then at every look";
+    ASSERT_EQ(dialogs.waits.size(), 1u);
+    EXPECT_EQ(dialogs.waits[0],
+              (std::pair<std::string, std::string>{"Reading the archive\u2026", "ARC.J"}));
+    EXPECT_TRUE(dialogs.busyWhileWaiting);
+    EXPECT_FALSE(dialogs.busy);
+    EXPECT_EQ(platform.slept, 0) << "nothing sleeps: the wait watches Jar";
 
-    // A long listing is looked at every 250 ms.
-    pollsUntilEnd = 10;
-    platform.slept = 0;
-    ASSERT_EQ(load(three), 0);
-    EXPECT_EQ(platform.slept, 10 + 20 + 40 + 80 + 160 + 5 * 250);
-
-    // A Jar that has already ended costs no sleep at all.
-    pollsUntilEnd = 0;
-    platform.slept = 0;
-    ASSERT_EQ(load(three), 0);
-    EXPECT_EQ(platform.slept, 0);
-}
-
-TEST_F(LoadContentsTest, WaitShowsTheBusyCursor) {
-    // A child that notes the cursor each time it is asked whether it has ended.
-    class WatchedChild : public ChildProcess {
-    public:
-        WatchedChild(test::FakeDialogs& dialogs, std::vector<bool>& seen)
-            : dialogs_(dialogs), seen_(seen) {}
-        bool hasEnded() override {
-            seen_.push_back(dialogs_.busy);
-            return seen_.size() > 2;
-        }
-        void wait() override {}
-        int exitCode() const override { return 0; }
-        void terminate() override {}
-
-    private:
-        test::FakeDialogs& dialogs_;
-        std::vector<bool>& seen_;
-    };
-    std::vector<bool> busyWhileWaiting;
-    platform.onStart = [&](const ProcessRequest& request) {
-        test::writeFile(unquoted(request.args.at(3)), three);
+    // Cancel: Jar is stopped, the placeholders show, and only the status
+    // bar says why.
+    test::FakeChild* jar = nullptr;
+    platform.onStart = [&](const ProcessRequest&) {
         StartResult started;
-        started.child = std::make_unique<WatchedChild>(dialogs, busyWhileWaiting);
+        auto child = std::make_unique<test::FakeChild>(0, true);
+        jar = child.get();
+        started.child = std::move(child);
         return started;
     };
-    dir.resize("ARC.J", 1000);
-    f.edArchive.setText("ARC.J");
-    ASSERT_EQ(brak.contents().LoadContents(), 0);
-    EXPECT_EQ(busyWhileWaiting, (std::vector<bool>{true, true, true}));
+    dialogs.cancelWaits = true;
+    EXPECT_EQ(brak.contents().LoadContents(), 1);
+    ASSERT_TRUE(jar);
+    EXPECT_TRUE(jar->terminated);
+    expectPlaceholders();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(f.StatusBar1.simpleText(), "Reading the archive ARC.J was cancelled.");
     EXPECT_FALSE(dialogs.busy);
 }
 
@@ -212,7 +203,6 @@ TEST_F(LoadContentsTest, JarEndingWithoutTheDumpEndsTheWaitWithAMessage) {
               "listing: Not a Jar archive (exit code 9).");
     EXPECT_EQ(dialogs.boxes[0].caption, "Error");
     EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
-    EXPECT_EQ(platform.slept, 30);
     expectPlaceholders();
     EXPECT_FALSE(dialogs.busy);
 }

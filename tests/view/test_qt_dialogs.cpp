@@ -3,11 +3,14 @@
 // dialog's extension; the colour dialog's sixteen custom colours.
 #include "ViewTest.h"
 #include "config/ConfigFile.h"
+#include "platform/PosixPlatform.h"
 #include "view/QtDialogs.h"
 
 #include <QAbstractButton>
 #include <QColorDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -182,4 +185,63 @@ TEST_F(QtDialogsTest, TheHourglassIsSetOnceAndTakenAwayOnce) {
     EXPECT_FALSE(QApplication::overrideCursor());
     dialogs.setBusy(false);
     EXPECT_FALSE(QApplication::overrideCursor());
+}
+
+TEST_F(QtDialogsTest, AWaitEndsTheMomentTheChildEndsAndALongOneCanBeCancelled) {
+    PosixPlatform platform;
+    using Outcome = Dialogs::WaitOutcome;
+    auto start = [&](const char* seconds) {
+        StartResult started = platform.start({"/bin/sleep", {"sleep", seconds}, ""});
+        EXPECT_TRUE(started.started());
+        return std::move(started.child);
+    };
+    auto waitWindowShown = [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("TFormWait") && top->isVisible())
+                return true;
+        return false;
+    };
+
+    // A short run: no window, and the wait ends as the child does (a wait
+    // that looked again every so often would take longer).
+    auto child = start("0.3");
+    QElapsedTimer clock;
+    clock.start();
+    bool windowSeen = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout,
+                     [&] { windowSeen = windowSeen || waitWindowShown(); });
+    watch.start(50);
+    EXPECT_EQ(dialogs.waitForChild(*child, "Reading the archive\u2026", "/arc/SHORT.J"),
+              Outcome::Ended);
+    EXPECT_GE(clock.elapsed(), 290);
+    EXPECT_LT(clock.elapsed(), 450);
+    EXPECT_FALSE(windowSeen);
+
+    // A run that ends while the window shows closes the window by itself.
+    child = start("1.4");
+    EXPECT_EQ(dialogs.waitForChild(*child, "Reading the archive\u2026", "/arc/MEDIUM.J"),
+              Outcome::Ended);
+    EXPECT_TRUE(windowSeen) << "after a second the window came up";
+    EXPECT_FALSE(waitWindowShown());
+
+    // A long run: Cancel in the window gives up the wait; the child still runs.
+    child = start("30");
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != QLatin1String("TFormWait"))
+            return;
+        EXPECT_EQ(modal->findChild<QLabel*>(QStringLiteral("laWaitDetail"))->text(),
+                  QStringLiteral("/arc/LONG.J"));
+        modal->findChild<QPushButton*>(QStringLiteral("buWaitCancel"))->click();
+    });
+    cancel.start(100);
+    clock.restart();
+    EXPECT_EQ(dialogs.waitForChild(*child, "Reading the archive\u2026", "/arc/LONG.J"),
+              Outcome::Cancelled);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(child->hasEnded());
+    child->terminate();
+    EXPECT_TRUE(child->hasEnded());
 }

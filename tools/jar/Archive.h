@@ -64,19 +64,44 @@ private:
     std::uint32_t state_ = 0xFFFFFFFFu;
 };
 
-// Reads the index of an archive. Fails with "cannot open" (6), "not an
-// archive" (9) or, for an archive whose index is damaged or unsafe, "CRC
-// error" (3).
-Archive readArchive(const std::string& path);
+using Sink = std::function<void(const char*, size_t)>;
+
+// An archive file open for reading, its index and its stored data alike.
+// Data is read through one window, so that many small files stored one
+// after another cost one read, not one each.
+class ArchiveFile {
+public:
+    // Only a regular file is opened; anything else is "cannot open" (6).
+    explicit ArchiveFile(const std::string& path);
+    const std::string& path() const { return path_; }
+    std::uint64_t size() const { return size_; }
+    // Passes the bytes [offset, offset + size) to `sink` in pieces; false when
+    // the file ends first.
+    bool copy(std::uint64_t offset, std::uint64_t size, const Sink& sink);
+    bool readAt(std::uint64_t offset, char* buffer, size_t size);
+
+private:
+    std::string path_;
+    Fd fd_;
+    std::uint64_t size_ = 0;
+    std::string window_;
+    std::uint64_t windowStart_ = 0;
+    size_t windowLength_ = 0;
+};
+
+// Reads the index of an archive. Fails with "not an archive" (9) for a file
+// of another kind or, for an archive whose index is damaged or unsafe, "CRC
+// error" (3). What the index claims is checked before memory is set aside
+// for it.
+Archive readArchive(ArchiveFile& file);
 
 // Writes the archive to `path` through a temporary file and a rename. Entries
 // without a source have their data copied from `previous`, the archive file
 // they were read from. Afterwards every entry refers to the new file.
-void writeArchive(const std::string& path, Archive& archive, const std::string& previous);
+void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous);
 
 // Passes an entry's stored data to `sink`; false when it is cut short or its
 // CRC does not match.
-bool readEntryData(Fd& archiveFile, const Entry& entry,
-                   const std::function<void(const char*, size_t)>& sink);
+bool readEntryData(ArchiveFile& file, const Entry& entry, const Sink& sink);
 
 } // namespace brak::jar

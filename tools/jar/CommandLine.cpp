@@ -3,7 +3,6 @@
 #include "Common.h"
 
 #include <array>
-#include <cstdlib>
 #include <fstream>
 
 namespace brak::jar {
@@ -128,44 +127,8 @@ void applySwitch(Options& options, const std::string& token) {
     }
 }
 
-std::string predefinedSwitches(const std::string& command) {
-    const char* name = std::getenv("JAR_CFG_FILE");
-    if (name == nullptr || *name == '\0')
-        return {};
-    std::ifstream file(name, std::ios::binary);
-    if (!file)
-        return {};
-
-    // Lines under a "[section]" heading apply only when JAR_CFG_SECTION names it.
-    const char* wanted = std::getenv("JAR_CFG_SECTION");
-    const std::string wantedSection = wanted ? toLower(trim(wanted)) : std::string();
-    bool inWantedSection = true;
-
-    const std::string keyPrefix = "optionsforcommand";
-    std::string result;
-    std::string line;
-    while (std::getline(file, line)) {
-        const std::string text = trim(line);
-        if (text.empty() || text[0] == ';')
-            continue;
-        if (text.front() == '[' && text.back() == ']') {
-            inWantedSection = toLower(trim(text.substr(1, text.size() - 2))) == wantedSection;
-            continue;
-        }
-        const size_t equals = text.find('=');
-        if (!inWantedSection || equals == std::string::npos)
-            continue;
-        const std::string key = toLower(trim(text.substr(0, equals)));
-        if (key.rfind(keyPrefix, 0) != 0 || key.size() == keyPrefix.size() ||
-            !isBlank(key[keyPrefix.size()]))
-            continue;
-        if (trim(key.substr(keyPrefix.size())) == command)
-            result = text.substr(equals + 1);
-    }
-    return result;
-}
-
-Options parseCommandLine(const std::vector<std::string>& tokens) {
+Options parseCommandLine(const std::vector<std::string>& tokens,
+                         const Configuration& configuration) {
     Options options;
     if (tokens.empty())
         throw JarError(ExitBadParameters, "no command given");
@@ -182,13 +145,16 @@ Options parseCommandLine(const std::vector<std::string>& tokens) {
     else if (options.command == "f")
         options.addMode = AddMode::Freshen;
 
-    const char* config = std::getenv("JAR_CFG_FILE");
-    for (const std::string& token : tokenize(predefinedSwitches(options.command))) {
-        try {
-            applySwitch(options, token);
-        } catch (const JarError& error) {
-            throw JarError(ExitBadParameters,
-                           std::string(error.what()) + " in the predefined switches of " + config);
+    const auto predefined = configuration.switches.find(options.command);
+    if (predefined != configuration.switches.end()) {
+        for (const std::string& token : tokenize(predefined->second)) {
+            try {
+                applySwitch(options, token);
+            } catch (const JarError& error) {
+                throw JarError(ExitBadParameters, std::string(error.what()) +
+                                                      " in the predefined switches of " +
+                                                      configuration.path);
+            }
         }
     }
 

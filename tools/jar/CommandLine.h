@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Config.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,14 +39,11 @@ bool isKnownCommand(const std::string& command);
 // Applies one switch; throws a bad-parameter error for text that is no switch.
 void applySwitch(Options& options, const std::string& token);
 
-// The predefined switches for a command from the configuration file named by
-// JAR_CFG_FILE: every "OptionsForCommand <command>=<switches>" line; the last
-// line for the command wins. Empty when there is no such file or line.
-std::string predefinedSwitches(const std::string& command);
-
 // Reads the command line after the program name: command, switches anywhere,
-// then the archive and the other names. Throws on bad parameters.
-Options parseCommandLine(const std::vector<std::string>& tokens);
+// then the archive and the other names. The configuration's predefined
+// switches for the command come first. Throws on bad parameters.
+Options parseCommandLine(const std::vector<std::string>& tokens,
+                         const Configuration& configuration);
 
 // Replaces every "!listfile" name by the names the list file holds.
 std::vector<std::string> expandListFiles(const std::vector<std::string>& names);

@@ -1,15 +1,20 @@
 #include "Commands.h"
 
 #include "Archive.h"
+#include "Console.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
-#include <iostream>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace brak::jar {
 
@@ -51,15 +56,6 @@ void touchChapter(Archive& archive) {
     archive.chapters.back().modified = time;
     archive.modified = time;
 }
-
-Entry* currentVersion(Archive& archive, const std::string& name) {
-    for (Entry& entry : archive.entries) {
-        if (entry.lastChapter == archive.lastChapter() && entry.name == name)
-            return &entry;
-    }
-    return nullptr;
-}
-
 bool isWanted(const Options& options, const Entry* current, const FileTimes& times) {
     if (options.newOnly && current != nullptr)
         return false;
@@ -71,18 +67,17 @@ bool isWanted(const Options& options, const Entry* current, const FileTimes& tim
                              : times.modified > current->times.modified;
 }
 
-bool isReadable(const std::string& path) {
-    return openForReading(path).valid();
-}
-
 // a, ac, u, f and m: every file goes into the last chapter; a version that
 // also belongs to earlier chapters stays there and only leaves the last one.
 int addFiles(const Options& options) {
+    Console& console = Console::instance();
     Outcome outcome;
     const bool exists = pathExists(options.archive);
+    std::optional<ArchiveFile> file;
     Archive archive;
     if (exists) {
-        archive = readArchive(options.archive);
+        file.emplace(options.archive);
+        archive = readArchive(*file);
     } else {
         archive.created = archive.modified = now();
         archive.chapters.push_back({archive.created, archive.created, 0});
@@ -98,6 +93,13 @@ int addFiles(const Options& options) {
         changed = true;
     }
     const std::uint32_t chapter = archive.lastChapter();
+    // The version of each name in the last chapter, found by name.
+    std::unordered_map<std::string, size_t> current;
+    current.reserve(archive.entries.size());
+    for (size_t i = 0; i < archive.entries.size(); ++i) {
+        if (archive.entries[i].lastChapter == chapter)
+            current[archive.entries[i].name] = i;
+    }
 
     const auto sources =
         collectSources(expandListFiles(options.names), options.recurse, options.archive, outcome);
@@ -105,26 +107,33 @@ int addFiles(const Options& options) {
     std::vector<std::string> stored;
     for (const SourceFile& source : sources) {
         throwIfInterrupted();
-        Entry fresh;
-        if (!readFileInfo(source.path, fresh.times, fresh.attributes) || !isReadable(source.path)) {
-            std::cerr << "Cannot read \"" << source.path << "\": " << std::strerror(errno)
-                      << "; skipped\n";
+        // Found as a regular file; whether it can be read is asked cheaply here,
+        // and the write opens it with every check.
+        if (::faccessat(AT_FDCWD, source.path.c_str(), R_OK, AT_EACCESS) != 0) {
+            console.error() << "Cannot read \"" << source.path << "\": " << std::strerror(errno)
+                            << "; skipped";
             outcome.raise(ExitWarning);
             continue;
         }
-        Entry* current = currentVersion(archive, source.storedName);
-        if (!isWanted(options, current, fresh.times) ||
-            (options.query && !query.ask("Add " + source.storedName + "?")))
+        const auto found = current.find(source.storedName);
+        Entry* version = found == current.end() ? nullptr : &archive.entries[found->second];
+        if (!isWanted(options, version, source.times) ||
+            (options.query && query.ask("Add " + source.storedName + "?") != Answer::Yes))
             continue;
+        Entry fresh;
         fresh.name = source.storedName;
         fresh.firstChapter = fresh.lastChapter = chapter;
+        fresh.times = source.times;
+        fresh.attributes = source.attributes;
+        fresh.size = source.size; // for the progress shown; what is read counts
         fresh.source = source.path;
-        std::cout << (current ? "Replacing " : "Adding    ") << source.storedName << '\n';
-        if (current != nullptr && current->firstChapter == chapter) {
-            *current = std::move(fresh);
+        console.out() << (version ? "Replacing " : "Adding    ") << highlighted(source.storedName);
+        if (version != nullptr && version->firstChapter == chapter) {
+            *version = std::move(fresh);
         } else {
-            if (current != nullptr)
-                current->lastChapter = chapter - 1;
+            if (version != nullptr)
+                version->lastChapter = chapter - 1;
+            current[source.storedName] = archive.entries.size();
             archive.entries.push_back(std::move(fresh));
         }
         stored.push_back(source.path);
@@ -133,26 +142,27 @@ int addFiles(const Options& options) {
 
     if (!changed) {
         if (!exists) {
-            std::cout << "Nothing to add; no archive was created.\n";
+            console.out() << "Nothing to add; no archive was created.";
             outcome.raise(ExitWarning);
         } else {
-            std::cout << "Nothing to add; the archive is unchanged.\n";
+            console.out() << "Nothing to add; the archive is unchanged.";
         }
         return outcome.code();
     }
     touchChapter(archive);
-    writeArchive(writeTarget(options.archive), archive, exists ? options.archive : "");
-    std::cout << stored.size() << " file(s) stored in chapter " << chapter << " of "
-              << options.archive << '\n';
+    writeArchive(writeTarget(options.archive), archive, file ? &*file : nullptr);
+    console.out() << stored.size() << " file(s) stored in chapter " << chapter << " of "
+                  << highlighted(options.archive);
 
     if (options.command == "m") {
         // Sources go only now that the new archive is safely in place.
         Prompt deletion(options.yes || !options.queryDelete);
         for (const std::string& path : stored) {
-            if (!deletion.ask("Delete " + path + "?"))
+            throwIfInterrupted();
+            if (deletion.ask("Delete " + path + "?") != Answer::Yes)
                 continue;
             if (::unlink(path.c_str()) != 0) {
-                std::cerr << "Cannot delete \"" << path << "\": " << std::strerror(errno) << '\n';
+                console.error() << "Cannot delete \"" << path << "\": " << std::strerror(errno);
                 outcome.raise(ExitWarning);
             }
         }
@@ -162,7 +172,9 @@ int addFiles(const Options& options) {
 
 // d: the files leave the last chapter; versions kept by earlier chapters stay.
 int deleteFiles(const Options& options) {
-    Archive archive = readArchive(options.archive);
+    Console& console = Console::instance();
+    ArchiveFile file(options.archive);
+    Archive archive = readArchive(file);
     const auto masks = expandListFiles(options.names);
     const std::uint32_t chapter = archive.lastChapter();
     Prompt query(options.yes);
@@ -172,8 +184,8 @@ int deleteFiles(const Options& options) {
     for (Entry& entry : archive.entries) {
         const bool matches = entry.lastChapter == chapter && matchesMember(entry.name, masks);
         matched += matches ? 1 : 0;
-        if (matches && (!options.query || query.ask("Delete " + entry.name + "?"))) {
-            std::cout << "Deleting  " << entry.name << '\n';
+        if (matches && (!options.query || query.ask("Delete " + entry.name + "?") == Answer::Yes)) {
+            console.out() << "Deleting  " << highlighted(entry.name);
             ++deleted;
             if (entry.firstChapter == chapter)
                 continue;
@@ -182,26 +194,30 @@ int deleteFiles(const Options& options) {
         kept.push_back(std::move(entry));
     }
     if (matched == 0) {
-        std::cout << "No file of the last chapter matches; the archive is unchanged.\n";
+        console.out() << "No file of the last chapter matches; the archive is unchanged.";
         return ExitWarning;
     }
     if (deleted == 0)
         return ExitSuccess;
     archive.entries = std::move(kept);
     touchChapter(archive);
-    writeArchive(writeTarget(options.archive), archive, options.archive);
-    std::cout << deleted << " file(s) deleted from chapter " << chapter << '\n';
+    writeArchive(writeTarget(options.archive), archive, &file);
+    console.out() << deleted << " file(s) deleted from chapter " << chapter;
     return ExitSuccess;
 }
 
 // Creates the directories of a stored name below the target directory, never
-// passing through a symbolic link, so nothing is written outside it.
-void makeParents(const std::string& base, const std::string& name) {
+// passing through a symbolic link, so nothing is written outside it. The
+// directories made or checked in this run are not looked at again.
+void makeParents(const std::string& base, const std::string& name,
+                 std::unordered_set<std::string>& known) {
     std::string path = base;
     size_t start = 0;
     for (size_t slash = name.find('/'); slash != std::string::npos;
          start = slash + 1, slash = name.find('/', start)) {
         path = joinPath(path, name.substr(start, slash - start));
+        if (known.count(path) != 0)
+            continue;
         struct stat info {};
         if (::lstat(path.c_str(), &info) == 0) {
             if (!S_ISDIR(info.st_mode))
@@ -210,24 +226,34 @@ void makeParents(const std::string& base, const std::string& name) {
             throw JarError(ExitWrite,
                            "cannot create the directory \"" + path + "\": " + std::strerror(errno));
         }
+        known.insert(path);
     }
 }
 
-void extractOne(Fd& file, const Entry& entry, const std::string& target) {
+// A file that replaces one of the user's reaches the disk before the rename,
+// so that a crash leaves the old one or the new one; a new file need not.
+void extractOne(ArchiveFile& file, const Entry& entry, const std::string& target, bool replacing) {
+    Console& console = Console::instance();
     TempFile temp(target);
-    if (!readEntryData(file, entry, [&](const char* data, size_t size) { temp.write(data, size); }))
+    std::uint64_t done = 0;
+    if (!readEntryData(file, entry, [&](const char* data, size_t size) {
+            temp.write(data, size);
+            done += size;
+            console.itemProgress(done, entry.size);
+        }))
         throw JarError(ExitCrc, "CRC error in \"" + entry.name + "\"; it was not extracted");
     temp.setTimes(entry.times);
     mode_t mode = defaultFileMode();
     if (entry.attributes & AttributeReadOnly)
         mode &= ~mode_t{0222};
-    temp.commit(mode);
+    temp.commit(mode, replacing);
 }
 
 // e and x: the files of the last chapter, into -o or the current directory.
 int extractFiles(const Options& options) {
-    const Archive archive = readArchive(options.archive);
-    Fd file = openForReading(options.archive);
+    Console& console = Console::instance();
+    ArchiveFile file(options.archive);
+    const Archive archive = readArchive(file);
     const auto masks = expandListFiles(options.names);
     const std::string base = options.output.value_or("");
     if (!base.empty()) {
@@ -239,9 +265,11 @@ int extractFiles(const Options& options) {
     }
     Outcome outcome;
     Prompt query(options.yes);
-    Prompt overwrite(options.yes);
+    Prompt overwrite(options.yes, true);
+    std::unordered_set<std::string> directories;
     size_t matched = 0;
     size_t extracted = 0;
+    bool stopped = false;
     for (const Entry& entry : archive.entries) {
         throwIfInterrupted();
         if (entry.lastChapter != archive.lastChapter() || !matchesMember(entry.name, masks))
@@ -249,46 +277,55 @@ int extractFiles(const Options& options) {
         ++matched;
         const bool withPath = options.command == "x";
         const std::string target = joinPath(base, withPath ? entry.name : baseName(entry.name));
-        if (options.query && !query.ask("Extract " + entry.name + "?"))
+        if (options.query && query.ask("Extract " + entry.name + "?") != Answer::Yes)
             continue;
         try {
             if (withPath)
-                makeParents(base, entry.name);
+                makeParents(base, entry.name, directories);
             struct stat info {};
-            if (::lstat(target.c_str(), &info) == 0) {
+            const bool exists = ::lstat(target.c_str(), &info) == 0;
+            if (exists) {
                 if (S_ISDIR(info.st_mode))
                     throw JarError(ExitWrite, "\"" + target + "\" is a directory");
-                if (options.newOnly) {
-                    std::cout << "Skipping  " << target << " (it exists)\n";
-                    continue;
+                const Answer answer =
+                    options.newOnly ? Answer::No : overwrite.ask(target + " exists. Overwrite it?");
+                if (answer == Answer::Quit) {
+                    stopped = true;
+                    break;
                 }
-                if (!overwrite.ask(target + " exists. Overwrite it?")) {
-                    std::cout << "Skipping  " << target << '\n';
+                if (answer == Answer::No) {
+                    console.out() << "Skipping  " << highlighted(target)
+                                  << (options.newOnly ? " (it exists)" : "");
                     continue;
                 }
             }
-            std::cout << "Extracting " << entry.name << '\n';
-            extractOne(file, entry, target);
+            console.beginItem({{Tone::Normal, "Extracting "}, highlighted(entry.name)});
+            extractOne(file, entry, target, exists);
+            console.endItem();
             ++extracted;
         } catch (const JarError& error) {
             if (error.code() == ExitInterrupted)
                 throw;
-            std::cerr << error.what() << '\n';
+            console.error() << error.what();
             outcome.raise(error.code());
         }
     }
-    if (matched == 0) {
-        std::cout << "No file of the last chapter matches.\n";
+    if (stopped) {
+        console.error() << "Stopped by the user.";
+        outcome.raise(ExitWarning);
+    } else if (matched == 0) {
+        console.out() << "No file of the last chapter matches.";
         outcome.raise(ExitWarning);
     }
-    std::cout << extracted << " file(s) extracted\n";
+    console.out() << extracted << " file(s) extracted";
     return outcome.code();
 }
 
 // t: every stored version, of every chapter.
 int testArchive(const Options& options) {
-    const Archive archive = readArchive(options.archive);
-    Fd file = openForReading(options.archive);
+    Console& console = Console::instance();
+    ArchiveFile file(options.archive);
+    const Archive archive = readArchive(file);
     const auto masks = expandListFiles(options.names);
     Outcome outcome;
     size_t tested = 0;
@@ -297,59 +334,72 @@ int testArchive(const Options& options) {
         if (!matchesMember(entry.name, masks))
             continue;
         ++tested;
-        const bool good = readEntryData(file, entry, [](const char*, size_t) {});
-        std::cout << "Testing " << entry.name << " (chapters " << entry.firstChapter << '-'
-                  << entry.lastChapter << ") " << (good ? "OK" : "CRC error") << '\n';
+        const std::string chapters = " (chapters " + std::to_string(entry.firstChapter) + '-' +
+                                     std::to_string(entry.lastChapter) + ")";
+        console.beginItem(
+            {{Tone::Normal, "Testing "}, highlighted(entry.name), {Tone::Normal, chapters}});
+        std::uint64_t done = 0;
+        const bool good = readEntryData(file, entry, [&](const char*, size_t size) {
+            done += size;
+            console.itemProgress(done, entry.size);
+        });
+        console.endItem(good ? " OK" : " CRC error", good ? Tone::Normal : Tone::Error);
         if (!good) {
             ++failed;
             outcome.raise(ExitCrc);
         }
     }
     if (tested == 0) {
-        std::cout << "No file matches.\n";
+        console.out() << "No file matches.";
         outcome.raise(ExitWarning);
     }
-    std::cout << tested << " file(s) tested, " << failed << " with errors\n";
+    console.out() << tested << " file(s) tested, " << failed << " with errors";
     return outcome.code();
 }
 
 // l lists the last chapter; v lists every stored version with its chapters.
 int listArchive(const Options& options) {
-    const Archive archive = readArchive(options.archive);
+    Console& console = Console::instance();
+    ArchiveFile file(options.archive);
+    const Archive archive = readArchive(file);
     const auto masks = expandListFiles(options.names);
     const bool verbose = options.command == "v";
-    std::cout << "Archive " << options.archive << ", " << archive.lastChapter() << " chapter(s)\n";
-    std::cout << (verbose ? "       Size Modified            Attr  Chapters  CRC      Name\n"
-                          : "       Size Modified            Attr  Name\n");
+    console.out() << "Archive " << highlighted(options.archive) << ", " << archive.lastChapter()
+                  << " chapter(s)";
+    console.out() << (verbose ? "       Size Modified            Attr  Chapters  CRC      Name"
+                              : "       Size Modified            Attr  Name");
     std::uint64_t total = 0;
     size_t count = 0;
+    std::string columns;
     for (const Entry& entry : archive.entries) {
         if ((!verbose && entry.lastChapter != archive.lastChapter()) ||
             !matchesMember(entry.name, masks))
             continue;
         ++count;
         total += entry.size;
-        std::cout << padLeft(std::to_string(entry.size), 11) << ' '
-                  << formatTime(entry.times.modified) << ' ' << attributeLetters(entry.attributes)
-                  << ' ';
+        columns = padLeft(std::to_string(entry.size), 11) + ' ';
+        appendTime(columns, entry.times.modified);
+        columns += ' ' + attributeLetters(entry.attributes) + ' ';
         if (verbose) {
             char crc[9];
             std::snprintf(crc, sizeof crc, "%08X", entry.crc);
             const std::string range =
                 std::to_string(entry.firstChapter) + '-' + std::to_string(entry.lastChapter);
-            std::cout << ' ' << range << std::string(range.size() < 9 ? 9 - range.size() : 1, ' ')
-                      << crc << ' ';
+            columns +=
+                ' ' + range + std::string(range.size() < 9 ? 9 - range.size() : 1, ' ') + crc + ' ';
         }
-        std::cout << ' ' << entry.name << '\n';
+        console.out() << columns << ' ' << highlighted(entry.name);
     }
-    std::cout << padLeft(std::to_string(total), 11) << " bytes in " << count << " file(s)\n";
+    console.out() << padLeft(std::to_string(total), 11) << " bytes in " << count << " file(s)";
     return ExitSuccess;
 }
 
 // lt: the technical listing, written whole through a temporary file so that a
-// reader never sees half of it.
+// reader never sees half of it. It is put together by hand, as it may
+// describe hundreds of thousands of files.
 int writeDump(const Options& options) {
-    const Archive archive = readArchive(options.archive);
+    ArchiveFile file(options.archive);
+    const Archive archive = readArchive(file);
     const std::string& dumpName = options.names.front();
     struct stat archiveInfo {};
     struct stat dumpInfo {};
@@ -358,44 +408,76 @@ int writeDump(const Options& options) {
         archiveInfo.st_ino == dumpInfo.st_ino)
         throw JarError(ExitBadParameters, "the dump file would overwrite the archive");
 
+    TempFile dump(writeTarget(dumpName));
     std::string text;
-    auto line = [&text](const std::string& key, const std::string& value) {
-        text += key + '=' + value + "\r\n";
+    constexpr size_t Piece = 1024 * 1024;
+    auto number = [&text](std::uint64_t value) {
+        char digits[24];
+        text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    };
+    auto line = [&text](std::string_view key) {
+        text += "\r\n";
+        text += key;
+        text += '=';
     };
     char version[16];
     std::snprintf(version, sizeof version, "%04u", archive.versionUsed);
     char needed[16];
     std::snprintf(needed, sizeof needed, "%04u", StandInVersion);
-    line("ARCHIVE", fs::absolute(options.archive).lexically_normal().string());
-    line("  FLAGS", std::to_string(archive.flags));
-    line("  CREATED", formatTime(archive.created));
-    line("  MODIFIED", formatTime(archive.modified));
-    line("  VERSIONUSED", version);
-    line("  VERSIONTOUPDATE", needed);
-    line("  VERSIONTOEXTRACT", needed);
-    line("  VERSIONTOLIST", needed);
-    line("  MAXCHAPTER", std::to_string(archive.lastChapter()));
+    // The archive's own name may hold anything; the names inside are checked.
+    text += "ARCHIVE=" + visible(fs::absolute(options.archive).lexically_normal().string());
+    line("  FLAGS");
+    number(archive.flags);
+    line("  CREATED");
+    appendTime(text, archive.created);
+    line("  MODIFIED");
+    appendTime(text, archive.modified);
+    line("  VERSIONUSED");
+    text += version;
+    for (const char* key : {"  VERSIONTOUPDATE", "  VERSIONTOEXTRACT", "  VERSIONTOLIST"}) {
+        line(key);
+        text += needed;
+    }
+    line("  MAXCHAPTER");
+    number(archive.lastChapter());
     for (size_t i = 0; i < archive.chapters.size(); ++i) {
         const Chapter& chapter = archive.chapters[i];
-        line("CHAPTER", std::to_string(i + 1));
-        line("  CREATED", formatTime(chapter.created));
-        line("  MODIFIED", formatTime(chapter.modified));
-        line("  FLAGS", std::to_string(chapter.flags));
+        line("CHAPTER");
+        number(i + 1);
+        line("  CREATED");
+        appendTime(text, chapter.created);
+        line("  MODIFIED");
+        appendTime(text, chapter.modified);
+        line("  FLAGS");
+        number(chapter.flags);
     }
     for (const Entry& entry : archive.entries) {
-        line("FILE", entry.name);
-        line("  CREATED", formatTime(entry.times.created));
-        line("  MODIFIED", formatTime(entry.times.modified));
-        line("  LASTACCESS", formatTime(entry.times.accessed));
-        line("  SIZE", std::to_string(entry.size));
-        line("  CHAPTERSRANGE",
-             std::to_string(entry.firstChapter) + '-' + std::to_string(entry.lastChapter));
-        line("  ATTRIBUTES", std::to_string(entry.attributes));
+        line("FILE");
+        text += entry.name;
+        line("  CREATED");
+        appendTime(text, entry.times.created);
+        line("  MODIFIED");
+        appendTime(text, entry.times.modified);
+        line("  LASTACCESS");
+        appendTime(text, entry.times.accessed);
+        line("  SIZE");
+        number(entry.size);
+        line("  CHAPTERSRANGE");
+        number(entry.firstChapter);
+        text += '-';
+        number(entry.lastChapter);
+        line("  ATTRIBUTES");
+        number(entry.attributes);
+        if (text.size() >= Piece) {
+            dump.write(text);
+            text.clear();
+        }
     }
-    TempFile dump(writeTarget(dumpName));
+    text += "\r\n";
     dump.write(text);
-    dump.commit(defaultFileMode());
-    std::cout << "Technical listing written to " << dumpName << '\n';
+    // A listing is made afresh whenever it is wanted: no need to wait for the disk.
+    dump.commit(defaultFileMode(), false);
+    Console::instance().out() << "Technical listing written to " << highlighted(dumpName);
     return ExitSuccess;
 }
 

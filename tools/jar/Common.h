@@ -39,8 +39,14 @@ private:
     int code_ = ExitSuccess;
 };
 
-// Long loops call this so that Ctrl-C unwinds and temporary files are removed.
+// Ctrl-C, SIGTERM and SIGHUP only set a flag: long loops call
+// throwIfInterrupted, so the run unwinds and temporary files are removed.
+void installSignalHandlers();
+bool interrupted();
 void throwIfInterrupted();
+// Readable once an interruption came, so that a wait for input can end
+// however close to it the signal arrived; -1 before the handlers are set.
+int interruptDescriptor();
 
 std::string toLower(std::string text);
 

@@ -1,14 +1,17 @@
 #include "Files.h"
 
+#include "Console.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <iostream>
+#include <limits>
 #include <set>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace brak::jar {
@@ -49,16 +52,41 @@ bool wildcardMatch(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
-bool isRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+struct Found {
+    std::string path;
+    FileTimes times;
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// Times and attributes of a regular file; false for anything else.
+bool describe(const struct statx& info, const std::string& name, Found& found) {
+    if (!S_ISREG(info.stx_mode))
+        return false;
+    found.times.modified = info.stx_mtime.tv_sec;
+    found.times.accessed = info.stx_atime.tv_sec;
+    // Not every file system keeps a birth time; the modification time stands in.
+    found.times.created =
+        (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
+    found.attributes = AttributeArchive;
+    if (name.rfind('.', 0) == 0)
+        found.attributes |= AttributeHidden;
+    if ((info.stx_mode & S_IWUSR) == 0)
+        found.attributes |= AttributeReadOnly;
+    found.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    found.inode = info.stx_ino;
+    found.size = info.stx_size;
+    return true;
 }
 
 // Files of one directory matching the pattern, then (with recursion) those of
 // its subdirectories; symbolic links to directories are not followed, so a
-// link loop cannot trap the search.
+// link loop cannot trap the search. Names holding a control character go to
+// `refused` instead.
 void scanDirectory(const std::string& directory, const std::string& pattern, bool recurse,
-                   std::vector<std::string>& found) {
+                   std::vector<Found>& found, std::vector<std::string>& refused) {
     std::error_code error;
     std::vector<std::string> names;
     fs::directory_iterator it(directory.empty() ? fs::path(".") : fs::path(directory),
@@ -68,21 +96,31 @@ void scanDirectory(const std::string& directory, const std::string& pattern, boo
     std::sort(names.begin(), names.end());
 
     std::vector<std::string> subdirectories;
+    constexpr unsigned Wanted = STATX_BASIC_STATS | STATX_BTIME;
     for (const std::string& name : names) {
+        throwIfInterrupted();
         const std::string path = joinPath(directory, name);
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0)
+        struct statx info {};
+        if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, Wanted, &info) != 0)
             continue;
-        if (S_ISDIR(info.st_mode)) {
-            if (recurse)
-                subdirectories.push_back(path);
-        } else if ((S_ISREG(info.st_mode) || (S_ISLNK(info.st_mode) && isRegularFile(path))) &&
-                   matchesMask(name, pattern)) {
-            found.push_back(path);
+        const bool isDirectory = S_ISDIR(info.stx_mode);
+        if (!(isDirectory ? recurse : matchesMask(name, pattern)))
+            continue;
+        if (hasControlCharacter(name)) {
+            refused.push_back(path);
+        } else if (isDirectory) {
+            subdirectories.push_back(path);
+        } else {
+            if (S_ISLNK(info.stx_mode) && ::statx(AT_FDCWD, path.c_str(), 0, Wanted, &info) != 0)
+                continue;
+            Found file;
+            file.path = path;
+            if (describe(info, name, file))
+                found.push_back(std::move(file));
         }
     }
     for (const std::string& subdirectory : subdirectories)
-        scanDirectory(subdirectory, pattern, recurse, found);
+        scanDirectory(subdirectory, pattern, recurse, found, refused);
 }
 
 } // namespace
@@ -119,8 +157,21 @@ ssize_t Fd::read(char* buffer, size_t size) {
     return static_cast<ssize_t>(done);
 }
 
-Fd openForReading(const std::string& path) {
-    return Fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+Fd openRegularFile(const std::string& path, std::string& problem) {
+    // Checked before and after opening: O_NONBLOCK keeps a FIFO swapped in
+    // between from blocking the open.
+    struct stat info {};
+    const bool other = ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    Fd file(other ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!other && (!file.valid() || ::fstat(file.get(), &info) != 0)) {
+        problem = errorText();
+        return Fd();
+    }
+    if (!S_ISREG(info.st_mode)) {
+        problem = "not a regular file";
+        return Fd();
+    }
+    return file;
 }
 
 TempFile::TempFile(const std::string& target) : target_(target) {
@@ -146,6 +197,34 @@ void TempFile::fail(const std::string& what) const {
 }
 
 void TempFile::write(const char* data, size_t size) {
+    constexpr size_t Gather = 256 * 1024;
+    if (buffer_.size() + size <= Gather) {
+        buffer_.append(data, size);
+        return;
+    }
+    flush();
+    if (size < Gather) {
+        buffer_.append(data, size);
+        return;
+    }
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, data, size);
+        if (written < 0 && errno == EINTR) {
+            throwIfInterrupted();
+            continue;
+        }
+        if (written <= 0)
+            fail("cannot write");
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+}
+
+void TempFile::flush() {
+    const std::string pending = std::move(buffer_);
+    buffer_.clear();
+    const char* data = pending.data();
+    size_t size = pending.size();
     while (size > 0) {
         const ssize_t written = ::write(fd_, data, size);
         if (written < 0 && errno == EINTR) {
@@ -160,18 +239,21 @@ void TempFile::write(const char* data, size_t size) {
 }
 
 void TempFile::setTimes(const FileTimes& times) {
+    flush();
     const struct timespec stamps[2] = {{static_cast<time_t>(times.accessed), 0},
                                        {static_cast<time_t>(times.modified), 0}};
     if (::futimens(fd_, stamps) != 0)
         fail("cannot set the times of");
 }
 
-void TempFile::commit(mode_t mode) {
-    throwIfInterrupted();
+void TempFile::commit(mode_t mode, bool durable) {
+    flush();
     if (::fchmod(fd_, mode) != 0)
         fail("cannot set the mode of");
-    if (::fsync(fd_) != 0)
+    if (durable && ::fsync(fd_) != 0)
         fail("cannot write");
+    // The last moment an interruption can keep the old file.
+    throwIfInterrupted();
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
@@ -185,23 +267,6 @@ mode_t defaultFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
-}
-
-bool readFileInfo(const std::string& path, FileTimes& times, std::uint32_t& attributes) {
-    struct statx info {};
-    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0 ||
-        !S_ISREG(info.stx_mode))
-        return false;
-    times.modified = info.stx_mtime.tv_sec;
-    times.accessed = info.stx_atime.tv_sec;
-    // Not every file system keeps a birth time; the modification time stands in.
-    times.created = (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
-    attributes = AttributeArchive;
-    if (baseName(path).rfind('.', 0) == 0)
-        attributes |= AttributeHidden;
-    if ((info.stx_mode & S_IWUSR) == 0)
-        attributes |= AttributeReadOnly;
-    return true;
 }
 
 bool matchesMask(std::string_view name, std::string_view mask) {
@@ -226,6 +291,11 @@ std::vector<SourceFile> collectSources(const std::vector<std::string>& masks, bo
                                        const std::string& exclude, Outcome& outcome) {
     struct stat excluded {};
     const bool haveExcluded = ::stat(exclude.c_str(), &excluded) == 0;
+    auto refuse = [&outcome](const std::string& path) {
+        Console::instance().error()
+            << "Skipped " << highlighted(visible(path)) << ": its name holds a control character";
+        outcome.raise(ExitWarning);
+    };
 
     std::vector<SourceFile> sources;
     std::set<std::string> storedNames;
@@ -245,21 +315,25 @@ std::vector<SourceFile> collectSources(const std::vector<std::string>& masks, bo
                 pattern = mask;
             }
         }
-        std::vector<std::string> found;
-        scanDirectory(directory, pattern, recurse, found);
-        size_t taken = 0;
-        for (const std::string& path : found) {
-            struct stat fileInfo {};
-            if (haveExcluded && ::stat(path.c_str(), &fileInfo) == 0 &&
-                fileInfo.st_dev == excluded.st_dev && fileInfo.st_ino == excluded.st_ino)
+        std::vector<Found> found;
+        std::vector<std::string> refused;
+        scanDirectory(directory, pattern, recurse, found, refused);
+        for (const std::string& path : refused)
+            refuse(path);
+        size_t taken = refused.size();
+        for (Found& file : found) {
+            if (haveExcluded && file.device == excluded.st_dev && file.inode == excluded.st_ino)
                 continue;
             ++taken;
-            std::string storedName = storedNameFor(path);
-            if (storedNames.insert(storedName).second)
-                sources.push_back({path, std::move(storedName)});
+            std::string storedName = storedNameFor(file.path);
+            if (hasControlCharacter(storedName))
+                refuse(file.path);
+            else if (storedNames.insert(storedName).second)
+                sources.push_back({std::move(file.path), std::move(storedName), file.times,
+                                   file.attributes, file.size});
         }
         if (taken == 0) {
-            std::cerr << "No files match \"" << mask << "\"\n";
+            Console::instance().error() << "No files match \"" << mask << '"';
             outcome.raise(ExitWarning);
         }
     }
@@ -280,8 +354,8 @@ std::string storedNameFor(const std::string& path) {
 }
 
 bool isSafeStoredName(std::string_view name) {
-    if (name.empty() || name.size() > 4096 || name.front() == '/' || name.back() == '/' ||
-        name.find('\0') != std::string_view::npos)
+    if (name.empty() || name.size() > MaxStoredName || name.front() == '/' || name.back() == '/' ||
+        hasControlCharacter(name))
         return false;
     size_t start = 0;
     while (start <= name.size()) {
@@ -307,37 +381,94 @@ std::string baseName(std::string_view name) {
     return std::string(slash == std::string_view::npos ? name : name.substr(slash + 1));
 }
 
-std::string formatTime(std::int64_t time) {
-    const time_t seconds = static_cast<time_t>(time);
-    struct tm local {};
-    char text[32] = "0000/00/00 00:00:00";
-    if (::localtime_r(&seconds, &local) != nullptr)
-        std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-    return text;
+namespace {
+
+// Local time in pieces, from the offset to UTC that the time zone gives.
+// The offset is looked up once per quarter of an hour, the finest step at
+// which time zones change, so that a listing of many files stays quick.
+struct LocalClock {
+    static constexpr std::int64_t Block = 900;
+    std::int64_t block = std::numeric_limits<std::int64_t>::min();
+    bool steady = false; // one offset holds for the whole block
+    long offset = 0;
+
+    static bool lookUp(std::int64_t time, struct tm& local) {
+        const time_t seconds = static_cast<time_t>(time);
+        return ::localtime_r(&seconds, &local) != nullptr;
+    }
+
+    bool split(std::int64_t time, struct tm& local) {
+        // Far from year 0 and year 10000, so that the arithmetic below holds.
+        if (time < 2 * 86400 || time >= 253402300800 - 2 * 86400)
+            return lookUp(time, local);
+        const std::int64_t start = time - time % Block;
+        if (start != block) {
+            block = start;
+            struct tm first {};
+            struct tm last {};
+            steady = lookUp(start, first) && lookUp(start + Block - 1, last) &&
+                     first.tm_gmtoff == last.tm_gmtoff;
+            offset = first.tm_gmtoff;
+        }
+        if (!steady)
+            return lookUp(time, local);
+        // Days to a civil date (proleptic Gregorian), after H. Hinnant.
+        const std::int64_t shifted = time + offset;
+        const std::int64_t days = shifted / 86400;
+        const std::int64_t secondOfDay = shifted % 86400;
+        const std::int64_t z = days + 719468;
+        const std::int64_t era = z / 146097;
+        const std::int64_t dayOfEra = z - era * 146097;
+        const std::int64_t yearOfEra =
+            (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+        const std::int64_t dayOfYear =
+            dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+        const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+        const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+        local.tm_year = static_cast<int>(yearOfEra + era * 400 + (month <= 2) - 1900);
+        local.tm_mon = static_cast<int>(month - 1);
+        local.tm_mday = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+        local.tm_hour = static_cast<int>(secondOfDay / 3600);
+        local.tm_min = static_cast<int>(secondOfDay / 60 % 60);
+        local.tm_sec = static_cast<int>(secondOfDay % 60);
+        return true;
+    }
+};
+
+void putDigits(char* at, int value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        at[i] = static_cast<char>('0' + value % 10);
 }
 
-bool Prompt::ask(const std::string& question) {
-    if (all_)
-        return true;
-    for (;;) {
-        std::cout << question << " (Yes/No/All) " << std::flush;
-        std::string line;
-        if (!std::getline(std::cin, line)) {
-            throwIfInterrupted();
-            std::cout << "no\n";
-            return false;
-        }
-        const auto first = line.find_first_not_of(" \t\r");
-        const char answer = first == std::string::npos ? '\0' : lowerChar(line[first]);
-        if (answer == 'y')
-            return true;
-        if (answer == 'n')
-            return false;
-        if (answer == 'a') {
-            all_ = true;
-            return true;
-        }
+} // namespace
+
+void appendTime(std::string& out, std::int64_t time) {
+    static LocalClock clock;
+    // Files stored together share their times; the last one is kept.
+    static std::int64_t lastTime = 0;
+    static std::string lastText;
+    if (time == lastTime && !lastText.empty()) {
+        out += lastText;
+        return;
     }
+    const size_t start = out.size();
+    struct tm local {};
+    char text[64] = "0000/00/00 00:00:00";
+    if (!clock.split(time, local)) {
+        out.append(text);
+    } else if (const int year = local.tm_year + 1900; year >= 1000 && year <= 9999) {
+        putDigits(text, year, 4);
+        putDigits(text + 5, local.tm_mon + 1, 2);
+        putDigits(text + 8, local.tm_mday, 2);
+        putDigits(text + 11, local.tm_hour, 2);
+        putDigits(text + 14, local.tm_min, 2);
+        putDigits(text + 17, local.tm_sec, 2);
+        out.append(text, 19);
+    } else {
+        out.append(text, std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local));
+    }
+    lastTime = time;
+    lastText.assign(out, start);
 }
 
 } // namespace brak::jar

@@ -44,10 +44,14 @@ private:
     int fd_ = -1;
 };
 
-Fd openForReading(const std::string& path);
+// Opens a regular file (symbolic links followed) and nothing else: a FIFO or
+// a device put in its place, even at the last moment, cannot block the run.
+// On failure the Fd is invalid and `problem` says why.
+Fd openRegularFile(const std::string& path, std::string& problem);
 
 // A file written beside its final name and renamed over it only once it is
 // complete, so a failed or interrupted run leaves the old file as it was.
+// Writes are gathered, so that many small files cost few system calls.
 class TempFile {
 public:
     explicit TempFile(const std::string& target);
@@ -58,23 +62,22 @@ public:
     void write(const char* data, size_t size);
     void write(std::string_view data) { write(data.data(), data.size()); }
     void setTimes(const FileTimes& times);
-    // Gives the file its mode, flushes it to disk and renames it over the target.
-    void commit(mode_t mode);
+    // Gives the file its mode and renames it over the target. A durable file
+    // reaches the disk first, so that a crash cannot leave it empty.
+    void commit(mode_t mode, bool durable = true);
 
 private:
     [[noreturn]] void fail(const std::string& what) const;
+    void flush();
 
     std::string target_;
     std::string path_;
     int fd_ = -1;
+    std::string buffer_;
 };
 
 // The mode a new file gets from the user's umask.
 mode_t defaultFileMode();
-
-// Times and attributes of a regular file (symbolic links followed); false for
-// anything else or when it cannot be read.
-bool readFileInfo(const std::string& path, FileTimes& times, std::uint32_t& attributes);
 
 // A mask with "*" and "?", ignoring case; as on Windows "*.*" also matches a
 // name without a dot.
@@ -86,32 +89,28 @@ bool matchesMember(std::string_view storedName, const std::vector<std::string>& 
 struct SourceFile {
     std::string path;       // where it is read from
     std::string storedName; // its name inside the archive
+    FileTimes times;
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0; // when it was found
 };
 
 // The regular files the masks name, each once, in a stable order; the archive
-// itself (`exclude`) is never taken. A mask naming nothing is a warning.
+// itself (`exclude`) is never taken. A mask naming nothing is a warning, and
+// so is a name holding a control character: such a file, or directory, is
+// left out.
 std::vector<SourceFile> collectSources(const std::vector<std::string>& masks, bool recurse,
                                        const std::string& exclude, Outcome& outcome);
 
 // A relative name with "/" separators, never leaving its base directory.
 std::string storedNameFor(const std::string& path);
+// Such a name, holding no control character either.
 bool isSafeStoredName(std::string_view name);
+inline constexpr size_t MaxStoredName = 4096;
 std::string baseName(std::string_view name);
 // The name below the directory; an empty directory is the current one.
 std::string joinPath(const std::string& directory, const std::string& name);
 
 // Local time as "YYYY/MM/DD HH:MM:SS".
-std::string formatTime(std::int64_t time);
-
-// A question to the user on standard input. "All" answers the later questions
-// of this prompt too; the end of the input answers "no".
-class Prompt {
-public:
-    explicit Prompt(bool assumeYes) : all_(assumeYes) {}
-    bool ask(const std::string& question);
-
-private:
-    bool all_;
-};
+void appendTime(std::string& out, std::int64_t time);
 
 } // namespace brak::jar

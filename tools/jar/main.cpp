@@ -2,35 +2,19 @@
 
 #include "Commands.h"
 #include "Common.h"
+#include "Config.h"
+#include "Console.h"
 
-#include <csignal>
-#include <iostream>
+#include <algorithm>
+#include <fcntl.h>
 #include <new>
 
 namespace brak::jar {
 
 namespace {
 
-volatile std::sig_atomic_t interruptSignal = 0;
-
-void onInterrupt(int signal) {
-    interruptSignal = signal;
-}
-
-// No SA_RESTART: a prompt waiting for input returns at once on Ctrl-C.
-void installSignalHandlers() {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
-    // A closed output pipe or a file size limit becomes a write error to report.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
-}
-
 void printUsage() {
-    std::cout <<
+    const std::string_view usage =
         R"(JAR32.EXE - the stand-in archiver shipped with Brak (stored, multi-chapter archives)
 
 Usage: JAR32.EXE <command> <archive> [<file masks> | !<list file>] [<switches>]
@@ -58,22 +42,29 @@ Predefined switches: "OptionsForCommand <command>=<switches>" lines of the file
 named by JAR_CFG_FILE apply before the command line's own.
 Exit codes: 0 success, 1 warning, 2 fatal error, 3 CRC error, 5 write error,
   6 cannot open archive, 7 bad parameters, 8 out of memory, 9 not an archive,
-  11 interrupted.
-)";
+  11 interrupted.)";
+    Console& console = Console::instance();
+    for (size_t start = 0; start <= usage.size();) {
+        const size_t end = std::min(usage.find('\n', start), usage.size());
+        console.out() << usage.substr(start, end - start);
+        start = end + 1;
+    }
 }
 
 } // namespace
-
-void throwIfInterrupted() {
-    if (interruptSignal != 0)
-        throw JarError(ExitInterrupted, "interrupted; nothing was changed by the unfinished step");
-}
 
 } // namespace brak::jar
 
 int main(int argc, char** argv) {
     using namespace brak::jar;
+    // A closed standard descriptor is given the null device, so that no file
+    // opened later takes its place.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0)
+            ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
     installSignalHandlers();
+    Console& console = Console::instance();
 
     // Like a Windows program, read the arguments as one command line.
     std::string line;
@@ -82,24 +73,25 @@ int main(int argc, char** argv) {
             line += ' ';
         line += argv[i];
     }
-    const auto tokens = tokenize(line);
-    if (tokens.empty()) {
-        printUsage();
-        return ExitSuccess;
-    }
+    int code = ExitSuccess;
     try {
-        const int code = runCommand(parseCommandLine(tokens));
-        std::cout.flush();
-        return code;
+        const Configuration configuration = readConfiguration();
+        console.setColours(configuration.colours);
+        const auto tokens = tokenize(line);
+        if (tokens.empty())
+            printUsage();
+        else
+            code = runCommand(parseCommandLine(tokens, configuration));
     } catch (const JarError& error) {
-        std::cout.flush();
-        std::cerr << "JAR32.EXE: " << error.what() << '\n';
-        return error.code();
+        console.error() << "JAR32.EXE: " << error.what();
+        code = error.code();
     } catch (const std::bad_alloc&) {
-        std::cerr << "JAR32.EXE: not enough memory\n";
-        return ExitNoMemory;
+        console.error() << "JAR32.EXE: not enough memory";
+        code = ExitNoMemory;
     } catch (const std::exception& error) {
-        std::cerr << "JAR32.EXE: " << error.what() << '\n';
-        return ExitFatal;
+        console.error() << "JAR32.EXE: " << error.what();
+        code = ExitFatal;
     }
+    console.finish();
+    return code;
 }

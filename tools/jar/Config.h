@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Console.h"
+
+#include <map>
+#include <string>
+
+namespace brak::jar {
+
+// What the stand-in takes from the configuration file named by JAR_CFG_FILE.
+struct Configuration {
+    std::string path; // empty without a file
+    // "OptionsForCommand <command>=<switches>" by command; the last line wins.
+    std::map<std::string, std::string> switches;
+    Colours colours;
+};
+
+// Reads JAR_CFG_FILE. Lines under a "[section]" heading count only when
+// JAR_CFG_SECTION names it. No file, or one that cannot be read, gives the
+// defaults.
+Configuration readConfiguration();
+
+} // namespace brak::jar
