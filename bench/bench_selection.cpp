@@ -3,7 +3,7 @@
 // by masks, showing both in the window, a click in a list with every other
 // file selected, and opening a directory of 5,000 directories in the tree.
 #include "ContentsBench.h"
-#include "selection/MaskMatcher.h"
+#include "base/MaskMatcher.h"
 #include "ui/Brak.h"
 #include "view/Binding.h"
 #include "view/SelectionWidgets.h"

@@ -3,6 +3,8 @@
 #include "base/Assert.h"
 #include "base/Text.h"
 #include "contents/DumpFormat.h"
+#include "contents/FileFilter.h"
+#include "core/ExitMessages.h"
 #include "core/JarCommand.h"
 #include "core/QuoteCheck.h"
 
@@ -65,6 +67,11 @@ Contents::Contents(MainForm& form, Platform& platform, Dialogs& dialogs)
             if (const std::string text = grid.cell(col, row); !text.empty())
                 store->setCell(col, row, text);
     grid.setStore(std::move(store));
+    for (int col : {ColSize, ColChapter})
+        grid.setRightAligned(col, true);
+    form_.stChapter.setRightAligned(0, true);
+    grid.setNothingListed(true);
+    form_.stChapter.setNothingListed(true);
 }
 
 void Contents::wire() {
@@ -77,6 +84,8 @@ void Contents::wire() {
     f.stChapter.onClick.wire([this] { stChapterClick(); });
     f.stFile.onSelectCell.wire(
         [this](int column, int row, bool&) { stFileSelectCell(column, row); });
+    f.stFile.onHeadingClick.wire([this](int column) { stFileHeadingClick(column); });
+    f.edFilter.onChange.wire([this] { edFilterChange(); });
     f.chFileLock.onClick.wire([this] { chFileLockClick(); });
 }
 
@@ -169,9 +178,9 @@ int Contents::LoadContents() {
     busy.release();
     if (!platform_.fileExists(dump)) {
         showMessage(dialogs_,
-                    "Unable to get details for archive.\nJAR32.EXE ended (exit code " +
-                        std::to_string(started.child->exitCode()) + ") without writing " +
-                        DumpFileName + ".",
+                    std::string("Unable to get details for archive.\n") +
+                        "JAR32.EXE ended without writing its listing: " +
+                        exitCodeText(started.child->exitCode()) + ".",
                     "Error", MessageIcon::Error);
         showPlaceholders();
         return 1;
@@ -205,6 +214,8 @@ int Contents::LoadContents() {
     f.edArchiveOldSize.setText(FormatThousands(reader.sizeSum()));
     f.edArchiveRatio.setText(ratioText(reader.sizeSum(), length));
     SelectChapter(f.stChapter.rowCount() - 1);
+    f.stChapter.fitColumns();
+    f.stFile.fitColumns();
     if (!stopped.empty())
         showMessage(dialogs_, stopped + ".", "Archive Listing", MessageIcon::Warning);
     return 0;
@@ -250,45 +261,64 @@ void Contents::showPlaceholders() {
 
 void Contents::SelectChapter(int c) {
     BusyCursor busy(dialogs_);
-    std::vector<std::uint32_t> records;
+    chapter_ = static_cast<std::uint32_t>(std::max(c, 0));
+    chapterFiles_.clear();
     if (c >= 1)
         for (const RowList::Group& group : rowList_->groups())
-            if (group.first <= static_cast<std::uint32_t>(c) &&
-                static_cast<std::uint32_t>(c) <= group.last)
-                records.push_back(group.record);
-    std::size_t count = records.size();
-
-    StringGrid& files = form_.stFile;
-    {
-        GridUpdate update(files);
-        fileStore().showRecords(rowList_, static_cast<std::uint32_t>(std::max(c, 0)),
-                                std::move(records));
-        files.storeChanged();
-        if (count == 0) {
-            files.setRowCount(2);
-            files.setCell(0, 1, "No Files");
-            for (int col = 1; col < files.colCount(); ++col)
-                files.setCell(col, 1, "");
-        }
-        files.setFixedRows(1);
-    }
+            if (group.first <= chapter_ && chapter_ <= group.last)
+                chapterFiles_.push_back(group.record);
+    const std::size_t shown = showFiles();
 
     StringGrid& chapters = form_.stChapter;
     {
         GridUpdate update(chapters);
-        if (chapters.rowCount() <= 1) {
+        const bool none = chapters.rowCount() <= 1;
+        if (none) {
             chapters.setRowCount(2);
             chapters.setCell(0, 1, "No Chapters");
             for (int col = 1; col < chapters.colCount(); ++col)
                 chapters.setCell(col, 1, "");
-            count = 0;
         }
+        chapters.setNothingListed(none);
         chapters.setFixedRows(1);
         if (c > 3)
             chapters.setTopRow(c - 3);
     }
+    showFileCount(shown);
+}
 
-    form_.laFileDetail.setCaption("File Details (" + std::to_string(count) + " files)");
+std::size_t Contents::showFiles() {
+    std::vector<std::uint32_t> records =
+        FileFilter(form_.edFilter.text()).narrow(*rowList_, chapterFiles_);
+    const std::size_t count = records.size();
+    StringGrid& files = form_.stFile;
+    GridUpdate update(files);
+    fileStore().showRecords(rowList_, chapter_, std::move(records));
+    files.storeChanged();
+    if (count == 0) {
+        files.setRowCount(2);
+        files.setCell(0, 1, "No Files");
+        for (int col = 1; col < files.colCount(); ++col)
+            files.setCell(col, 1, "");
+    }
+    files.setFixedRows(1);
+    files.setNothingListed(count == 0);
+    return count;
+}
+
+void Contents::showFileCount(std::size_t shown) {
+    // Without chapters the count is 0, whatever the rows.
+    std::size_t all = chapterFiles_.size();
+    if (form_.stChapter.nothingListed())
+        shown = all = 0;
+    form_.laFileDetail.setCaption(form_.edFilter.text().empty()
+                                      ? "File Details (" + std::to_string(all) + " files)"
+                                      : "File Details (" + std::to_string(shown) + " of " +
+                                            std::to_string(all) + " files)");
+}
+
+void Contents::edFilterChange() {
+    showFileCount(showFiles());
 }
 
 void Contents::stChapterClick() {
@@ -296,16 +326,45 @@ void Contents::stChapterClick() {
 }
 
 void Contents::stFileSelectCell(int column, int row) {
+    // Fixed cells cannot be selected, so they never sort.
+    if (row >= form_.stFile.fixedRows())
+        sortFiles(column);
+}
+
+void Contents::stFileHeadingClick(int column) {
+    sortFiles(column);
+}
+
+void Contents::sortFiles(int column) {
     StringGrid& grid = form_.stFile;
-    // Fixed cells cannot be selected, so they never sort (a locked name column).
-    if (column < grid.fixedCols() || column >= grid.colCount() || row < grid.fixedRows())
+    // A locked name column does not sort, from its cells or its heading.
+    if (column < grid.fixedCols() || column >= grid.colCount())
         return;
     BusyCursor busy(dialogs_);
-    moveSortMarkers(grid, column);
-    std::vector<std::uint32_t> order = fileSortOrder(grid, column);
-    if (form_.raDescending.checked())
-        std::reverse(order.begin(), order.end());
-    grid.permuteRows(1, order);
+    GridUpdate update(grid);
+    // A narrowed grid sorts the chapter's files whole, as the grid would
+    // without the filter, and shows those that pass in that order: clearing
+    // the filter then shows exactly what these sorts made of the chapter.
+    const bool narrowed = !form_.edFilter.text().empty() && !chapterFiles_.empty();
+    if (narrowed)
+        fileStore().showRecords(rowList_, chapter_, chapterFiles_);
+    try {
+        moveSortMarkers(grid, column);
+        std::vector<std::uint32_t> order = fileSortOrder(grid, column);
+        if (form_.raDescending.checked())
+            std::reverse(order.begin(), order.end());
+        grid.permuteRows(1, order);
+        // The chapter's files in their new order, when the grid shows them.
+        std::vector<std::uint32_t> sorted;
+        if (fileStore().records(sorted) && sorted.size() == chapterFiles_.size())
+            chapterFiles_ = std::move(sorted);
+    } catch (...) {
+        if (narrowed)
+            showFiles();
+        throw;
+    }
+    if (narrowed)
+        showFiles();
 }
 
 void Contents::chFileLockClick() {

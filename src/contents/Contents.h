@@ -43,8 +43,13 @@ public:
     // Shows the files of chapter c in the file grid.
     void SelectChapter(int c);
     void stChapterClick();
-    // Selecting a cell of the file grid sorts it by that cell's column.
+    // Selecting a cell of the file grid sorts it by that cell's column;
+    // so does a click on the column's heading.
     void stFileSelectCell(int column, int row);
+    void stFileHeadingClick(int column);
+    // The filter field narrows the shown chapter's files to the names that
+    // pass it; emptied, the grid shows the chapter's files again.
+    void edFilterChange();
     void chFileLockClick();
     // The commands are offered exactly while the archive name holds text.
     void edArchiveChange();
@@ -61,6 +66,11 @@ public:
 
 private:
     void showPlaceholders();
+    // Shows the files of the shown chapter that pass the filter, in the
+    // chapter's present order; returns how many.
+    std::size_t showFiles();
+    void showFileCount(std::size_t shown);
+    void sortFiles(int column);
 
     MainForm& form_;
     Platform& platform_;
@@ -68,6 +78,10 @@ private:
     // Shared with the file grid's store, which keeps the list it shows alive
     // until the next SelectChapter even when a new listing replaced it here.
     std::shared_ptr<const RowList> rowList_;
+    // The chapter shown and all its files, in the order of the last sort
+    // (the listing's order until then), whatever the filter lets through.
+    std::uint32_t chapter_ = 0;
+    std::vector<std::uint32_t> chapterFiles_;
 };
 
 } // namespace brak

@@ -59,6 +59,13 @@ std::int64_t FileGridStore::recordOf(int row) const {
     return (e & OwnRow) ? -1 : static_cast<std::int64_t>(e);
 }
 
+bool FileGridStore::records(std::vector<std::uint32_t>& out) const {
+    if (std::any_of(rows_.begin(), rows_.end(), [](std::uint32_t e) { return (e & OwnRow) != 0; }))
+        return false;
+    out = rows_;
+    return true;
+}
+
 std::array<std::string, FileColumnCount>& FileGridStore::makeOwn(int row) {
     std::uint32_t& e = rows_[static_cast<std::size_t>(row - 1)];
     if ((e & OwnRow) && e != EmptyRow)

@@ -46,6 +46,9 @@ public:
     std::int64_t recordOf(int row) const;
     // A cell of a row of its own, without a copy.
     std::string_view ownCell(int col, int row) const;
+    // The records the rows below the heading show, in order; false when
+    // a row holds texts of its own.
+    bool records(std::vector<std::uint32_t>& out) const;
 
 private:
     static constexpr std::uint32_t OwnRow = 0x80000000u;   // flag: index into own_

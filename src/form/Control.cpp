@@ -131,6 +131,11 @@ void Edit::setSelStart(int position) {
     selStart_ = position;
 }
 
+void Edit::paste(const std::string& text, int caret) {
+    setText(text);
+    setSelStart(caret);
+}
+
 void Edit::keyUp(int key) {
     if (onKeyUp)
         onKeyUp(key);

@@ -226,6 +226,10 @@ public:
 
     // A key was released in the field (key codes are the view's; 0 when unknown).
     virtual void keyUp(int key);
+    // Text put in otherwise than by typing (a paste, by keys, menu or
+    // mouse), with the caret after it. A checked field takes it whole or
+    // not at all.
+    virtual void paste(const std::string& text, int caret);
     // A character was typed; Enter arrives as '\r'.
     void keyPress(char c) {
         if (onKeyPress)

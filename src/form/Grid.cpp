@@ -33,7 +33,8 @@ void VectorGridStore::setCell(int col, int row, const std::string& text) {
 StringGrid::StringGrid(Form* form, std::string name, int cols, int rows, Panel* parent)
     : Control(form, std::move(name), parent), cols_(cols),
       store_(std::make_unique<VectorGridStore>(cols, rows)),
-      colWidths_(static_cast<std::size_t>(cols), 90) {}
+      colWidths_(static_cast<std::size_t>(cols), 90), widthSet_(static_cast<std::size_t>(cols)),
+      rightAligned_(static_cast<std::size_t>(cols)) {}
 
 void StringGrid::setRowCount(int rows) {
     store_->setRowCount(rows);
@@ -69,6 +70,34 @@ void StringGrid::setColWidth(int col, int width) {
     if (col < 0 || col >= cols_)
         return;
     colWidths_[static_cast<std::size_t>(col)] = width;
+    widthSet_[static_cast<std::size_t>(col)] = true;
+    changed();
+}
+
+void StringGrid::fitColWidth(int col, int width) {
+    if (col < 0 || col >= cols_ || widthSet_[static_cast<std::size_t>(col)] ||
+        colWidths_[static_cast<std::size_t>(col)] == width)
+        return;
+    colWidths_[static_cast<std::size_t>(col)] = width;
+    changed();
+}
+
+void StringGrid::fitColumns() {
+    ++fitRequests_;
+    changed();
+}
+
+void StringGrid::setRightAligned(int col, bool right) {
+    if (col < 0 || col >= cols_ || rightAligned_[static_cast<std::size_t>(col)] == right)
+        return;
+    rightAligned_[static_cast<std::size_t>(col)] = right;
+    changed();
+}
+
+void StringGrid::setNothingListed(bool nothing) {
+    if (nothingListed_ == nothing)
+        return;
+    nothingListed_ = nothing;
     changed();
 }
 

@@ -37,6 +37,12 @@ private:
 // A text grid: fixed heading rows and columns, a selected row, the top
 // visible row and adjustable column widths. Cell changes are batched: the
 // observers hear of them once, when the outermost update ends.
+//
+// A column's width is either set (by the user dragging its edge, or by the
+// layout file), and then kept, or fitted: fitColumns asks the view, which
+// knows the fonts, to size the other columns to their contents; it gives
+// the widths back through fitColWidth, so the grid always holds the widths
+// the window shows.
 class StringGrid : public Control {
 public:
     StringGrid(Form* form, std::string name, int cols, int rows, Panel* parent = nullptr);
@@ -61,7 +67,21 @@ public:
 
     int colWidth(int col) const { return colWidths_.at(static_cast<std::size_t>(col)); }
     void setColWidth(int col, int width);
+    bool colWidthSet(int col) const { return widthSet_.at(static_cast<std::size_t>(col)); }
+    // A width fitted to the contents; a column whose width was set keeps it.
+    void fitColWidth(int col, int width);
+    void fitColumns();
+    int fitRequests() const { return fitRequests_; }
     int defaultRowHeight() const { return 16; }
+
+    // A column of numbers shows them right-aligned, heading included.
+    bool rightAligned(int col) const { return rightAligned_.at(static_cast<std::size_t>(col)); }
+    void setRightAligned(int col, bool right);
+
+    // The rows below the heading list nothing: they are empty, or hold a
+    // placeholder such as "No Files". No row of them shows selected.
+    bool nothingListed() const { return nothingListed_; }
+    void setNothingListed(bool nothing);
 
     GridStore& store() { return *store_; }
     const GridStore& store() const { return *store_; }
@@ -79,9 +99,15 @@ public:
             onClick();
     }
     void selectCell(int col, int row);
+    // A click on the heading of a column.
+    void headingClick(int col) {
+        if (onHeadingClick)
+            onHeadingClick(col);
+    }
 
     Handler onClick;
     Event<int, int, bool&> onSelectCell; // column, row, allow
+    Event<int> onHeadingClick;           // column
 
 private:
     friend class GridUpdate;
@@ -94,6 +120,10 @@ private:
     int fixedRows_ = 1, fixedCols_ = 0;
     int row_ = 1, topRow_ = 1;
     std::vector<int> colWidths_;
+    std::vector<bool> widthSet_;
+    std::vector<bool> rightAligned_;
+    int fitRequests_ = 0;
+    bool nothingListed_ = false;
     int updating_ = 0;
     bool dirty_ = false;
 };

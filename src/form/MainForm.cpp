@@ -68,6 +68,8 @@ MainForm::MainForm() {
     edArchive.setHint("Enter an archive name, or double click for the Open dialog");
     stFile.setHint("Click a column to sort the file details. Sorting will be according to "
                    "the sort selection.");
+    edFilter.setHint("Show only the files whose names hold this text, or match it as a mask "
+                     "with * and ?");
     raAscending.setChecked(true);
 
     // Selection tab.

@@ -49,8 +49,14 @@ public:
     bool closed() const { return closed_; }
     // The window closes whatever the close sequence does, an error included.
     void close();
+    // A file dropped on the window, by its full name.
+    void dropFile(const std::string& name) {
+        if (onDropFile)
+            onDropFile(name);
+    }
 
     Handler onClose;
+    Event<const std::string&> onDropFile;
 
 private:
     Bounds bounds_;
@@ -125,6 +131,7 @@ public:
     Label laChapterDetail{this, "laChapterDetail", "Chapter Details", &taView};
     StringGrid stChapter{this, "stChapter", 6, 2, &taView};
     Label laFileDetail{this, "laFileDetail", "File Details (0 files)", &taView};
+    Edit edFilter{this, "edFilter", &taView};
     StringGrid stFile{this, "stFile", 10, 2, &taView};
     Panel paOrder{this, "paOrder", "", &taView};
     RadioButton raAscending{this, "raAscending", "Ascending", &paOrder};

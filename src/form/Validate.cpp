@@ -49,6 +49,14 @@ void TLEdit::keyUp(int key) {
     throw Error(integerConversionMessage(text));
 }
 
+void TLEdit::paste(const std::string& text, int caret) {
+    if (!text.empty() && text != "-" && !tryStrToInt(text)) {
+        notify(); // the view shows the text the field keeps
+        throw Error(integerConversionMessage(text));
+    }
+    TValidate::paste(text, caret);
+}
+
 void TCEdit::setValue(double value) {
     value_ = value;
     setText(FloatToStr(value));
@@ -66,6 +74,14 @@ void TCEdit::keyUp(int key) {
     removeBeforeCaret(*this);
     value_ = StrToFloat(this->text());
     throw Error(floatConversionMessage(text));
+}
+
+void TCEdit::paste(const std::string& text, int caret) {
+    if (!text.empty() && !tryStrToFloat(text)) {
+        notify();
+        throw Error(floatConversionMessage(text));
+    }
+    TValidate::paste(text, caret);
 }
 
 TDTEdit::TDTEdit(Form* form, std::string name, Panel* parent)

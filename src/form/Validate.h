@@ -37,6 +37,10 @@ public:
     // Validates the whole text; a rejected character is removed again and
     // the conversion error raised.
     void keyUp(int key) override;
+    // A paste that leaves no number is refused whole, with one conversion
+    // error; the field keeps what it held. Value follows the next key
+    // release, as after any text change.
+    void paste(const std::string& text, int caret) override;
 
     bool AllowNil = false;
 
@@ -52,6 +56,7 @@ public:
     double Value() const { return value_; }
     void setValue(double value);
     void keyUp(int key) override;
+    void paste(const std::string& text, int caret) override;
 
 private:
     double value_ = 0;

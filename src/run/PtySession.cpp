@@ -1,6 +1,6 @@
 #include "run/PtySession.h"
 
-#include "run/ExitMessages.h"
+#include "core/ExitMessages.h"
 
 #include <QEventLoop>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #include "run/RunLog.h"
 
-#include "run/ExitMessages.h"
+#include "core/ExitMessages.h"
 
 #include <cstdio>
 

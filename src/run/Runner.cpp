@@ -2,8 +2,8 @@
 
 #include "base/Assert.h"
 #include "core/Commands.h"
+#include "core/ExitMessages.h"
 #include "core/QuoteCheck.h"
-#include "run/ExitMessages.h"
 
 #include <cerrno>
 

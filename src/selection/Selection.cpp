@@ -1,10 +1,10 @@
 #include "selection/Selection.h"
 
 #include "base/AtomicFile.h"
+#include "base/MaskMatcher.h"
 #include "base/QtText.h"
 #include "base/Text.h"
 #include "selection/Drives.h"
-#include "selection/MaskMatcher.h"
 
 #include <QDir>
 #include <algorithm>

@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "contents/FileGrid.h"
+#include "core/ExitMessages.h"
 #include "core/JarCommand.h"
 #include "platform/ErrorBox.h"
 #include "startup/SearchWindow.h"
@@ -128,9 +129,9 @@ void Startup::extractLogo(const std::string& program) {
                            "\nwithin a minute and was stopped.\nBrak runs without its logo.");
         return;
     }
-    carryOnWithoutLogo("JAR32.EXE ended (exit code " + std::to_string(started.child->exitCode()) +
-                       ") without extracting Kyx.BMP from\n" + archive +
-                       "\nThe archive may be damaged. Brak runs without its logo.");
+    carryOnWithoutLogo("JAR32.EXE ended without extracting Kyx.BMP from\n" + archive + "\n" +
+                       exitCodeText(started.child->exitCode()) +
+                       ". The archive may be damaged. Brak runs without its logo.");
 }
 
 void Startup::carryOnWithoutLogo(const std::string& reason) {

@@ -8,6 +8,8 @@ void Shell::wire() {
     f.Window.onClose.wire([this] { layout_.FormClose(); });
     f.Exit1.onClick.wire([this] { Exit1Click(); });
     f.About3.onClick.wire([this] { About3Click(); });
+    // A file dropped on the window opens as the program's argument does.
+    f.Window.onDropFile.wire([this](const std::string& name) { startup_.OpenArgument(name); });
 }
 
 void Shell::Exit1Click() {

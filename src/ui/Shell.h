@@ -7,7 +7,7 @@
 
 namespace brak {
 
-// The frame of the main window: its closing, Exit and About.
+// The frame of the main window: its closing, Exit, About and files dropped on it.
 class Shell {
 public:
     Shell(MainForm& form, Dialogs& dialogs, Layout& layout, Startup& startup)

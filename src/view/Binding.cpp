@@ -10,13 +10,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDragEnterEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -32,6 +35,37 @@ namespace {
 QString qs(const std::string& text) {
     return fileNameToQString(text);
 }
+
+// A one-line field that tells typing from the rest: a paste (by keys,
+// menu or mouse), a drop or an input method puts its text in whole.
+class FieldEdit : public QLineEdit {
+public:
+    bool typing() const { return typing_; }
+    // Where the caret stood before the event that changes the text.
+    int caretBefore() const { return caretBefore_; }
+
+protected:
+    bool event(QEvent* event) override {
+        caretBefore_ = cursorPosition();
+        return QLineEdit::event(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        typing_ = !event->matches(QKeySequence::Paste);
+        QLineEdit::keyPressEvent(event);
+        typing_ = false;
+    }
+    // A file dragged over a field is for the window, which opens it.
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (event->mimeData()->hasUrls())
+            event->ignore();
+        else
+            QLineEdit::dragEnterEvent(event);
+    }
+
+private:
+    bool typing_ = false;
+    int caretBefore_ = 0;
+};
 
 // Where the field's caret stands, counted in the model's bytes.
 int caretBytes(const QLineEdit* widget) {
@@ -181,7 +215,7 @@ QRadioButton* Binding::radioButton(RadioButton& control) {
 }
 
 QLineEdit* Binding::edit(Edit& control) {
-    auto* widget = new QLineEdit;
+    auto* widget = new FieldEdit;
     track(widget, control);
     auto focusRequests = std::make_shared<int>(control.focusRequests());
     observe(control, widget, [&control, focusRequests](QLineEdit* w) {
@@ -205,6 +239,15 @@ QLineEdit* Binding::edit(Edit& control) {
         }
     });
     connect(widget, &QLineEdit::textEdited, this, [this, widget, &control](const QString& text) {
+        if (!widget->typing()) {
+            // Whole: a checked field may refuse it, and then shows its
+            // text and caret of before again.
+            guard([&] {
+                control.setSelStart(utf16OffsetToBytes(qs(control.text()), widget->caretBefore()));
+                control.paste(fileNameFromQString(text), caretBytes(widget));
+            });
+            return;
+        }
         guard([&] {
             control.setSelStart(caretBytes(widget));
             control.setText(fileNameFromQString(text));
@@ -213,6 +256,33 @@ QLineEdit* Binding::edit(Edit& control) {
     });
     widget->installEventFilter(this);
     return widget;
+}
+
+QWidget* Binding::withPicker(QLineEdit* field, Edit& control) {
+    auto* holder = new QWidget;
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(field, 1);
+    auto* button = new QToolButton;
+    button->setText(QStringLiteral("\u2026"));
+    button->setObjectName(field->objectName() + QStringLiteral("Picker"));
+    button->setFixedSize(std::max(22, field->sizeHint().height()), field->sizeHint().height());
+    button->setFocusPolicy(Qt::TabFocus);
+    layout->addWidget(button);
+    // The button belongs to its field: moving the focus between them
+    // leaves no panel.
+    controls_[button] = &control;
+    connect(button, &QObject::destroyed, this, [this, button] { controls_.erase(button); });
+    observe(control, button, [&control](QToolButton* b) { b->setEnabled(control.enabled()); });
+    // The same event as a double click in the field.
+    connect(button, &QToolButton::clicked, this,
+            [this, &control] { guard([&] { control.doubleClick(); }); });
+    return holder;
+}
+
+QWidget* Binding::pickerEdit(Edit& control) {
+    return withPicker(edit(control), control);
 }
 
 QLabel* Binding::label(Label& control) {
@@ -294,11 +364,21 @@ GridView* Binding::grid(StringGrid& control) {
         guard([&] { control.selectCell(col, row); });
     };
     widget->onClick = [this, &control] { guard([&] { control.click(); }); };
-    widget->onColumnsResized = [this, widget, &control] {
+    widget->onHeadingClick = [this, &control](int col) {
+        guard([&] { control.headingClick(col); });
+    };
+    widget->onColumnsResized = [this, widget, &control](const std::vector<int>& cols) {
         guard([&] {
             GridUpdate update(control);
-            for (int c = 0; c < control.colCount(); ++c)
+            for (int c : cols)
                 control.setColWidth(c, widget->columnWidth(c));
+        });
+    };
+    widget->onColumnsFitted = [this, &control](const std::vector<int>& widths) {
+        guard([&] {
+            GridUpdate update(control);
+            for (std::size_t c = 0; c < widths.size(); ++c)
+                control.fitColWidth(static_cast<int>(c), widths[c]);
         });
     };
     return widget;

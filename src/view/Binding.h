@@ -51,6 +51,10 @@ public:
     QRadioButton* radioButton(RadioButton& control);
     // Any one-line field, the integer fields included.
     QLineEdit* edit(Edit& control);
+    // A field that opens a picker on a double click, with a small button
+    // beside it that does the same; the button follows the field's state.
+    QWidget* withPicker(QLineEdit* field, Edit& control);
+    QWidget* pickerEdit(Edit& control);
     QLabel* label(Label& control);
     QPushButton* button(Button& control);
     // A panel with a caption becomes a group box, one without a framed panel.

@@ -1,7 +1,7 @@
 #include "view/TFormConsole.h"
 
 #include "base/QtText.h"
-#include "run/ExitMessages.h"
+#include "core/ExitMessages.h"
 #include "run/Runner.h"
 
 #include <QCloseEvent>

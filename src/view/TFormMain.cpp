@@ -4,15 +4,21 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace brak {
@@ -21,6 +27,7 @@ TFormMain::TFormMain(Brak& brak, QWidget* parent)
     : QMainWindow(parent), brak_(brak), binding_(new Binding(brak.dialogs(), this)) {
     MainForm& f = brak_.form();
     setObjectName(QStringLiteral("TFormMain"));
+    setAcceptDrops(true);
     binding_->follow(f.Caption1,
                      [this, &f] { setWindowTitle(fileNameToQString(f.Caption1.text())); });
 
@@ -108,13 +115,18 @@ void TFormMain::buildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
+    // The keys every desktop program answers to.
+    auto withKeys = [](QAction* action, QKeySequence keys) {
+        action->setShortcut(keys);
+        return action;
+    };
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
-    file->addAction(binding_->action(f.LoadConfiguration1, file));
-    file->addAction(binding_->action(f.SaveConfiguration1, file));
+    file->addAction(withKeys(binding_->action(f.LoadConfiguration1, file), Qt::CTRL | Qt::Key_O));
+    file->addAction(withKeys(binding_->action(f.SaveConfiguration1, file), Qt::CTRL | Qt::Key_S));
     file->addAction(binding_->action(f.LastOutput1, file));
     file->addSeparator();
-    file->addAction(binding_->action(f.Exit1, file));
+    file->addAction(withKeys(binding_->action(f.Exit1, file), Qt::CTRL | Qt::Key_Q));
 
     QMenu* options = bar->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("OptionMenu"));
@@ -127,7 +139,7 @@ void TFormMain::buildMenus() {
     help->addAction(binding_->action(f.SearchforHelpOn2, help));
     help->addAction(binding_->action(f.HowtoUseHelp2, help));
     help->addSeparator();
-    help->addAction(binding_->action(f.About3, help));
+    help->addAction(withKeys(binding_->action(f.About3, help), Qt::Key_F1));
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -137,6 +149,35 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     if (!f.Window.closed())
         binding_->guard([&] { f.Window.close(); });
     event->accept();
+}
+
+namespace {
+
+// The file a drag brings, when it brings one file of the machine's own
+// that is no directory; empty otherwise.
+QString droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile() || QFileInfo(url.toLocalFile()).isDir())
+        return {};
+    return url.toLocalFile();
+}
+
+} // namespace
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    const QString name = droppedFile(event->mimeData());
+    if (name.isEmpty())
+        return;
+    event->acceptProposedAction();
+    MainForm& f = brak_.form();
+    binding_->guard([&] { f.Window.dropFile(fileNameFromQString(name)); });
 }
 
 bool TFormMain::event(QEvent* event) {

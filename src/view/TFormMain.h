@@ -28,6 +28,10 @@ protected:
     // The status bar shows the command line only, never a hint.
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped on the window opens as the program's argument does:
+    // an archive is listed, a configuration file loaded.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The user moving or sizing the window moves the model's bounds.
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -75,12 +75,21 @@ QWidget* TFormMain::buildViewPage() {
     auto* layout = new QVBoxLayout(page);
 
     QGroupBox* archive = b.groupBox(f.gbArchive);
-    compact(new QHBoxLayout(archive))->addWidget(b.edit(f.edArchive));
+    compact(new QHBoxLayout(archive))->addWidget(b.pickerEdit(f.edArchive));
     layout->addWidget(archive);
 
     layout->addWidget(bold(b.label(f.laChapterDetail)));
     layout->addWidget(b.grid(f.stChapter), 1);
-    layout->addWidget(bold(b.label(f.laFileDetail)));
+    // The file count, and the field that narrows the files to a name.
+    auto* fileHeading = new QHBoxLayout;
+    fileHeading->addWidget(bold(b.label(f.laFileDetail)));
+    fileHeading->addStretch(1);
+    QLineEdit* filter = b.edit(f.edFilter);
+    filter->setPlaceholderText(QStringLiteral("Find files: part of a name, or a mask"));
+    filter->setClearButtonEnabled(true);
+    filter->setMinimumWidth(230);
+    fileHeading->addWidget(filter);
+    layout->addLayout(fileHeading);
     layout->addWidget(b.grid(f.stFile), 3);
 
     QFrame* order = b.panel(f.paOrder);
@@ -121,7 +130,7 @@ QWidget* TFormMain::buildSelectionPage() {
     grid->addWidget(b.edit(f.edContentMask), 0, 1);
     grid->addWidget(b.checkBox(f.chContentDynamic), 1, 1);
     grid->addWidget(b.radioButton(f.raContentList), 2, 0);
-    grid->addWidget(b.edit(f.edContentList), 2, 1);
+    grid->addWidget(b.pickerEdit(f.edContentList), 2, 1);
     grid->addWidget(b.checkBox(f.chContentUpdate), 3, 1);
     grid->setColumnStretch(1, 1);
     files->addWidget(content);
@@ -161,7 +170,7 @@ QWidget* TFormMain::buildConfigPage() {
         // A colour is picked with a double click, never typed.
         edit->setFocusPolicy(Qt::NoFocus);
         edit->setContextMenuPolicy(Qt::NoContextMenu);
-        colourGrid->addWidget(edit, at++, 1);
+        colourGrid->addWidget(b.withPicker(edit, *field), at++, 1);
     }
     colourGrid->setColumnStretch(1, 1);
     left->addWidget(colours);
@@ -191,10 +200,10 @@ QWidget* TFormMain::buildConfigPage() {
 
     QVBoxLayout* middle = column(columns);
     QGroupBox* path = b.groupBox(f.grPath);
-    compact(new QHBoxLayout(path))->addWidget(b.edit(f.edPath));
+    compact(new QHBoxLayout(path))->addWidget(b.pickerEdit(f.edPath));
     middle->addWidget(path);
     QGroupBox* swap = b.groupBox(f.grSwap);
-    compact(new QHBoxLayout(swap))->addWidget(b.edit(f.edSwap));
+    compact(new QHBoxLayout(swap))->addWidget(b.pickerEdit(f.edSwap));
     middle->addWidget(swap);
     QGroupBox* toggles = b.groupBox(f.grToggle);
     auto* toggleLayout = compact(new QVBoxLayout(toggles));
@@ -339,7 +348,7 @@ namespace {
 
 QFrame* fieldPanel(Binding& b, Panel& panel, CheckBox& box, Edit& field) {
     PanelBox p = switchPanel(b, panel, box);
-    p.layout->addWidget(stretchedRow(p.frame, {b.edit(field)}, Indent));
+    p.layout->addWidget(stretchedRow(p.frame, {b.pickerEdit(field)}, Indent));
     return p.frame;
 }
 
@@ -347,7 +356,7 @@ QFrame* stripOrFilePanel(Binding& b, Panel& panel, CheckBox& box, RadioButton& s
                          RadioButton& name, Edit& field) {
     PanelBox p = switchPanel(b, panel, box);
     p.layout->addLayout(row({b.radioButton(strip), b.radioButton(name)}, Indent));
-    p.layout->addWidget(stretchedRow(p.frame, {b.edit(field)}, Indent));
+    p.layout->addWidget(stretchedRow(p.frame, {b.pickerEdit(field)}, Indent));
     return p.frame;
 }
 
@@ -482,7 +491,7 @@ QWidget* TFormMain::buildAdvancedPage() {
         grid->setHorizontalSpacing(6);
         grid->setVerticalSpacing(2);
         grid->addWidget(b.radioButton(f.raExcludeList), 0, 0);
-        grid->addWidget(b.edit(f.edExcludeList), 0, 1);
+        grid->addWidget(b.pickerEdit(f.edExcludeList), 0, 1);
         grid->addWidget(b.radioButton(f.raExcludeMask), 1, 0);
         grid->addWidget(b.edit(f.edExcludeMask), 1, 1);
         grid->setColumnStretch(1, 1);

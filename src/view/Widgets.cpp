@@ -5,8 +5,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -26,20 +28,48 @@ int GridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : grid_.colCount();
 }
 
+namespace {
+
+Qt::Alignment alignment(const StringGrid& grid, int col) {
+    return (grid.rightAligned(col) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+}
+
+// The sort marker a heading ends in, " (1)" or " (2)", or empty.
+QString markerOf(const QString& heading) {
+    static const QRegularExpression marker(QStringLiteral(" \\(\\d\\)$"));
+    const QRegularExpressionMatch found = marker.match(heading);
+    return found.hasMatch() ? found.captured() : QString();
+}
+
+} // namespace
+
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(alignment(grid_, index.column()));
+    if (role != Qt::DisplayRole)
         return {};
     return fileNameToQString(grid_.cell(index.column(), index.row() + grid_.fixedRows()));
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal)
+    if (orientation != Qt::Horizontal || section < 0 || section >= grid_.colCount())
         return {};
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        return QVariant::fromValue(alignment(grid_, section));
     if (role != Qt::DisplayRole || grid_.fixedRows() <= 0)
         return {};
-    return fileNameToQString(grid_.cell(section, 0));
+    QString heading = fileNameToQString(grid_.cell(section, 0));
+    const int room = headingRoom ? headingRoom(section) : -1;
+    const QFontMetrics metrics(headingFont);
+    if (room < 0 || metrics.horizontalAdvance(heading) <= room)
+        return heading;
+    const QString marker = markerOf(heading);
+    const QString name = heading.left(heading.size() - marker.size());
+    return metrics.elidedText(name, Qt::ElideRight,
+                              std::max(0, room - metrics.horizontalAdvance(marker))) +
+           marker;
 }
 
 void GridModel::reload() {
@@ -64,7 +94,14 @@ void setUpTable(QTableView* table, int rowHeight) {
     table->horizontalHeader()->setSectionsClickable(false);
     table->horizontalHeader()->setHighlightSections(false);
     table->horizontalHeader()->setMinimumSectionSize(8);
+    table->horizontalHeader()->setTextElideMode(Qt::ElideNone);
 }
+
+// The widest a column grows to fit its contents: a long path is better
+// cut than a grid that needs scrolling for every other column.
+constexpr int MaxFittedWidth = 480;
+// Rows measured for a fit: a million-file chapter costs no more than this.
+constexpr int MeasuredRows = 1000;
 
 } // namespace
 
@@ -75,7 +112,15 @@ GridView::GridView(StringGrid& grid, QWidget* parent)
     setUpTable(this, rowHeight);
     setModel(model_);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // The last column fills what the others leave of the view.
+    horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->viewport()->installEventFilter(this);
+    model_->headingFont = horizontalHeader()->font();
+    model_->headingRoom = [this](int col) { return headingRoom(col); };
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) {
+        if (onHeadingClick)
+            onHeadingClick(col);
+    });
 
     setUpTable(frozen_, rowHeight);
     frozen_->setModel(model_);
@@ -98,6 +143,7 @@ void GridView::sync() {
     int across = horizontalScrollBar()->value();
     int down = verticalScrollBar()->value();
     model_->reload();
+    horizontalHeader()->setSectionsClickable(static_cast<bool>(grid_.onHeadingClick));
     horizontalHeader()->setVisible(grid_.fixedRows() > 0);
     frozen_->horizontalHeader()->setVisible(grid_.fixedRows() > 0);
     for (int c = 0; c < grid_.colCount(); ++c) {
@@ -109,7 +155,8 @@ void GridView::sync() {
     int row = grid_.row() - grid_.fixedRows();
     column_ = std::clamp(column_, std::min(grid_.fixedCols(), grid_.colCount() - 1),
                          std::max(0, grid_.colCount() - 1));
-    if (row >= 0 && row < model_->rowCount())
+    // A placeholder row ("No Files") is no file: it never shows selected.
+    if (row >= 0 && row < model_->rowCount() && !grid_.nothingListed())
         selectionModel()->setCurrentIndex(model_->index(row, column_),
                                           QItemSelectionModel::ClearAndSelect |
                                               QItemSelectionModel::Rows);
@@ -124,6 +171,40 @@ void GridView::sync() {
             scrollTo(model_->index(top, 0), QAbstractItemView::PositionAtTop);
     }
     placeFrozen();
+    // Last, as it changes the grid, which shows here again.
+    if (onColumnsFitted && grid_.fitRequests() != fitsDone_) {
+        fitsDone_ = grid_.fitRequests();
+        onColumnsFitted(contentWidths());
+    }
+}
+
+int GridView::headingRoom(int col) const {
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    return horizontalHeader()->sectionSize(col) - 2 * margin - 2;
+}
+
+std::vector<int> GridView::contentWidths() const {
+    const QFontMetrics headings(horizontalHeader()->font());
+    const QFontMetrics cells(font());
+    const int headingMargin =
+        2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 4;
+    const int cellMargin =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 10;
+    const int first = grid_.fixedRows();
+    const int last = std::min(grid_.rowCount(), first + MeasuredRows);
+    std::vector<int> widths;
+    for (int c = 0; c < grid_.colCount(); ++c) {
+        QString heading = grid_.fixedRows() > 0 ? fileNameToQString(grid_.cell(c, 0)) : QString();
+        // Room for the marker a sort puts on the heading of a grid that sorts.
+        if (grid_.onHeadingClick && markerOf(heading).isEmpty())
+            heading += QStringLiteral(" (1)");
+        int width = headings.horizontalAdvance(heading) + headingMargin;
+        for (int r = first; r < last; ++r)
+            width = std::max(width, cells.horizontalAdvance(fileNameToQString(grid_.cell(c, r))) +
+                                        cellMargin);
+        widths.push_back(std::min(width, MaxFittedWidth));
+    }
+    return widths;
 }
 
 void GridView::placeFrozen() {
@@ -242,12 +323,25 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
     } else if (watched == horizontalHeader()->viewport() &&
-               event->type() == QEvent::MouseButtonRelease) {
-        bool resized = false;
+               event->type() == QEvent::MouseButtonPress) {
+        pressWidths_.clear();
         for (int c = 0; c < grid_.colCount(); ++c)
-            resized = resized || columnWidth(c) != grid_.colWidth(c);
-        if (resized && onColumnsResized)
-            onColumnsResized();
+            pressWidths_.push_back(columnWidth(c));
+    } else if (watched == horizontalHeader()->viewport() &&
+               event->type() == QEvent::MouseButtonRelease) {
+        // The columns the user dragged. The last column follows the others
+        // as it fills the view, so it counts only when nothing else moved.
+        std::vector<int> dragged;
+        const int count = std::min<int>(grid_.colCount(), static_cast<int>(pressWidths_.size()));
+        for (int c = 0; c + 1 < count; ++c)
+            if (columnWidth(c) != pressWidths_[static_cast<std::size_t>(c)])
+                dragged.push_back(c);
+        if (dragged.empty() && count > 0 &&
+            columnWidth(count - 1) != pressWidths_[static_cast<std::size_t>(count - 1)])
+            dragged.push_back(count - 1);
+        pressWidths_.clear();
+        if (!dragged.empty() && onColumnsResized)
+            onColumnsResized(dragged);
         placeFrozen();
     }
     return QTableView::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 #include "view/SelectionWidgets.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QTableView>
 #include <QWidget>
 #include <functional>
@@ -30,6 +31,11 @@ public:
     // The grid changed; Qt asks again for what it shows.
     void reload();
 
+    // How wide a heading's text may be, by column; a heading too long for
+    // it gives up characters before its sort marker, never the marker.
+    std::function<int(int col)> headingRoom;
+    QFont headingFont;
+
 private:
     const StringGrid& grid_;
 };
@@ -50,8 +56,15 @@ public:
     // Cell coordinates are the grid's own (the heading is row 0).
     std::function<void(int col, int row)> onSelectCell;
     std::function<void()> onClick;
-    // The user finished resizing columns; the widths are columnWidth(c).
-    std::function<void()> onColumnsResized;
+    std::function<void(int col)> onHeadingClick;
+    // The user finished dragging column edges; the widths are columnWidth(c).
+    std::function<void(const std::vector<int>& cols)> onColumnsResized;
+    // Columns whose width the grid asked to fit: their contents' widths.
+    std::function<void(const std::vector<int>& widths)> onColumnsFitted;
+
+    // The width each column's contents need: its heading (with room for a
+    // sort marker where the grid sorts) and the cells of the first rows.
+    std::vector<int> contentWidths() const;
 
     GridModel* gridModel() const { return model_; }
 
@@ -68,6 +81,7 @@ protected:
 private:
     void pick(const QModelIndex& index, bool click);
     void placeFrozen();
+    int headingRoom(int col) const;
 
     StringGrid& grid_;
     GridModel* model_;
@@ -75,6 +89,9 @@ private:
     int column_ = 0;
     int shownTopRow_ = -1;
     bool pressed_ = false;
+    int fitsDone_ = 0;
+    // The columns' widths when the mouse was pressed on the headings.
+    std::vector<int> pressWidths_;
 };
 
 // The small up-down button beside a number field.

@@ -134,7 +134,9 @@ TEST_F(ContentsEndToEnd, AFileThatIsNoArchiveEndsTheWaitWithAMessage) {
     brak.form().edArchive.setText(archive());
     EXPECT_EQ(brak.contents().LoadContents(), 1);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_NE(dialogs.boxes[0].text.find("without writing Brak.DMP"), std::string::npos)
+    EXPECT_NE(dialogs.boxes[0].text.find("without writing its listing: Not a Jar archive "
+                                         "(exit code 9)."),
+              std::string::npos)
         << dialogs.boxes[0].text;
     EXPECT_EQ(brak.form().stFile.cell(0, 1), "No Files");
 }

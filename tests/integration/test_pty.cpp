@@ -4,8 +4,8 @@
 // BRAK_PTY_CHILD set, this binary is a child of its own (see actAsChild).
 
 #include "TempDir.h"
+#include "core/ExitMessages.h"
 #include "platform/PosixPlatform.h"
-#include "run/ExitMessages.h"
 #include "run/PtySession.h"
 
 #include <QCoreApplication>

@@ -51,6 +51,60 @@ private:
     std::string text_;
 };
 
+// Thirty files of mixed names, cases and sizes, as a user's archive holds
+// them, in three chapters: the last chapter holds them all, in this order.
+inline std::string mixedListing() {
+    const std::pair<const char*, const char*> files[] = {
+        {"README", "1834"},
+        {"data.bin", "1048576"},
+        {"Makefile", "2211"},
+        {"apple.c", "15872"},
+        {"Zoo.txt", "96"},
+        {"zebra.log", "734003"},
+        {"INSTALL", "9302"},
+        {"notes.md", "4410"},
+        {"src/main.c", "28761"},
+        {"src/Util.c", "11220"},
+        {"src/util.h", "2406"},
+        {"docs/Guide.pdf", "3865112"},
+        {"docs/faq.txt", "18330"},
+        {"images/Logo.png", "48211"},
+        {"images/icon.svg", "5120"},
+        {"build.log", "220315"},
+        {"CHANGES.txt", "61440"},
+        {"config.ini", "733"},
+        {"Archive.j", "5242880"},
+        {"test/run.sh", "512"},
+        {"test/Data.csv", "130022"},
+        {"LICENSE", "35149"},
+        {"todo.txt", "87"},
+        {"backup.tar", "104857600"},
+        {"music/Song.ogg", "7340032"},
+        {"music/intro.wav", "2621440"},
+        {"report-2024.doc", "91136"},
+        {"Budget.xls", "44032"},
+        {"photo_001.jpg", "2457600"},
+        {"Photo_002.JPG", "2490368"},
+    };
+    DumpText text;
+    text.archive(3).chapter(1, "2024/03/02").chapter(2, "2024/04/18").chapter(3, "2024/05/30");
+    int i = 0;
+    for (const auto& [name, size] : files) {
+        const std::string day = std::to_string(10 + i % 19);
+        const std::string time =
+            std::to_string(10 + i % 13) + ":" + std::to_string(10 + i * 7 % 50);
+        text.file(name, size, "2024/0" + std::to_string(1 + i % 5) + "/" + day + " " + time + ":00",
+                  i % 3 == 0   ? "1-3"
+                  : i % 3 == 1 ? "2-3"
+                               : "3-3",
+                  i % 4 == 0   ? 1
+                  : i % 4 == 1 ? 0
+                               : 8);
+        ++i;
+    }
+    return text.str();
+}
+
 // Brak with a fake machine whose Selection directory is a real temporary
 // directory holding the archives, and a Jar that writes a given dump where
 // it is asked to and ends.

@@ -1,9 +1,9 @@
 // The chapter and file grids: showing a chapter, sorting the files, the
 // locked name column, and the store the file grid keeps its rows in.
 #include "ListingFixture.h"
+#include "base/Text.h"
 #include "contents/DumpFormat.h"
 #include "contents/FileGrid.h"
-#include "base/Text.h"
 
 #include <algorithm>
 #include <functional>
@@ -254,7 +254,7 @@ TEST_F(GridTest, StoreShowsRowsWithoutATextPerCell) {
     f.stFile.addObserver([&](const Control&) { ++notices; });
     sortBy(1);
     EXPECT_EQ(fileColumn(), (Names{"b", "a"}));
-    EXPECT_EQ(notices, 3) << "the markers, the rows and the selection, each told once";
+    EXPECT_EQ(notices, 2) << "the sort (markers and rows) and the selection, each told once";
     sortBy(0);
     EXPECT_EQ(fileColumn(), (Names{"a", "b"}));
     EXPECT_EQ(fileColumn(1), (Names{"10", "5"}));
@@ -456,4 +456,39 @@ TEST(FileSort, BlockScansMatchThePlainScans) {
         std::iota(p.begin(), p.end(), 0u);
         EXPECT_FALSE(quickSortPermutation(p, less, compares - 1)) << round;
     }
+}
+
+TEST_F(GridTest, AHeadingClickSortsAsItsCellsDo) {
+    listFiles({{"b", "20"}, {"a", "10"}, {"C", "5"}});
+    f.stFile.headingClick(1);
+    EXPECT_EQ(fileColumn(), (Names{"C", "a", "b"}));
+    f.stFile.headingClick(0);
+    EXPECT_EQ(headings(f.stFile)[0], "Filename (1)");
+    EXPECT_EQ(headings(f.stFile)[1], "Size (2)");
+    EXPECT_EQ(fileColumn(), (Names{"a", "b", "C"}));
+    f.chFileLock.click();
+    f.stFile.headingClick(1);
+    EXPECT_EQ(fileColumn(), (Names{"C", "a", "b"}));
+    f.stFile.headingClick(0);
+    EXPECT_EQ(headings(f.stFile)[0], "Filename (2)") << "a locked name column's heading";
+    EXPECT_EQ(fileColumn(), (Names{"C", "a", "b"}));
+    f.stChapter.headingClick(0); // nothing listens there
+}
+
+TEST_F(GridTest, SetWidthsStayAndTheOthersFollowEachListing) {
+    const int fitsBefore = f.stFile.fitRequests();
+    f.stFile.setColWidth(2, 40); // dragged by the user, or read from the layout
+    listFiles({{"a", "1"}});
+    EXPECT_EQ(f.stFile.fitRequests(), fitsBefore + 1) << "a listing asks for a fit";
+    EXPECT_EQ(f.stChapter.fitRequests(), 1);
+    for (int col : {0, 2, 3}) {
+        f.stFile.fitColWidth(col, 150);
+        EXPECT_EQ(f.stFile.colWidthSet(col), col == 2);
+    }
+    EXPECT_EQ(f.stFile.colWidth(0), 150);
+    EXPECT_EQ(f.stFile.colWidth(2), 40) << "a width that was set is kept";
+
+    f.edArchive.setText("MISSING.J");
+    brak.contents().LoadContents();
+    EXPECT_EQ(f.stFile.fitRequests(), fitsBefore + 1) << "a failed listing fits nothing";
 }

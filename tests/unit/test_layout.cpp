@@ -143,6 +143,7 @@ TEST_F(LayoutTest, RecordedFiles) {
     EXPECT_FALSE(g.AutoLoad.checked());
     EXPECT_EQ(g.stChapter.colWidth(1), 50);
     EXPECT_EQ(g.stFile.colWidth(3), 0x78);
+    EXPECT_TRUE(g.stFile.colWidthSet(3)) << "a listing's fit leaves it as it is";
     EXPECT_EQ(g.edPath.text(), "/home/me/bin");
     EXPECT_EQ(g.Window.bounds(), (FormWindow::Bounds{247, 221, 785, 581}));
 }

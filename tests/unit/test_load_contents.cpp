@@ -199,8 +199,8 @@ TEST_F(LoadContentsTest, JarEndingWithoutTheDumpEndsTheWaitWithAMessage) {
     EXPECT_EQ(load(three), 1);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text,
-              "Unable to get details for archive.\nJAR32.EXE ended (exit code 9) without "
-              "writing Brak.DMP.");
+              "Unable to get details for archive.\nJAR32.EXE ended without writing its "
+              "listing: Not a Jar archive (exit code 9).");
     EXPECT_EQ(dialogs.boxes[0].caption, "Error");
     EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
     expectPlaceholders();

@@ -3,9 +3,9 @@
 // quote inside a value, and the log of the last runs.
 #include "FakeConsole.h"
 #include "Fakes.h"
+#include "core/ExitMessages.h"
 #include "core/QuoteCheck.h"
 #include "core/SwitchReader.h"
-#include "run/ExitMessages.h"
 #include "run/Runner.h"
 #include "ui/Brak.h"
 
@@ -209,6 +209,11 @@ TEST_F(RunnerTest, ExitCodesAndSignalsReadThroughTheTable) {
     // Compared as unsigned: no negative code reaches the table's rows.
     for (int code : {-1, -11, INT_MIN})
         EXPECT_EQ(exitCodeMessage(code), "Unclassified.");
+    // Named with its number where a message tells of a code.
+    EXPECT_EQ(exitCodeText(9), "Not a Jar archive (exit code 9)");
+    EXPECT_EQ(exitCodeText(0), "Success (exit code 0)");
+    EXPECT_EQ(exitCodeText(4), "Unclassified (exit code 4)");
+    EXPECT_EQ(exitCodeText(-1), "Unclassified (exit code -1)");
 }
 
 TEST_F(RunnerTest, StartFailuresReadThroughTheirTable) {

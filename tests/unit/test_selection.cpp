@@ -4,8 +4,8 @@
 #include "Fakes.h"
 #include "Typing.h"
 #include "base/AtomicFile.h"
+#include "base/MaskMatcher.h"
 #include "selection/Drives.h"
-#include "selection/MaskMatcher.h"
 #include "ui/Brak.h"
 
 #include <filesystem>
@@ -85,6 +85,12 @@ TEST(MaskMatcher, MatchesWholeNamesIgnoringCase) {
         {"a*b*c", "aXbYc", true},
         {"a*b*c", "aXcYb", false},
         {"a**b", "ab", true},
+        {"*ab?d*", "aabxabcd", true}, // a part is looked for again past a false start
+        {"*aa*aa*", "aaa", false},    // parts never overlap
+        {"*aa*aa*", "aaaa", true},
+        {"a*?*b", "ab", false},
+        {"a*?*b", "acb", true},
+        {"*?x*", "x", false},
         {"exact", "EXACT", true},
         {"exact", "exactly", false},
         {"", "anything", false},

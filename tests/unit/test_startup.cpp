@@ -127,8 +127,8 @@ TEST_F(StartupTest, NoLogoMeansAClearMessageAndAStartWithoutIt) {
              extracts = false;
              jarExitCode = 9;
          },
-         "JAR32.EXE ended (exit code 9) without extracting Kyx.BMP from\n" + platform.programDir +
-             "BitMap\nThe archive may be damaged."},
+         "JAR32.EXE ended without extracting Kyx.BMP from\n" + platform.programDir +
+             "BitMap\nNot a Jar archive (exit code 9). The archive may be damaged."},
         {"Jar never ends",
          [&] {
              extracts = false;

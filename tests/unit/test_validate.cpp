@@ -145,3 +145,35 @@ TEST(SpinButton, StepsFromTheShownNumberWithinItsRangeInPlainDigits) {
     EXPECT_EQ(field.text(), "1");
     EXPECT_EQ(clicks, 3);
 }
+
+TEST(IntegerField, APasteIsTakenWholeOrRefusedWithOneError) {
+    Form form;
+    TLEdit field(&form, "lo");
+    type(field, "12");
+    int shown = 0;
+    field.addObserver([&](const Control&) { ++shown; });
+    EXPECT_EQ(errorOf([&] { field.paste("12ab", 4); }), "'12ab' is not a valid integer value");
+    EXPECT_EQ(field.text(), "12") << "nothing of the paste stays";
+    EXPECT_EQ(field.selStart(), 2);
+    EXPECT_EQ(shown, 1) << "the view is told to show the text again";
+    EXPECT_EQ(errorOf([&] { field.keyUp(0); }), "(no error)") << "the keys' release finds 12";
+
+    EXPECT_EQ(errorOf([&] { field.paste("1345", 3); }), "(no error)");
+    EXPECT_EQ(field.text(), "1345");
+    EXPECT_EQ(field.selStart(), 3);
+    EXPECT_EQ(field.Value(), 12) << "the value follows at the next key release";
+    field.keyUp(0);
+    EXPECT_EQ(field.Value(), 1345);
+    field.setText("");
+    EXPECT_EQ(errorOf([&] { field.paste("-", 1); }), "(no error)");
+
+    TCEdit real(&form, "ce");
+    EXPECT_EQ(errorOf([&] { real.paste("1.5e", 4); }),
+              "'1.5e' is not a valid floating point value");
+    EXPECT_EQ(real.text(), "");
+    EXPECT_EQ(errorOf([&] { real.paste("2.5", 3); }), "(no error)");
+    Edit plain(&form, "ed");
+    plain.paste("any text", 3);
+    EXPECT_EQ(plain.text(), "any text");
+    EXPECT_EQ(plain.selStart(), 3);
+}

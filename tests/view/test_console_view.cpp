@@ -2,8 +2,8 @@
 // and Ctrl-C reaching a real program, closing while it runs, selection and
 // copy, the exit box over the console, and the window of the last runs.
 #include "ViewTest.h"
+#include "core/ExitMessages.h"
 #include "platform/PosixPlatform.h"
-#include "run/ExitMessages.h"
 #include "view/QtConsole.h"
 #include "view/QtDialogs.h"
 #include "view/TFormConsole.h"

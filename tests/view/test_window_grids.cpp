@@ -43,6 +43,7 @@ protected:
     }
     void fillFiles(int rows) {
         GridUpdate update(f.stFile);
+        f.stFile.setNothingListed(false);
         f.stFile.setRowCount(rows + 1);
         for (int r = 1; r <= rows; ++r)
             for (int c = 0; c < 10; ++c)
@@ -187,11 +188,16 @@ TEST_F(WindowGrids, ColumnWidthsFollowTheModelAndTheUser) {
     EXPECT_EQ(chapters->columnWidth(3), 140);
     // The user drags a column edge; the model takes the width when the
     // mouse is let go.
+    QWidget* headings = chapters->horizontalHeader()->viewport();
+    QTest::mousePress(headings, Qt::LeftButton, {}, QPoint(1, 1));
     chapters->horizontalHeader()->resizeSection(1, 55);
     EXPECT_EQ(f.stChapter.colWidth(1), 90);
-    QTest::mouseRelease(chapters->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseRelease(headings, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_EQ(f.stChapter.colWidth(1), 55);
+    EXPECT_TRUE(f.stChapter.colWidthSet(1));
     EXPECT_EQ(f.stChapter.colWidth(3), 140);
+    EXPECT_EQ(f.stChapter.colWidth(5), 90) << "the last column only fills the view";
+    EXPECT_FALSE(f.stChapter.colWidthSet(5));
 }
 
 TEST_F(WindowGrids, DatePickersShowTheirValueAndKind) {

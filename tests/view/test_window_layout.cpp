@@ -1,6 +1,7 @@
 // The main window's layout: every control fits, nothing overlaps, at the
 // default size and enlarged. With BRAK_SCREENSHOTS naming a folder, the
 // tabs, the about window and the splash are also written there as PNGs.
+#include "ListingFixture.h"
 #include "ViewTest.h"
 #include "view/TFormAbout.h"
 #include "view/TFormSplash.h"
@@ -130,6 +131,7 @@ TEST_F(WindowLayout, TabsShowInteractedState) {
     // A listing as the contents view shows one, with the name column locked.
     {
         GridUpdate update(f.stChapter);
+        f.stChapter.setNothingListed(false);
         f.stChapter.setRowCount(4);
         for (int chapter = 1; chapter <= 3; ++chapter) {
             f.stChapter.setCell(0, chapter, std::to_string(chapter));
@@ -141,6 +143,7 @@ TEST_F(WindowLayout, TabsShowInteractedState) {
     f.stChapter.setRow(3);
     {
         GridUpdate update(f.stFile);
+        f.stFile.setNothingListed(false);
         f.stFile.setRowCount(41);
         for (int row = 1; row <= 40; ++row) {
             const std::string cells[] = {"document-" + std::to_string(row) + ".txt",
@@ -174,6 +177,41 @@ TEST_F(WindowLayout, TabsShowInteractedState) {
             window.get(),
             QStringLiteral("active-%1-%2").arg(page).arg(QString::fromLatin1(PageNames[page])));
     }
+}
+
+TEST_F(WindowLayout, ViewTabWithAListingBeforeAndAfterASort) {
+    // Jar lists thirty files of mixed names and sizes in three chapters.
+    TempDir dir;
+    const std::string dump = mixedListing();
+    platform.onStart = [&dump](const ProcessRequest& request) {
+        const std::string& quoted = request.args.at(3);
+        writeFile(quoted.substr(1, quoted.size() - 2), dump);
+        StartResult started;
+        started.child = std::make_unique<FakeChild>(0);
+        return started;
+    };
+    f.Directory.setDirectory(dir.path());
+    dir.resize("papers-and-photos.j", 128'614'400);
+    f.edArchive.setText("papers-and-photos.j");
+    show();
+    ASSERT_EQ(brak.contents().LoadContents(), 0);
+    QApplication::processEvents();
+    checkPage(0);
+    saveShot(window.get(), QStringLiteral("listing-1-as-listed"));
+    f.stFile.headingClick(0);
+    EXPECT_EQ(f.stFile.cell(0, 0), "Filename (1)");
+    saveShot(window.get(), QStringLiteral("listing-2-sorted-by-name"));
+    f.raDescending.click();
+    f.stFile.headingClick(1);
+    saveShot(window.get(), QStringLiteral("listing-3-sorted-by-size"));
+    f.edFilter.setText("*.txt");
+    checkPage(0);
+    saveShot(window.get(), QStringLiteral("listing-4-filtered"));
+    window->resize(1180, 820);
+    QApplication::processEvents();
+    checkPage(0);
+    saveShot(window.get(), QStringLiteral("listing-5-enlarged"));
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(WindowLayout, SplashAndAboutPictures) {

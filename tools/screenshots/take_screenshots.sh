@@ -1,9 +1,10 @@
 #!/bin/sh
 # Pictures of the main window's six tabs (at the default size, with panels
-# switched on, and enlarged), the about window, the splash and Jar's console
-# over the main window while the stand-in asks a question, taken under
-# a virtual X display. It builds nothing: build the view tests (and brak,
-# for the picture of the real start-up) first.
+# switched on, and enlarged), the View tab listing thirty files (as listed,
+# sorted by name and by size, filtered, enlarged), the about window, the
+# splash and Jar's console over the main window while the stand-in asks a
+# question, taken under a virtual X display. It builds nothing: build the
+# view tests (and brak, for the picture of the real start-up) first.
 #
 # Usage: tools/screenshots/take_screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
 set -eu

@@ -1,4 +1,4 @@
-#include "run/ExitMessages.h"
+#include "core/ExitMessages.h"
 
 #include <array>
 #include <cerrno>
@@ -22,6 +22,13 @@ std::string exitCodeMessage(int code) {
         "User termination - Ctrl-C"};
     const auto index = static_cast<unsigned>(code);
     return index < messages.size() ? messages[index] : "Unclassified.";
+}
+
+std::string exitCodeText(int code) {
+    std::string meaning = exitCodeMessage(code);
+    if (meaning.ends_with('.'))
+        meaning.pop_back();
+    return meaning + " (exit code " + std::to_string(code) + ")";
 }
 
 std::string startFailureMessage(int error) {

@@ -12,6 +12,9 @@ inline constexpr const char* StartFailureCaption = "Error executing Jar";
 // What Jar's exit code means. Codes are compared as unsigned numbers, so a
 // negative one is as unknown as one past 11.
 std::string exitCodeMessage(int code);
+// An exit code as a user reads it: its meaning, then its number, as in
+// "Not a Jar archive (exit code 9)".
+std::string exitCodeText(int code);
 // Why Jar could not be started, by the errno of the attempt.
 std::string startFailureMessage(int error);
 // How a Jar that ended reads: by its exit code; a Jar killed by a signal
