@@ -173,18 +173,28 @@ TEST_F(LoadContentsTest, TheWaitWatchesJarUnderTheHourglassAndCanBeGivenUp) {
 
     // Cancel: Jar is stopped, the placeholders show, and only the status
     // bar says why.
-    test::FakeChild* jar = nullptr;
+    // The child is gone once the listing gives up, so it reports its
+    // stopping into the test's own flag.
+    struct StoppedChild : test::FakeChild {
+        explicit StoppedChild(bool& stopped) : FakeChild(0, true), stopped_(stopped) {}
+        void terminate() override {
+            FakeChild::terminate();
+            stopped_ = true;
+        }
+        bool& stopped_;
+    };
+    bool started = false;
+    bool stopped = false;
     platform.onStart = [&](const ProcessRequest&) {
-        StartResult started;
-        auto child = std::make_unique<test::FakeChild>(0, true);
-        jar = child.get();
-        started.child = std::move(child);
-        return started;
+        started = true;
+        StartResult result;
+        result.child = std::make_unique<StoppedChild>(stopped);
+        return result;
     };
     dialogs.cancelWaits = true;
     EXPECT_EQ(brak.contents().LoadContents(), 1);
-    ASSERT_TRUE(jar);
-    EXPECT_TRUE(jar->terminated);
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(stopped);
     expectPlaceholders();
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(f.StatusBar1.simpleText(), "Reading the archive ARC.J was cancelled.");
