@@ -13,6 +13,10 @@ using namespace brak;
 
 namespace {
 
+bool inSwitchTabs(MainForm& f, const Control& control) {
+    return f.taBasic.contains(control) || f.taMedium.contains(control);
+}
+
 class SwitchReaderTest : public ::testing::Test {
 protected:
     test::FakePlatform platform;
@@ -20,18 +24,22 @@ protected:
     Brak brak{platform, dialogs};
     MainForm& f = brak.form();
 
-    void read(const std::string& text) { SetSwitch(f, dialogs, text); }
+    void read(const std::string& text) {
+        dialogs.boxes.clear();
+        SetSwitch(f, dialogs, text);
+    }
 
-    // The one box the reader may show, or "" when it showed none.
-    std::string message() {
+    // What the one box the reader may show could not interpret, or "" when
+    // it showed none.
+    std::string leftover() {
         if (dialogs.boxes.empty())
             return "";
         EXPECT_EQ(dialogs.boxes.size(), 1u);
         const MessageBoxRequest& box = dialogs.boxes.back();
-        EXPECT_EQ(box.caption, "Error Setting Controls");
-        EXPECT_EQ(box.icon, MessageIcon::Error);
-        EXPECT_EQ(box.buttons, MessageButtons::Ok);
-        return box.text;
+        const std::string lead = "Failed to interpret switches: ";
+        EXPECT_EQ(box, (MessageBoxRequest{box.text, "Error Setting Controls", MessageIcon::Error}));
+        EXPECT_EQ(box.text.substr(0, lead.size()), lead);
+        return box.text.substr(lead.size());
     }
 };
 
@@ -50,7 +58,7 @@ std::string snapshot(MainForm& f, bool carried = false) {
                             {&f.chComment, &f.raCommentStrip, &f.edComment},
                             {&f.chCommentFile, &f.raCommentFileStrip, &f.edCommentFile}};
     for (Control* control : f.controls()) {
-        if (!f.taBasic.contains(*control) && !f.taMedium.contains(*control))
+        if (!inSwitchTabs(f, *control))
             continue;
         out << control->name() << ':';
         if (auto* box = dynamic_cast<CheckBox*>(control)) {
@@ -77,170 +85,73 @@ std::string snapshot(MainForm& f, bool carried = false) {
 
 } // namespace
 
-TEST_F(SwitchReaderTest, TheEmptyTextPutsEverySwitchBackToItsDefault) {
-    for (CheckBox* box : {&f.chEnvelope, &f.chRecurse, &f.chTestTemporary, &f.chArchive,
-                          &f.chSystem, &f.chFreshen, &f.chLong, &f.chCompression, &f.chOutput,
-                          &f.chWork, &f.chList, &f.chFile, &f.chComment, &f.chCommentFile})
-        box->click();
-    f.edOutput.setText("/out");
-    f.edFile.setText("f.txt");
-    f.raCommentStrip.click();
-    ASSERT_NE(GetSwitch(f), "");
-
-    read("");
-    EXPECT_EQ(message(), "");
-    EXPECT_EQ(GetSwitch(f), "");
-    for (Control* control : f.controls()) {
-        if (!f.taBasic.contains(*control) && !f.taMedium.contains(*control))
-            continue;
-        if (auto* box = dynamic_cast<CheckBox*>(control)) {
-            EXPECT_FALSE(box->checked()) << box->name();
-        } else if (auto* radio = dynamic_cast<RadioButton*>(control)) {
-            EXPECT_FALSE(radio->checked()) << radio->name();
-            EXPECT_FALSE(radio->enabled()) << radio->name();
-        } else if (auto* field = dynamic_cast<Edit*>(control)) {
-            EXPECT_EQ(field->text(), "") << field->name();
-            EXPECT_EQ(field->colour(), clSilver) << field->name();
-        }
+// Each text is read over what the one before left. The controls then write
+// the text in its own form; what was not understood is reported once, after
+// the rest was read.
+TEST_F(SwitchReaderTest, ReadsTheItemsInAnyFormAndReportsTheRest) {
+    struct Row {
+        const char* text;
+        const char* written;
+        const char* leftover;
+        const char* what;
+    };
+    const Row rows[] = {
+        {"-y -r ", "-y -r ", "", "the table's order"},
+        {"-r -y ", "-y -r ", "", "any order"},
+        {"-r-y", "-y -r ", "", "no blanks between items"},
+        {"   -m4-hba1   -jl1-r", "-r -hba1 -jl1 -m4 ", "", "blanks around them"},
+        {"-jzNUL -hf3 -w\"/tmp/w\" -hbs0d1 -s1 -ht1 -jx -hy",
+         "-hy -jx -hbd1s0 -ht1 -s1 -hf3 -w\"/tmp/w\" -jzNUL ", "", "reordered"},
+        {"-hba ", "-hba1 ", "", "an attribute without a digit is Set"},
+        {"-hbr0a1 ", "-hba1r0 ", "", "attribute pairs in any order"},
+        {"-hbar0 ", "-hba0r0 ", "", "both letters read the one digit after them"},
+        {"-hbs ", "-hbs1 ", "", "a lone s is Set, unlike the panel's default"},
+        {"-hbh0-m4 ", "-hbh0 ", "", "whatever else the item holds goes with it, unreported"},
+        {"-hb ", "", "", "no attribute"},
+        {"-r -r ", "-r ", "-r", "a repeat"},
+        {"-y -x*.BAK -m3 ", "-y -m3 ", "-x*.BAK", "an unknown item"},
+        {"-R -Y -q -M2", "-q ", "-R -Y  -M2", "tokens are lower case"},
+        {"-o\"/tmp/OUT DIR\" -w\"\" -lfiles.lst ", "-o\"/tmp/OUT DIR\" -w\"\" -l\"files.lst \" ",
+         "", "an unquoted value keeps its blank"},
+        {"-oC:\\OUT ", "-o\"C:\\OUT \" ", "", "a value box not in the text goes off"},
+        {"-znul ", "-zNUL ", "", "NUL in any case is Strip"},
+        {"-z\"NUL\" ", "-z\"NUL\" ", "", "a file named NUL"},
+        {"-hz\"/docs/annual nul report.txt\" -jz\"NUL \" ",
+         "-hz\"/docs/annual nul report.txt\" -jz\"NUL \" ", "", "a quoted value is always a file"},
+        {"-o\"/home/me/my-dir -r\" -d -z\"/x/-hb-s -y\" ",
+         "-d -o\"/home/me/my-dir -r\" -z\"/x/-hb-s -y\" ", "", "quoted text is never a switch"},
+        {"-y -o\"/tmp/out -r", "-y -o\"/tmp/out -r\" ", "",
+         "a missing closing quote runs the value to the end"},
+    };
+    for (const Row& row : rows) {
+        read(row.text);
+        EXPECT_EQ(GetSwitch(f), row.written) << row.what;
+        EXPECT_EQ(leftover(), row.leftover) << row.what;
     }
 }
 
-TEST_F(SwitchReaderTest, ItemsInAnyOrderAndWithoutSpacesSetTheSameControls) {
-    read("-y -r ");
-    EXPECT_TRUE(f.chYes.checked());
-    EXPECT_TRUE(f.chRecurse.checked());
-    read("-r -y ");
-    EXPECT_TRUE(f.chYes.checked());
-    EXPECT_TRUE(f.chRecurse.checked());
-    EXPECT_EQ(GetSwitch(f), "-y -r ");
-    read("-r-y");
-    EXPECT_EQ(GetSwitch(f), "-y -r ");
-    read("   -m4-hba1   -jl1-r");
-    EXPECT_EQ(GetSwitch(f), "-r -hba1 -jl1 -m4 ");
-    EXPECT_EQ(message(), "");
-
-    read("-jzNUL -hf3 -w\"/tmp/w\" -hbs0d1 -s1 -ht1 -jx -hy");
-    EXPECT_EQ(GetSwitch(f), "-hy -jx -hbd1s0 -ht1 -s1 -hf3 -w\"/tmp/w\" -jzNUL ");
-    EXPECT_TRUE(f.raSystemClear.checked());
-    EXPECT_TRUE(f.raDirectorySet.checked());
-    EXPECT_TRUE(f.raCommentFileStrip.checked());
-    EXPECT_EQ(f.edWork.text(), "/tmp/w");
-    EXPECT_EQ(message(), "");
-}
-
-TEST_F(SwitchReaderTest, BareVariantsAreTheShortestForms) {
-    read("-s -jl -hf ");
-    EXPECT_TRUE(f.raStampNew.checked());
-    EXPECT_TRUE(f.raLockAll.checked());
-    EXPECT_TRUE(f.raLongBoth.checked());
-    read("-s1 -jl2 -hf- ");
-    EXPECT_TRUE(f.raStampOriginal.checked());
-    EXPECT_FALSE(f.raStampNew.checked());
-    EXPECT_TRUE(f.raLockAuto.checked());
-    EXPECT_TRUE(f.raLongLong.checked());
-    EXPECT_FALSE(f.raLongBoth.checked());
-    read("-b0 -u2 -hg1 -ju1 -js0 -m1 -f2 ");
-    EXPECT_EQ(GetSwitch(f), "-f2 -b0 -u2 -hg1 -ju1 -js0 -m1 ");
-    EXPECT_EQ(message(), "");
-}
-
-TEST_F(SwitchReaderTest, AttributePairsReadTheFirstDigitAfterTheirLetter) {
-    read("-hba ");
-    EXPECT_TRUE(f.chArchive.checked());
-    EXPECT_TRUE(f.raArchiveSet.checked()) << "no digit means Set";
-    read("-hbr0a1 ");
-    EXPECT_TRUE(f.raReadClear.checked());
-    EXPECT_TRUE(f.raArchiveSet.checked());
-    EXPECT_FALSE(f.chSystem.checked());
-    read("-hbar0 ");
-    EXPECT_TRUE(f.raArchiveClear.checked()) << "both letters read the one digit";
-    EXPECT_TRUE(f.raReadClear.checked());
-    read("-hbs ");
-    EXPECT_TRUE(f.raSystemSet.checked()) << "a lone s is Set, unlike the panel's default";
-    // Whatever else the item holds goes with it, unreported.
-    read("-hbh0-m4 ");
-    EXPECT_TRUE(f.raHiddenClear.checked());
-    EXPECT_FALSE(f.chCompression.checked());
-    read("-hb ");
-    EXPECT_EQ(GetSwitch(f), "");
-    EXPECT_EQ(message(), "");
-}
-
-TEST_F(SwitchReaderTest, UnrecognisedTextIsReportedOnceAfterTheRest) {
-    read("-r -r ");
-    EXPECT_TRUE(f.chRecurse.checked());
-    EXPECT_EQ(message(), "Failed to interpret switches: -r");
-
-    dialogs.boxes.clear();
-    read("-y -x*.BAK -m3 ");
-    EXPECT_TRUE(f.chYes.checked());
-    EXPECT_TRUE(f.raCompressionBetter.checked());
-    EXPECT_EQ(message(), "Failed to interpret switches: -x*.BAK");
-
-    dialogs.boxes.clear();
+TEST_F(SwitchReaderTest, ABarePanelPrefixChecksItsBoxAndNoVariant) {
     read("-f ");
-    EXPECT_TRUE(f.chFreshen.checked()) << "a bare panel prefix checks its box";
-    EXPECT_FALSE(f.raFreshenOlder.checked());
-    EXPECT_FALSE(f.raFreshenDifferent.checked());
-    EXPECT_EQ(message(), "Failed to interpret switches: -f");
-
-    dialogs.boxes.clear();
-    read("-R -Y -q -M2");
-    EXPECT_FALSE(f.chRecurse.checked()) << "tokens are lower case";
-    EXPECT_TRUE(f.chQuery.checked());
-    EXPECT_EQ(message(), "Failed to interpret switches: -R -Y  -M2");
-
-    dialogs.boxes.clear();
+    EXPECT_TRUE(f.chFreshen.checked());
+    EXPECT_FALSE(f.raFreshenOlder.checked() || f.raFreshenDifferent.checked());
+    EXPECT_EQ(leftover(), "-f");
     read("\t-hg \r\n");
     EXPECT_TRUE(f.chAccess.checked());
-    EXPECT_EQ(message(), "Failed to interpret switches: -hg") << "blanks trimmed";
+    EXPECT_EQ(leftover(), "-hg") << "blanks trimmed";
 }
 
-TEST_F(SwitchReaderTest, ValuesQuotedOrNot) {
-    read("-o\"/tmp/OUT DIR\" -w\"\" -lfiles.lst ");
-    EXPECT_TRUE(f.chOutput.checked());
-    EXPECT_EQ(f.edOutput.text(), "/tmp/OUT DIR");
-    EXPECT_TRUE(f.chWork.checked());
-    EXPECT_EQ(f.edWork.text(), "");
-    EXPECT_EQ(f.edList.text(), "files.lst ") << "an unquoted value keeps its blank";
-    EXPECT_EQ(f.edOutput.colour(), clWhite);
-    read("-oC:\\OUT ");
-    EXPECT_EQ(f.edOutput.text(), "C:\\OUT ");
-    EXPECT_FALSE(f.chWork.checked());
-    EXPECT_EQ(f.edWork.text(), "");
-    EXPECT_EQ(f.edWork.colour(), clSilver);
-    EXPECT_EQ(message(), "");
-}
-
-TEST_F(SwitchReaderTest, StripOrFileFromTheValue) {
+TEST_F(SwitchReaderTest, StripEmptiesTheFieldUnlessItWasChosenAlready) {
     read("-znul ");
-    EXPECT_TRUE(f.chFile.checked());
-    EXPECT_TRUE(f.raFileStrip.checked());
     EXPECT_EQ(f.edFile.text(), "");
     EXPECT_FALSE(f.edFile.enabled());
-    read("-z\"NUL\" ");
-    EXPECT_TRUE(f.raFileName.checked()) << "a file named NUL";
-    EXPECT_EQ(f.edFile.text(), "NUL");
-    EXPECT_TRUE(f.edFile.enabled());
-    EXPECT_EQ(f.edFile.colour(), clWhite);
-    read("-hz\"/docs/annual nul report.txt\" -jz\"NUL \" ");
-    EXPECT_TRUE(f.raCommentFilename.checked()) << "a quoted value is always a file";
-    EXPECT_EQ(f.edComment.text(), "/docs/annual nul report.txt");
-    EXPECT_TRUE(f.raCommentFileFilename.checked());
-    EXPECT_EQ(f.edCommentFile.text(), "NUL ");
-    EXPECT_FALSE(f.chFile.checked()) << "not in the text";
-    EXPECT_EQ(GetSwitch(f), "-hz\"/docs/annual nul report.txt\" -jz\"NUL \" ");
-    EXPECT_EQ(message(), "");
-}
-
-TEST_F(SwitchReaderTest, AStripAlreadyChosenKeepsTheNulJustRead) {
-    f.chFile.click();
-    f.raFileStrip.click();
+    // Strip already chosen runs no rule: the field keeps the NUL just read.
     read("-zNUL ");
-    EXPECT_TRUE(f.raFileStrip.checked());
     EXPECT_EQ(f.edFile.text(), "NUL ");
     EXPECT_FALSE(f.edFile.enabled());
     EXPECT_EQ(GetSwitch(f), "-zNUL ");
+    read("-z\"NUL\" ");
+    EXPECT_EQ(f.edFile.text(), "NUL");
+    EXPECT_TRUE(f.edFile.enabled() && f.edFile.colour() == clWhite);
 }
 
 TEST_F(SwitchReaderTest, ABoxTurnedOnByTheReaderRunsItsPanelRuleFirst) {
@@ -262,27 +173,6 @@ TEST_F(SwitchReaderTest, ABoxTurnedOnByTheReaderRunsItsPanelRuleFirst) {
     EXPECT_EQ(seen, expected);
 }
 
-TEST_F(SwitchReaderTest, QuotedTextIsNeverTakenForASwitch) {
-    read("-o\"/home/me/my-dir -r\" -d -z\"/x/-hb-s -y\" ");
-    EXPECT_EQ(f.edOutput.text(), "/home/me/my-dir -r");
-    EXPECT_TRUE(f.chDelete.checked());
-    EXPECT_FALSE(f.chRecurse.checked());
-    EXPECT_FALSE(f.chYes.checked());
-    EXPECT_FALSE(f.chStamp.checked());
-    EXPECT_FALSE(f.chArchive.checked());
-    EXPECT_EQ(f.edFile.text(), "/x/-hb-s -y");
-    EXPECT_EQ(message(), "");
-}
-
-TEST_F(SwitchReaderTest, AMissingClosingQuoteRunsTheValueToTheEnd) {
-    read("-y -o\"/tmp/out -r");
-    EXPECT_TRUE(f.chYes.checked());
-    EXPECT_TRUE(f.chOutput.checked());
-    EXPECT_EQ(f.edOutput.text(), "/tmp/out -r");
-    EXPECT_FALSE(f.chRecurse.checked());
-    EXPECT_EQ(message(), "");
-}
-
 TEST_F(SwitchReaderTest, OnlyTheBasicAndMediumTabsAreTouched) {
     f.chVolume.click();
     f.chInteractive.click();
@@ -290,41 +180,33 @@ TEST_F(SwitchReaderTest, OnlyTheBasicAndMediumTabsAreTouched) {
     f.edContentMask.setText("*.c");
     read("-r -x");
     read("");
-    EXPECT_TRUE(f.chVolume.checked());
-    EXPECT_TRUE(f.raVolumeAuto.checked());
+    EXPECT_TRUE(f.chVolume.checked() && f.raVolumeAuto.checked());
     EXPECT_TRUE(f.chInteractive.checked());
     EXPECT_TRUE(f.raCommandExtract.checked());
     EXPECT_EQ(f.edContentMask.text(), "*.c");
 }
 
 TEST(ExtractSwitchValue, CutsTheItemAndReturnsItsValue) {
-    std::string work = "-y -o\"a b\" -r ";
-    EXPECT_EQ(ExtractSwitchValue(work, "-o"), "a b");
-    EXPECT_EQ(work, "-y  -r ") << "the blank after the closing quote stays";
-
-    work = "-oC:\\OUT -y ";
-    EXPECT_EQ(ExtractSwitchValue(work, "-o"), "C:\\OUT ");
-    EXPECT_EQ(work, "-y ");
-
-    work = "-y ";
-    EXPECT_EQ(ExtractSwitchValue(work, "-o"), "");
-    EXPECT_EQ(work, "-y ") << "nothing cut when absent";
-
-    work = "-o\"abc ";
-    EXPECT_EQ(ExtractSwitchValue(work, "-o"), "abc")
-        << "the last character stands in for the quote";
-    EXPECT_EQ(work, "");
-
-    work = "-o ";
-    EXPECT_EQ(ExtractSwitchValue(work, "-o"), " ");
-    EXPECT_EQ(work, "");
-
-    work = "-l\"x -o\" -o\"y\" ";
-    EXPECT_EQ(ExtractSwitchValue(work, "-o"), "y") << "the prefix is found outside quotes";
-    EXPECT_EQ(work, "-l\"x -o\"  ");
-}
-
-TEST(ExtractSwitchValue, FindsTokensOnlyOutsideQuotes) {
+    struct Row {
+        std::string work;
+        const char* value;
+        const char* rest;
+        const char* what;
+    };
+    const Row rows[] = {
+        {"-y -o\"a b\" -r ", "a b", "-y  -r ", "the blank after the closing quote stays"},
+        {"-oC:\\OUT -y ", "C:\\OUT ", "-y ", "an unquoted value takes its blank"},
+        {"-y ", "", "-y ", "nothing cut when absent"},
+        {"-o\"abc ", "abc", "", "the last character stands in for the quote"},
+        {"-o ", " ", "", "a blank alone"},
+        {"-y -o", "", "-y ", "the prefix at the very end"},
+        {"-o\"", "", "", "a lone quote"},
+        {"-l\"x -o\" -o\"y\" ", "y", "-l\"x -o\"  ", "the prefix is found outside quotes"},
+    };
+    for (Row row : rows) {
+        EXPECT_EQ(ExtractSwitchValue(row.work, "-o"), row.value) << row.what;
+        EXPECT_EQ(row.work, row.rest) << row.what;
+    }
     EXPECT_EQ(findSwitch("-o\"-r\" -r ", "-r"), 7u);
     EXPECT_EQ(findSwitch("-o\"-r -r ", "-r"), std::string::npos);
     EXPECT_EQ(findSwitch("ab-r", "-r"), 2u);
@@ -335,9 +217,6 @@ TEST(ExtractSwitchValue, FindsTokensOnlyOutsideQuotes) {
 // controls: the text and every control of the two tabs come out the same.
 TEST(SwitchRoundTrip, ReadingTheWritersOutputRestoresTheState) {
     std::mt19937 random(20240229u);
-    auto chance = [&](int percent) {
-        return std::uniform_int_distribution<int>(0, 99)(random) < percent;
-    };
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
     const std::vector<std::string> pieces = {"a",    "Z",  "/",    "\\",   ".",  " ",    "-d", "-r",
                                              "-hb",  "-o", "nul ", "NUL",  "-z", "x-s ", "C:", "_",
@@ -348,7 +227,7 @@ TEST(SwitchRoundTrip, ReadingTheWritersOutputRestoresTheState) {
     auto value = [&] {
         std::string text;
         for (int n = pick(6); n > 0; --n) {
-            if (chance(15)) {
+            if (pick(100) < 15) {
                 const char byte = static_cast<char>(1 + pick(255));
                 text += byte == '"' ? '_' : byte;
             } else {
@@ -365,63 +244,17 @@ TEST(SwitchRoundTrip, ReadingTheWritersOutputRestoresTheState) {
     for (int round = 0; round < 1500; ++round) {
         auto original = std::make_unique<Brak>(platform, dialogs);
         MainForm& a = original->form();
-        for (CheckBox* box : {&a.chEnvelope, &a.chSkip, &a.chYes, &a.chRecurse, &a.chQuery,
-                              &a.chDelete, &a.chNew, &a.chIgnore, &a.chWarn, &a.chFull, &a.chBroken,
-                              &a.chAdd, &a.chUse, &a.chHide, &a.chTranslate, &a.chTestTemporary})
-            if (chance(30))
-                box->click();
-        const std::vector<std::pair<CheckBox*, std::vector<RadioButton*>>> panels = {
-            {&a.chBit, {&a.raBitSet, &a.raBitReset}},
-            {&a.chFreshen, {&a.raFreshenOlder, &a.raFreshenDifferent}},
-            {&a.chUpdate, {&a.raUpdateOlder, &a.raUpdateDifferent}},
-            {&a.chAccess, {&a.raAccessAuthenticate, &a.raAccessEncrypt}},
-            {&a.chTest, {&a.raTestCRC, &a.raTestCompare}},
-            {&a.chArchive, {&a.raArchiveSet, &a.raArchiveClear}},
-            {&a.chDirectory, {&a.raDirectorySet, &a.raDirectoryClear}},
-            {&a.chHidden, {&a.raHiddenSet, &a.raHiddenClear}},
-            {&a.chRead, {&a.raReadSet, &a.raReadClear}},
-            {&a.chSystem, {&a.raSystemSet, &a.raSystemClear}},
-            {&a.chStamp, {&a.raStampNew, &a.raStampOriginal}},
-            {&a.chSort, {&a.raSortNone, &a.raSortName, &a.raSortExtension}},
-            {&a.chCompress, {&a.raCompressAll, &a.raCompressCreate, &a.raCompressModify}},
-            {&a.chLock, {&a.raLockAll, &a.raLockExist, &a.raLockAuto}},
-            {&a.chCompression,
-             {&a.raCompressionFast, &a.raCompressionNormal, &a.raCompressionBetter,
-              &a.raCompressionBest}},
-            {&a.chLong,
-             {&a.raLongLong, &a.raLongBoth, &a.raLongShort, &a.raLongToShort, &a.raLongToStandard}},
-        };
-        for (const auto& [box, variants] : panels) {
-            int choice = pick(static_cast<int>(variants.size()) + 1) - 1;
-            if (choice < 0)
+        // A panel's box comes before its variants and its field: each box,
+        // variant and field on offer is clicked or filled at random.
+        for (Control* control : a.controls()) {
+            if (!inSwitchTabs(a, *control) || !control->enabled() || pick(100) >= 40)
                 continue;
-            box->click();
-            variants[static_cast<std::size_t>(choice)]->click();
-        }
-        for (const auto& [box, field] : std::vector<std::pair<CheckBox*, Edit*>>{
-                 {&a.chOutput, &a.edOutput}, {&a.chWork, &a.edWork}, {&a.chList, &a.edList}})
-            if (chance(40)) {
+            if (auto* box = dynamic_cast<CheckBox*>(control))
                 box->click();
+            if (auto* radio = dynamic_cast<RadioButton*>(control))
+                radio->click();
+            if (auto* field = dynamic_cast<Edit*>(control))
                 field->setText(value());
-            }
-        struct Strip {
-            CheckBox* box;
-            RadioButton* strip;
-            RadioButton* name;
-            Edit* field;
-        };
-        for (const Strip& s :
-             {Strip{&a.chFile, &a.raFileStrip, &a.raFileName, &a.edFile},
-              Strip{&a.chComment, &a.raCommentStrip, &a.raCommentFilename, &a.edComment},
-              Strip{&a.chCommentFile, &a.raCommentFileStrip, &a.raCommentFileFilename,
-                    &a.edCommentFile}}) {
-            int choice = pick(3);
-            if (choice == 0)
-                continue;
-            s.box->click();
-            s.field->setText(value());
-            if (choice == 1)
-                s.strip->click();
         }
         const std::string text = GetSwitch(a);
         withText += text.find('"') != std::string::npos;

@@ -30,28 +30,20 @@ protected:
     Brak brak{platform, dialogs};
     MainForm& f = brak.form();
 
-    bool allStoredEmpty() const {
-        for (const std::string& stored : f.SwitchSets)
-            if (!stored.empty())
-                return false;
-        return true;
+    // The sets stored by command number, the last altered command and
+    // whether the sets are marked as changed.
+    std::string stored() const {
+        std::string out;
+        for (std::size_t i = 0; i < f.SwitchSets.size(); ++i)
+            if (!f.SwitchSets[i].empty())
+                out += std::to_string(i) + ":" + f.SwitchSets[i] + "| ";
+        return out + "last " + std::to_string(f.LastAlteredCommand) +
+               (f.SwitchSetsModified ? " marked" : "");
     }
+    bool executionCheck() { return brak.switchSets().executionCheck(); }
 };
 
 } // namespace
-
-TEST_F(SwitchSetTest, SelectingWithoutChangesStoresNothing) {
-    EXPECT_EQ(f.CurrentCommand, 0);
-    EXPECT_EQ(f.LastAlteredCommand, -1);
-    f.raCommandExtract.click();
-    EXPECT_EQ(f.CurrentCommand, 6);
-    EXPECT_EQ(f.PreviousCommand, 0);
-    EXPECT_TRUE(allStoredEmpty());
-    EXPECT_FALSE(f.SwitchSetsModified);
-    EXPECT_EQ(f.LastAlteredCommand, -1);
-    EXPECT_EQ(f.StatusBar1.simpleText(), "JAR32.EXE e \"/arc/TEST.J\" *.* ");
-    EXPECT_TRUE(dialogs.boxes.empty());
-}
 
 TEST_F(SwitchSetTest, TheStatusBarFollowsEverythingTheLineIsMadeOf) {
     struct Step {
@@ -78,23 +70,26 @@ TEST_F(SwitchSetTest, TheStatusBarFollowsEverythingTheLineIsMadeOf) {
     }
 }
 
-TEST_F(SwitchSetTest, AChangeThenASelectionStoresAndMarks) {
+TEST_F(SwitchSetTest, ASelectionStoresTheSwitchesLeftOnlyWhenTheyChanged) {
+    EXPECT_EQ(f.CurrentCommand, 0);
+    f.raCommandExtract.click();
+    f.raCommandAddFile.click();
+    EXPECT_EQ(f.PreviousCommand, 6);
+    EXPECT_EQ(stored(), "last -1");
+
     f.chRecurse.click();
     f.chCompression.click();
     f.raCommandExtract.click();
-    EXPECT_EQ(f.SwitchSets[0], "-r -m2 ");
-    EXPECT_EQ(f.LastAlteredCommand, 0);
-    EXPECT_TRUE(f.SwitchSetsModified);
+    EXPECT_EQ(f.CurrentCommand, 6);
+    EXPECT_EQ(stored(), "0:-r -m2 | last 0 marked");
     EXPECT_FALSE(f.chRecurse.checked()) << "Extract Files has switches of its own";
     EXPECT_FALSE(f.raCompressionNormal.enabled());
     EXPECT_EQ(f.StatusBar1.simpleText(), "JAR32.EXE e \"/arc/TEST.J\" *.* ");
 
     f.raCommandAddFile.click();
-    EXPECT_TRUE(f.chRecurse.checked());
-    EXPECT_TRUE(f.raCompressionNormal.checked());
+    EXPECT_TRUE(f.chRecurse.checked() && f.raCompressionNormal.checked());
     EXPECT_EQ(f.StatusBar1.simpleText(), "JAR32.EXE a \"/arc/TEST.J\" *.* -r -m2 ");
-    EXPECT_EQ(f.SwitchSets[6], "") << "nothing changed under Extract Files";
-    EXPECT_EQ(f.LastAlteredCommand, 0);
+    EXPECT_EQ(stored(), "0:-r -m2 | last 0 marked") << "nothing changed under Extract Files";
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 
@@ -106,36 +101,25 @@ TEST_F(SwitchSetTest, ExecutingAnotherCommandThanTheLastAlteredAsks) {
     const std::string line = f.StatusBar1.simpleText();
 
     dialogs.answers = {MessageAnswer::No};
-    EXPECT_FALSE(brak.switchSets().executionCheck());
+    EXPECT_FALSE(executionCheck());
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    const MessageBoxRequest& box = dialogs.boxes[0];
-    EXPECT_EQ(box.text, addVersusExtract);
-    EXPECT_EQ(box.caption, "Confirmation");
-    EXPECT_EQ(box.icon, MessageIcon::Question);
-    EXPECT_EQ(box.buttons, MessageButtons::YesNo);
-    EXPECT_EQ(box.defaultButton, MessageAnswer::No);
+    EXPECT_EQ(dialogs.boxes[0],
+              (MessageBoxRequest{addVersusExtract, "Confirmation", MessageIcon::Question,
+                                 MessageButtons::YesNo, MessageAnswer::No}));
     EXPECT_EQ(f.StatusBar1.simpleText(), line) << "No leaves the status bar alone";
     EXPECT_TRUE(platform.started.empty());
 
     dialogs.answers = {MessageAnswer::Yes};
-    EXPECT_TRUE(brak.switchSets().executionCheck());
-    EXPECT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(executionCheck());
     // Nothing resets the trap: the next run of Extract Files asks again.
-    EXPECT_FALSE(brak.switchSets().executionCheck()) << "the default answer is No";
+    EXPECT_FALSE(executionCheck()) << "the default answer is No";
     EXPECT_EQ(dialogs.boxes.size(), 3u);
     EXPECT_EQ(dialogs.boxes[2].text, addVersusExtract);
-    EXPECT_EQ(f.LastAlteredCommand, 0);
-}
+    EXPECT_EQ(stored(), "0:-r | last 0 marked");
 
-TEST_F(SwitchSetTest, NoQuestionWhileMismatchDetectionIsOff) {
-    f.chRecurse.click();
-    f.raCommandExtract.click();
     f.DetectSwitch.setChecked(false);
-    EXPECT_TRUE(brak.switchSets().executionCheck());
-    EXPECT_TRUE(dialogs.boxes.empty());
-    f.DetectSwitch.setChecked(true);
-    EXPECT_FALSE(brak.switchSets().executionCheck());
-    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(executionCheck()) << "no question while mismatch detection is off";
+    EXPECT_EQ(dialogs.boxes.size(), 3u);
 }
 
 TEST_F(SwitchSetTest, ExecutingTheCommandJustChangedAsksNothing) {
@@ -143,44 +127,35 @@ TEST_F(SwitchSetTest, ExecutingTheCommandJustChangedAsksNothing) {
     f.raCommandExtract.click();
     f.SwitchSetsModified = false;
     f.chYes.click();
-    EXPECT_TRUE(brak.switchSets().executionCheck());
+    EXPECT_TRUE(executionCheck());
     EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(f.SwitchSets[6], "-y ");
-    EXPECT_EQ(f.LastAlteredCommand, 6);
-    EXPECT_FALSE(f.SwitchSetsModified) << "an execution does not mark the sets";
-    EXPECT_EQ(f.SwitchSets[0], "-r ");
+    EXPECT_EQ(stored(), "0:-r | 6:-y | last 6") << "an execution does not mark the sets";
 }
 
 TEST_F(SwitchSetTest, AStoredStringInAnotherFormIsRewrittenAtTheNextSynchronisation) {
     f.SwitchSets[6] = "-r    -y";
     f.raCommandExtract.click();
-    EXPECT_TRUE(f.chRecurse.checked());
-    EXPECT_TRUE(f.chYes.checked());
-    EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(f.LastAlteredCommand, -1);
+    EXPECT_TRUE(f.chRecurse.checked() && f.chYes.checked());
+    EXPECT_EQ(stored(), "6:-r    -y| last -1");
     f.raCommandAddFile.click();
-    EXPECT_EQ(f.SwitchSets[6], "-y -r ");
-    EXPECT_EQ(f.LastAlteredCommand, 6);
-    EXPECT_TRUE(f.SwitchSetsModified);
+    EXPECT_EQ(stored(), "6:-y -r | last 6 marked");
 
     f.raCommandAddChapter.click();
     f.SwitchSets[0] = "-hbs -y";
     f.raCommandAddFile.click();
     EXPECT_TRUE(f.raSystemSet.checked());
-    EXPECT_TRUE(brak.switchSets().executionCheck())
-        << "the executed command is the last altered one";
-    EXPECT_EQ(f.SwitchSets[0], "-y -hbs1 ");
-    EXPECT_EQ(f.LastAlteredCommand, 0);
+    EXPECT_TRUE(executionCheck()) << "the executed command is the last altered one";
+    EXPECT_EQ(stored(), "0:-y -hbs1 | 6:-y -r | last 0 marked");
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(SwitchSetTest, AStoredStringWithUnknownTextIsReportedAndTheSelectionGoesOn) {
     f.SwitchSets[6] = "-r -x*.BAK ";
     f.raCommandExtract.click();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Failed to interpret switches: -x*.BAK");
-    EXPECT_EQ(dialogs.boxes[0].caption, "Error Setting Controls");
+    EXPECT_EQ(dialogs.boxes,
+              (std::vector<MessageBoxRequest>{{"Failed to interpret switches: -x*.BAK",
+                                               "Error Setting Controls", MessageIcon::Error}}));
     EXPECT_EQ(f.CurrentCommand, 6);
-    EXPECT_TRUE(f.chRecurse.checked());
     EXPECT_EQ(f.StatusBar1.simpleText(), "JAR32.EXE e \"/arc/TEST.J\" *.* -r ");
 }
 
@@ -198,7 +173,6 @@ TEST_F(SwitchSetTest, ClearSwitchesResetsTheShownSwitchesAndTheToggles) {
     f.chChapter.click();
     f.raCommandExtract.click();
     f.raCommandAddFile.click();
-    ASSERT_EQ(f.SwitchSets[0], "-r -z\"c.txt\" ");
     f.LastAlteredCommand = 3;
 
     f.buClearSwitch.click();
@@ -207,30 +181,26 @@ TEST_F(SwitchSetTest, ClearSwitchesResetsTheShownSwitchesAndTheToggles) {
     const std::vector<std::string> order = {"chInteractive",   "chHideMarked", "chANSIComment",
                                             "chStandardError", "chFullPath",   "chSaveConfig"};
     EXPECT_EQ(unchecked, order);
-    EXPECT_TRUE(f.chVolume.checked()) << "the Advanced tab is left alone";
-    EXPECT_TRUE(f.chChapter.checked());
+    EXPECT_TRUE(f.chVolume.checked() && f.chChapter.checked()) << "the Advanced tab is left alone";
     EXPECT_EQ(f.edContentMask.text(), "*.*") << "so is the Selection tab";
-    EXPECT_EQ(f.SwitchSets[0], "-r -z\"c.txt\" ") << "stored at the next synchronisation";
+    EXPECT_EQ(stored(), "0:-r -z\"c.txt\" | last 3 marked") << "stored at the next synchronisation";
     EXPECT_TRUE(dialogs.boxes.empty());
 
     f.raCommandExtract.click();
-    EXPECT_EQ(f.SwitchSets[0], "");
-    EXPECT_EQ(f.LastAlteredCommand, 0);
+    EXPECT_EQ(stored(), "last 0 marked");
 }
 
 TEST_F(SwitchSetTest, ClearAllSwitchesEmptiesEverySetWithoutMarking) {
-    for (std::string& stored : f.SwitchSets)
-        stored = "-y ";
+    for (std::string& set : f.SwitchSets)
+        set = "-y ";
     f.chRecurse.click();
     f.chInteractive.click();
     f.chVolume.click();
     f.buClearAllSwitch.click();
-    EXPECT_TRUE(allStoredEmpty());
+    EXPECT_EQ(stored(), "last -1");
     EXPECT_EQ(GetSwitch(f), "");
     EXPECT_FALSE(f.chInteractive.checked());
     EXPECT_TRUE(f.chVolume.checked());
-    EXPECT_FALSE(f.SwitchSetsModified);
-    EXPECT_EQ(f.LastAlteredCommand, -1);
     f.raCommandExtract.click();
-    EXPECT_FALSE(f.SwitchSetsModified) << "the shown and the stored switches agree";
+    EXPECT_EQ(stored(), "last -1") << "the shown and the stored switches agree";
 }

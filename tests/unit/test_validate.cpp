@@ -8,19 +8,28 @@ using namespace brak;
 using test::errorOf;
 using test::type;
 
-TEST(IntegerConversion, AcceptsDecimalSignAndThreeHexForms) {
-    EXPECT_EQ(tryStrToInt("42"), 42);
-    EXPECT_EQ(tryStrToInt("  -17"), -17);
-    EXPECT_EQ(tryStrToInt("+8"), 8);
-    EXPECT_EQ(tryStrToInt("$1F"), 31);
-    EXPECT_EQ(tryStrToInt("x1f"), 31);
-    EXPECT_EQ(tryStrToInt("X10"), 16);
-    EXPECT_EQ(tryStrToInt("0x7FFFFFFF"), 2147483647);
-    EXPECT_EQ(tryStrToInt("-2147483648"), -2147483647 - 1);
-    EXPECT_EQ(tryStrToInt("2147483647"), 2147483647);
-}
+namespace {
 
-TEST(IntegerConversion, RejectsWhatTheLibraryRejects) {
+class IntegerField : public ::testing::Test {
+protected:
+    Form form;
+    TLEdit field{&form, "lo"};
+};
+
+} // namespace
+
+TEST(IntegerConversion, AcceptsDecimalSignAndThreeHexFormsAndRejectsTheRest) {
+    const std::pair<const char*, int> good[] = {{"42", 42},
+                                                {"  -17", -17},
+                                                {"+8", 8},
+                                                {"$1F", 31},
+                                                {"x1f", 31},
+                                                {"X10", 16},
+                                                {"0x7FFFFFFF", 2147483647},
+                                                {"-2147483648", -2147483647 - 1},
+                                                {"2147483647", 2147483647}};
+    for (const auto& [text, value] : good)
+        EXPECT_EQ(tryStrToInt(text), value) << text;
     for (const char* bad : {"", "-", "+", "$", "0x", "12a", "1 ", "1,000", "2147483648",
                             "-2147483649", "-$10", "$80000000", "1.5", "\t1"})
         EXPECT_FALSE(tryStrToInt(bad).has_value()) << bad;
@@ -28,11 +37,10 @@ TEST(IntegerConversion, RejectsWhatTheLibraryRejects) {
 }
 
 TEST(FloatConversion, AcceptsSignDecimalsAndExponent) {
-    EXPECT_DOUBLE_EQ(*tryStrToFloat(" 1.5 "), 1.5);
-    EXPECT_DOUBLE_EQ(*tryStrToFloat("-.5"), -0.5);
-    EXPECT_DOUBLE_EQ(*tryStrToFloat("3."), 3.0);
-    EXPECT_DOUBLE_EQ(*tryStrToFloat("1e3"), 1000.0);
-    EXPECT_DOUBLE_EQ(*tryStrToFloat("2E-2"), 0.02);
+    const std::pair<const char*, double> good[] = {
+        {" 1.5 ", 1.5}, {"-.5", -0.5}, {"3.", 3.0}, {"1e3", 1000.0}, {"2E-2", 0.02}};
+    for (const auto& [text, value] : good)
+        EXPECT_DOUBLE_EQ(tryStrToFloat(text).value_or(-1), value) << text;
     for (const char* bad : {"", "-", ".", "1e", "1,5", "1.5x", "1e999", "e5"})
         EXPECT_FALSE(tryStrToFloat(bad).has_value()) << bad;
     EXPECT_EQ(errorOf([] { StrToFloat("x"); }), "'x' is not a valid floating point value");
@@ -40,20 +48,15 @@ TEST(FloatConversion, AcceptsSignDecimalsAndExponent) {
     EXPECT_EQ(FloatToStr(2.0), "2");
 }
 
-TEST(IntegerField, ALetterIsRemovedAgainAndReported) {
-    Form form;
-    TLEdit field(&form, "lo");
+TEST_F(IntegerField, ALetterIsRemovedAgainAndReported) {
     type(field, "12");
-    EXPECT_EQ(field.Value(), 12);
     EXPECT_EQ(errorOf([&] { type(field, "a"); }), "'12a' is not a valid integer value");
     EXPECT_EQ(field.text(), "12");
     EXPECT_EQ(field.Value(), 12);
     EXPECT_EQ(field.selStart(), 2);
 }
 
-TEST(IntegerField, ALoneMinusWaitsForItsDigits) {
-    Form form;
-    TLEdit field(&form, "lo");
+TEST_F(IntegerField, ALoneMinusWaitsForItsDigits) {
     field.setValue(9);
     field.setText("");
     field.setSelStart(0);
@@ -63,12 +66,9 @@ TEST(IntegerField, ALoneMinusWaitsForItsDigits) {
     EXPECT_EQ(field.Value(), -5);
 }
 
-TEST(IntegerField, OnlyKeyReleaseAndSetTextTakeTheValue) {
-    Form form;
-    TLEdit field(&form, "lo");
+TEST_F(IntegerField, OnlyKeyReleaseAndSetTextTakeTheValue) {
     field.setValue(-7);
     EXPECT_EQ(field.text(), "-7");
-    EXPECT_EQ(field.Value(), -7);
     field.setText("30");
     EXPECT_EQ(field.Value(), -7);
     field.keyUp(0); // an arrow key adds nothing but still validates
@@ -81,9 +81,7 @@ TEST(IntegerField, OnlyKeyReleaseAndSetTextTakeTheValue) {
     EXPECT_EQ(field.Value(), 0);
 }
 
-TEST(IntegerField, ABadCharacterElsewhereCostsTheOneBeforeTheCaret) {
-    Form form;
-    TLEdit field(&form, "lo");
+TEST_F(IntegerField, ABadCharacterElsewhereCostsTheOneBeforeTheCaret) {
     field.setText("1x23"); // pasted
     field.setSelStart(4);
     EXPECT_EQ(errorOf([&] { field.keyUp(0); }), "'1x2' is not a valid integer value")
@@ -95,9 +93,7 @@ TEST(IntegerField, ABadCharacterElsewhereCostsTheOneBeforeTheCaret) {
     EXPECT_EQ(field.text(), "12a") << "nothing stands before a caret at the start";
 }
 
-TEST(IntegerField, TheHandlerRunsBeforeTheValidation) {
-    Form form;
-    TLEdit field(&form, "lo");
+TEST_F(IntegerField, TheHandlerRunsBeforeTheValidation) {
     std::string seen;
     field.onKeyUp.wire([&](int) { seen = field.text(); });
     field.setText("4b");
@@ -120,12 +116,10 @@ TEST(RealField, ALoneMinusIsRemovedAndTheEmptyTextReported) {
 TEST(DatePicker, KeepsOnlyRealDates) {
     Form form;
     TDTEdit picker(&form, "da");
-    picker.SetValue({2024, 2, 29, 10, 0, 0});
-    EXPECT_EQ(picker.GetValue().day, 29);
-    picker.SetValue({2023, 2, 29, 10, 0, 0});
-    EXPECT_EQ(picker.GetValue().year, 2024);
-    picker.SetValue({2023, 13, 1, 0, 0, 0});
-    EXPECT_EQ(picker.GetValue().year, 2024);
+    for (const DateTime& when : {DateTime{2024, 2, 29, 10, 0, 0}, DateTime{2023, 2, 29, 10, 0, 0},
+                                 DateTime{2023, 13, 1, 0, 0, 0}})
+        picker.SetValue(when);
+    EXPECT_EQ(picker.GetValue(), (DateTime{2024, 2, 29, 10, 0, 0}));
 }
 
 TEST(SpinButton, StepsFromTheShownNumberWithinItsRangeInPlainDigits) {
@@ -146,9 +140,7 @@ TEST(SpinButton, StepsFromTheShownNumberWithinItsRangeInPlainDigits) {
     EXPECT_EQ(clicks, 3);
 }
 
-TEST(IntegerField, APasteIsTakenWholeOrRefusedWithOneError) {
-    Form form;
-    TLEdit field(&form, "lo");
+TEST_F(IntegerField, APasteIsTakenWholeOrRefusedWithOneError) {
     type(field, "12");
     int shown = 0;
     field.addObserver([&](const Control&) { ++shown; });
