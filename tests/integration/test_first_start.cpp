@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -46,8 +47,9 @@ protected:
             "HOME=" + home.path(), "PATH=" + std::string(BRAK_BIN_DIR) + ":/usr/bin:/bin",
             "QT_QPA_PLATFORM=offscreen", "QT_LOGGING_RULES=brak.dialogs.info=true",
             "XDG_RUNTIME_DIR=" + home.path()};
-        // A sanitizer build's settings reach brak too.
-        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        // A sanitizer or coverage build's settings reach brak too.
+        for (const char* name :
+             {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "LLVM_PROFILE_FILE"})
             if (const char* value = std::getenv(name))
                 environment.push_back(std::string(name) + "=" + value);
         std::vector<char*> envp;
@@ -110,7 +112,18 @@ TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayoutAndTheLastState) {
     })) << log();
     EXPECT_NE(log().find("JAR32.EXE has been located on the path."), std::string::npos);
     EXPECT_EQ(close(), 0) << log();
-    EXPECT_FALSE(QImage(QString::fromStdString(userFile("Kyx.BMP"))).isNull());
+    // The logo, taken from the stand-in's BitMap archive: a 24-bit Windows
+    // bitmap of a picture, not a blank.
+    const std::string bmp = test::readFile(userFile("Kyx.BMP"));
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(bmp.size() > 28 ? bmp[28] : 0, 24) << "bits per pixel";
+    const QImage logo(QString::fromStdString(userFile("Kyx.BMP")));
+    EXPECT_FALSE(logo.isNull());
+    std::set<QRgb> colours;
+    for (int y = 0; y < logo.height(); y += 5)
+        for (int x = 0; x < logo.width(); x += 5)
+            colours.insert(logo.pixel(x, y));
+    EXPECT_GT(colours.size(), 50u);
     EXPECT_EQ(log().find("Error Loading Bitmap"), std::string::npos)
         << "the splash shows the logo: " << log();
     EXPECT_EQ(log().find("brak.dialogs:"), log().rfind("brak.dialogs:")) << "one box only";

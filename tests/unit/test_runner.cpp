@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace brak;
+using Environment = std::vector<std::pair<std::string, std::string>>;
 
 namespace {
 
@@ -42,11 +43,8 @@ protected:
         runner.setConsole(&console);
         platform.onTerminalStart = [this](const ProcessRequest&, TerminalSize size) {
             events.push_back("start");
-            lineAtStart = f.StatusBar1.simplePanel() ? f.StatusBar1.simpleText() : "<no line>";
-            repaintsAtStart = dialogs.repaints;
-            busyAtStart = dialogs.busy;
-            cwdAtStart = platform.cwd;
-            sizeAtStart = size;
+            atStart = {f.StatusBar1.simplePanel() ? f.StatusBar1.simpleText() : "<no line>",
+                       platform.cwd, dialogs.repaints, dialogs.busy, size};
             if (startError != 0)
                 return TerminalStart{startError, nullptr};
             return TerminalStart{0, std::make_unique<test::FakeTerminalProcess>(jarEnds)};
@@ -92,11 +90,12 @@ protected:
 
     int startError = 0;
     ExitStatus jarEnds;
-    std::string lineAtStart;
-    int repaintsAtStart = -1;
-    bool busyAtStart = false;
-    std::string cwdAtStart;
-    TerminalSize sizeAtStart;
+    struct {
+        std::string line, cwd;
+        int repaints = -1;
+        bool busy = false;
+        TerminalSize size;
+    } atStart;
 };
 
 } // namespace
@@ -118,16 +117,15 @@ TEST_F(RunnerTest, EveryStepInItsOrder) {
     EXPECT_EQ(request.program, "JAR32.EXE");
     EXPECT_EQ(request.args, (std::vector<std::string>{"JAR32.EXE ", "a ", "\"arc.j\" *.* ", ""}));
     EXPECT_EQ(request.directory, selected);
-    EXPECT_EQ(request.environment, (std::vector<std::pair<std::string, std::string>>{
-                                       {"JAR_CFG_FILE", selected + "/my.cfg"}}))
+    EXPECT_EQ(request.environment, (Environment{{"JAR_CFG_FILE", selected + "/my.cfg"}}))
         << "the name as the save left it";
-    EXPECT_EQ(cwdAtStart, cwd) << "Brak's own directory stays";
+    EXPECT_EQ(atStart.cwd, cwd) << "Brak's own directory stays";
     EXPECT_TRUE(platform.env.empty()) << "Brak's own environment stays";
 
-    EXPECT_EQ(lineAtStart, line) << "the line is shown before Jar starts";
-    EXPECT_GT(repaintsAtStart, 0) << "and painted before the wait";
-    EXPECT_TRUE(busyAtStart);
-    EXPECT_EQ(sizeAtStart, (TerminalSize{30, 100})) << "Jar gets the console's size";
+    EXPECT_EQ(atStart.line, line) << "the line is shown before Jar starts";
+    EXPECT_GT(atStart.repaints, 0) << "and painted before the wait";
+    EXPECT_TRUE(atStart.busy);
+    EXPECT_EQ(atStart.size, (TerminalSize{30, 100})) << "Jar gets the console's size";
     EXPECT_EQ(f.StatusBar1.simpleText(), line) << "the line stays after the run";
     EXPECT_FALSE(dialogs.busy);
     ASSERT_GE(dialogs.boxes.size(), 1u);
@@ -135,8 +133,26 @@ TEST_F(RunnerTest, EveryStepInItsOrder) {
               (MessageBoxRequest{"Success", "Jar execution terminated", MessageIcon::Warning,
                                  MessageButtons::Ok, MessageAnswer::Ok}));
 
-    // Without the two boxes ticked neither file is written.
+    // The configuration's name reaches Jar as the save left it; Brak's own
+    // environment is not Jar's.
     f.chContentUpdate.click();
+    platform.env["JAR_CFG_FILE"] = "/brak/started/with.cfg";
+    const struct {
+        std::string name, saved;
+    } rows[] = {{"", ""}, // nothing to resolve; Jar gets none
+                {"/etc/jar.cfg", "/etc/jar.cfg"},
+                {"sub/j.cfg", selected + "/sub/j.cfg"}};
+    for (const auto& row : rows) {
+        f.ConfigName = row.name;
+        run();
+        EXPECT_EQ(events.at(0), "save config " + row.saved);
+        EXPECT_EQ(platform.terminalStarts.back().environment,
+                  (Environment{{"JAR_CFG_FILE", row.saved}}))
+            << "an empty value removes the variable for Jar";
+    }
+    EXPECT_EQ(platform.env.at("JAR_CFG_FILE"), "/brak/started/with.cfg");
+
+    // Without the two boxes ticked neither file is written.
     f.chSaveConfig.click();
     run();
     EXPECT_EQ(events.at(0), "start");
@@ -172,25 +188,23 @@ TEST_F(RunnerTest, ExitCodesAndSignalsReadThroughTheTable) {
     const struct {
         ExitStatus status;
         const char* message;
-    } rows[] = {
-        {ExitStatus::exited(0), "Success"},
-        {ExitStatus::exited(1), "Warning"},
-        {ExitStatus::exited(2), "Fatal error"},
-        {ExitStatus::exited(3), "CRC error"},
-        {ExitStatus::exited(4), "Unclassified."},
-        {ExitStatus::exited(5), "Disk full or write error"},
-        {ExitStatus::exited(6), "Cannot open archive"},
-        {ExitStatus::exited(7), "User error - bad parameters"},
-        {ExitStatus::exited(8), "Not enough memory"},
-        {ExitStatus::exited(9), "Not a Jar archive"},
-        {ExitStatus::exited(10), "Internal error"},
-        {ExitStatus::exited(11), "User termination - Ctrl-C"},
-        {ExitStatus::exited(12), "Unclassified."},
-        {ExitStatus::exited(255), "Unclassified."},
-        {ExitStatus::killed(SIGINT), "User termination - Ctrl-C"},
-        {ExitStatus::killed(SIGTERM), "Unclassified."},
-        {ExitStatus::killed(SIGKILL), "Unclassified."},
-    };
+    } rows[] = {{ExitStatus::exited(0), "Success"},
+                {ExitStatus::exited(1), "Warning"},
+                {ExitStatus::exited(2), "Fatal error"},
+                {ExitStatus::exited(3), "CRC error"},
+                {ExitStatus::exited(4), "Unclassified."},
+                {ExitStatus::exited(5), "Disk full or write error"},
+                {ExitStatus::exited(6), "Cannot open archive"},
+                {ExitStatus::exited(7), "User error - bad parameters"},
+                {ExitStatus::exited(8), "Not enough memory"},
+                {ExitStatus::exited(9), "Not a Jar archive"},
+                {ExitStatus::exited(10), "Internal error"},
+                {ExitStatus::exited(11), "User termination - Ctrl-C"},
+                {ExitStatus::exited(12), "Unclassified."},
+                {ExitStatus::exited(255), "Unclassified."},
+                {ExitStatus::killed(SIGINT), "User termination - Ctrl-C"},
+                {ExitStatus::killed(SIGTERM), "Unclassified."},
+                {ExitStatus::killed(SIGKILL), "Unclassified."}};
     for (const auto& row : rows) {
         jarEnds = row.status;
         run();
@@ -220,12 +234,10 @@ TEST_F(RunnerTest, StartFailuresReadThroughTheirTable) {
     const struct {
         int error;
         const char* message;
-    } rows[] = {
-        {ENOENT, "Path or file not found."}, {ENOMEM, "Not enough memory."},
-        {EINVAL, "Invalid argument."},       {E2BIG, "Argument list too long."},
-        {ENOEXEC, "Exec format error."},     {EACCES, "Unclassified."},
-        {ENOTDIR, "Unclassified."},
-    };
+    } rows[] = {{ENOENT, "Path or file not found."}, {ENOMEM, "Not enough memory."},
+                {EINVAL, "Invalid argument."},       {E2BIG, "Argument list too long."},
+                {ENOEXEC, "Exec format error."},     {EACCES, "Unclassified."},
+                {ENOTDIR, "Unclassified."}};
     for (const auto& row : rows) {
         startError = row.error;
         run();
@@ -238,29 +250,6 @@ TEST_F(RunnerTest, StartFailuresReadThroughTheirTable) {
                                      MessageButtons::Ok, MessageAnswer::Ok}));
     }
     EXPECT_EQ(runner.runLog().runs().front().startError, ENOTDIR);
-}
-
-TEST_F(RunnerTest, TheConfigurationNameReachesJarAsItIs) {
-    f.chSaveConfig.click();
-    platform.env["JAR_CFG_FILE"] = "/brak/started/with.cfg";
-    const struct {
-        std::string name;
-        std::string saved;
-    } rows[] = {
-        {"", ""}, // nothing to resolve; Jar gets none
-        {"/etc/jar.cfg", "/etc/jar.cfg"},
-        {"sub/j.cfg", selected + "/sub/j.cfg"},
-    };
-    for (const auto& row : rows) {
-        f.ConfigName = row.name;
-        run();
-        EXPECT_EQ(events.at(0), "save config " + row.saved);
-        EXPECT_EQ(platform.terminalStarts.back().environment,
-                  (std::vector<std::pair<std::string, std::string>>{{"JAR_CFG_FILE", row.saved}}))
-            << "an empty value removes the variable for Jar";
-    }
-    EXPECT_EQ(platform.env.at("JAR_CFG_FILE"), "/brak/started/with.cfg")
-        << "Brak's own environment is not Jar's";
 }
 
 TEST_F(RunnerTest, AValueHoldingADoubleQuoteIsRefusedBeforeAnything) {

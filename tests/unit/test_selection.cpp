@@ -13,6 +13,7 @@
 
 using namespace brak;
 using namespace brak::test;
+using Names = std::vector<std::string>;
 
 namespace {
 
@@ -59,47 +60,37 @@ protected:
 } // namespace
 
 TEST(MaskMatcher, MatchesWholeNamesIgnoringCase) {
-    struct Case {
-        const char* masks;
-        const char* name;
-        bool matches;
-    };
-    const Case cases[] = {
-        {"*.TXT", "notes.txt", true},
-        {"*.txt", "NOTES.TXT", true},
-        {"*.txt", "notes.txt.bak", false},
-        {"*.TXT *.DOC", "report.doc", true},
-        {"*.TXT;*.DOC", "report.doc", true},
-        {"*.*", "Makefile", true},
-        {"*.*", ".profile", true},
-        {"README.*", "readme", true},
-        {"README.*", "readme.md", true},
-        {"READ.*", "readme", false},
-        {"?.c", "a.c", true},
-        {"?.c", "ab.c", false},
-        {"?.c", "\xc3\xa4.c", true}, // one character of two bytes
-        {"*\xc3\x84*", "m\xc3\xa4rz", true},
-        {"caf\xc3\xa9.txt", "CAF\xc3\x89.TXT", true},
-        {"*.txt", "caf\xe9.txt", true}, // not UTF-8: the stray byte is a character
-        {"caf?.txt", "caf\xe9.txt", true},
-        {"a*b*c", "aXbYc", true},
-        {"a*b*c", "aXcYb", false},
-        {"a**b", "ab", true},
-        {"*ab?d*", "aabxabcd", true}, // a part is looked for again past a false start
-        {"*aa*aa*", "aaa", false},    // parts never overlap
-        {"*aa*aa*", "aaaa", true},
-        {"a*?*b", "ab", false},
-        {"a*?*b", "acb", true},
-        {"*?x*", "x", false},
-        {"exact", "EXACT", true},
-        {"exact", "exactly", false},
-        {"", "anything", false},
-        {"   ", "anything", false},
-        {";;", "anything", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(MaskMatcher(c.masks).matches(c.name), c.matches)
-            << "'" << c.masks << "' on '" << c.name << "'";
+    // "?" takes a character of two bytes, or a stray byte that is not UTF-8;
+    // a part is looked for again past a false start; parts never overlap.
+    using Row = std::pair<const char*, const char*>;
+    const Row matching[] = {{"*.TXT", "notes.txt"},
+                            {"*.txt", "NOTES.TXT"},
+                            {"*.TXT *.DOC", "report.doc"},
+                            {"*.TXT;*.DOC", "report.doc"},
+                            {"*.*", "Makefile"},
+                            {"*.*", ".profile"},
+                            {"README.*", "readme"},
+                            {"README.*", "readme.md"},
+                            {"?.c", "a.c"},
+                            {"a**b", "ab"},
+                            {"a*b*c", "aXbYc"},
+                            {"*ab?d*", "aabxabcd"},
+                            {"*aa*aa*", "aaaa"},
+                            {"a*?*b", "acb"},
+                            {"exact", "EXACT"},
+                            {"?.c", "\xc3\xa4.c"},
+                            {"*\xc3\x84*", "m\xc3\xa4rz"},
+                            {"caf\xc3\xa9.txt", "CAF\xc3\x89.TXT"},
+                            {"*.txt", "caf\xe9.txt"},
+                            {"caf?.txt", "caf\xe9.txt"}};
+    const Row failing[] = {
+        {"*.txt", "notes.txt.bak"}, {"READ.*", "readme"}, {"?.c", "ab.c"},   {"a*b*c", "aXcYb"},
+        {"*aa*aa*", "aaa"},         {"a*?*b", "ab"},      {"*?x*", "x"},     {"exact", "exactly"},
+        {"", "anything"},           {"   ", "anything"},  {";;", "anything"}};
+    for (const auto& [masks, name] : matching)
+        EXPECT_TRUE(MaskMatcher(masks).matches(name)) << "'" << masks << "' on '" << name << "'";
+    for (const auto& [masks, name] : failing)
+        EXPECT_FALSE(MaskMatcher(masks).matches(name)) << "'" << masks << "' on '" << name << "'";
 }
 
 TEST(MaskMatcher, AMaskOfTenThousandCharactersAnswersAtOnce) {
@@ -131,35 +122,30 @@ TEST(Drives, SlashFirstThenTheRealMountsEachOnce) {
                                          {"/mnt/share", "nfs4", ""},
                                          {"/mnt/odd", "binfmt_misc", ""}};
     EXPECT_EQ(selectableDrives(volumes),
-              (std::vector<std::string>{"/", "/home", "/run/media/ann/USB", "/tmp", "/mnt/share"}));
-    EXPECT_EQ(selectableDrives({}), std::vector<std::string>{"/"});
+              (Names{"/", "/home", "/run/media/ann/USB", "/tmp", "/mnt/share"}));
+    EXPECT_EQ(selectableDrives({}), Names{"/"});
 }
 
-TEST_F(SelectionTest, TheFileListShowsEveryFileAsNamedAndNoDirectory) {
-    EXPECT_EQ(f.FileList1.items(), (std::vector<std::string>{".hidden.txt", "a.txt", "B.TXT",
-                                                             "c.doc", "d.docx", "e.c"}));
+// Every file is shown, no directory; the masks select the files they match
+// as they are typed, and the label counts them.
+TEST_F(SelectionTest, MasksSelectExactlyTheMatchingFilesAndTheLabelCountsThem) {
+    EXPECT_EQ(f.FileList1.items(),
+              (Names{".hidden.txt", "a.txt", "B.TXT", "c.doc", "d.docx", "e.c"}));
     EXPECT_TRUE(selectedNames().empty()) << "an empty mask selects nothing";
     EXPECT_EQ(f.laSelectFile.caption(), label(0));
-}
-
-TEST_F(SelectionTest, MasksSelectExactlyTheMatchingFilesAndTheLabelCountsThem) {
     typeMasks("*.TXT *.DOC");
-    EXPECT_EQ(selectedNames(),
-              (std::vector<std::string>{".hidden.txt", "a.txt", "B.TXT", "c.doc"}));
+    EXPECT_EQ(selectedNames(), (Names{".hidden.txt", "a.txt", "B.TXT", "c.doc"}));
     EXPECT_EQ(f.laSelectFile.caption(), label(4));
     typeMasks("*.c");
-    EXPECT_EQ(selectedNames(), std::vector<std::string>{"e.c"});
+    EXPECT_EQ(selectedNames(), Names{"e.c"});
     EXPECT_EQ(f.laSelectFile.caption(), label(1));
     EXPECT_TRUE(dialogs.boxes.empty());
-}
-
-TEST_F(SelectionTest, WithoutDynamicUpdateTypingChangesNothingUntilItIsTickedAgain) {
-    typeMasks("*.c");
+    // Without Dynamic Update typing changes nothing until it is ticked again.
     f.chContentDynamic.click();
     typeMasks("*.txt");
-    EXPECT_EQ(selectedNames(), std::vector<std::string>{"e.c"});
+    EXPECT_EQ(selectedNames(), Names{"e.c"});
     f.chContentDynamic.click();
-    EXPECT_EQ(selectedNames(), (std::vector<std::string>{".hidden.txt", "a.txt", "B.TXT"}));
+    EXPECT_EQ(selectedNames(), (Names{".hidden.txt", "a.txt", "B.TXT"}));
     EXPECT_EQ(f.laSelectFile.caption(), label(3));
 }
 
@@ -179,7 +165,7 @@ TEST_F(SelectionTest, AClickPicksForTheListFileAndMasksModeSelectsEveryFileAgain
     EXPECT_EQ(f.edContentMask.colour(), clSilver);
     EXPECT_FALSE(f.chContentDynamic.checked());
     EXPECT_FALSE(f.chContentDynamic.enabled());
-    EXPECT_EQ(selectedNames(), (std::vector<std::string>{"a.txt", "e.c"})) << "the user's pick";
+    EXPECT_EQ(selectedNames(), (Names{"a.txt", "e.c"})) << "the user's pick";
     EXPECT_EQ(f.laSelectFile.caption(), label(2));
 
     // More picks in list mode keep it; the list name the user typed stays.
@@ -271,7 +257,7 @@ TEST_F(SelectionTest, FollowArchiveMovesToTheArchivesDirectoryAndItsVolume) {
     platform.volumes = {
         {"/", "ext4", ""}, {platform.root.path(), "ext4", ""}, {"/proc", "proc", ""}};
     selection.ReadDrives();
-    EXPECT_EQ(f.Drive.drives(), (std::vector<std::string>{"/", platform.root.path()}));
+    EXPECT_EQ(f.Drive.drives(), (Names{"/", platform.root.path()}));
     EXPECT_EQ(f.Drive.drive(), platform.root.path()) << "the drive follows the directory";
     platform.root.write("arc/x.txt", "x");
     platform.root.write("arc/y.doc", "x");
@@ -285,8 +271,8 @@ TEST_F(SelectionTest, FollowArchiveMovesToTheArchivesDirectoryAndItsVolume) {
     f.buFollow.click();
     EXPECT_EQ(f.Directory.directory(), platform.root.file("arc"));
     EXPECT_EQ(f.Drive.drive(), platform.root.path());
-    EXPECT_EQ(f.FileList1.items(), (std::vector<std::string>{"x.txt", "y.doc"}));
-    EXPECT_EQ(selectedNames(), std::vector<std::string>{"x.txt"});
+    EXPECT_EQ(f.FileList1.items(), (Names{"x.txt", "y.doc"}));
+    EXPECT_EQ(selectedNames(), Names{"x.txt"});
 
     f.edArchive.setText("../work/TEST.J"); // relative to the Selection directory
     f.buFollow.click();
@@ -315,7 +301,7 @@ TEST_F(SelectionTest, ChoosingAVolumeGoesToItsRootAndKeepsTheMasksSelection) {
     EXPECT_EQ(f.Drive.drive(), "/");
     f.Drive.setDrive(work);
     EXPECT_EQ(f.Directory.directory(), work);
-    EXPECT_EQ(selectedNames(), (std::vector<std::string>{".hidden.txt", "a.txt", "B.TXT"}));
+    EXPECT_EQ(selectedNames(), (Names{".hidden.txt", "a.txt", "B.TXT"}));
     EXPECT_EQ(f.laSelectFile.caption(), label(3));
     // Coming back to a volume reads its root again.
     platform.root.write("work/new.txt", "x");
@@ -343,6 +329,6 @@ TEST_F(SelectionTest, StartUpShowsTheDirectoryBrakWasStartedIn) {
     platform.markFirstRunDone();
     brak.startup().CreateBrak();
     EXPECT_EQ(f.Directory.directory(), platform.cwd);
-    EXPECT_EQ(f.FileList1.items(), std::vector<std::string>{"only.txt"});
-    EXPECT_EQ(f.Drive.drives(), std::vector<std::string>{"/"});
+    EXPECT_EQ(f.FileList1.items(), Names{"only.txt"});
+    EXPECT_EQ(f.Drive.drives(), Names{"/"});
 }
