@@ -1,6 +1,6 @@
 // The Qt dialogs behind the program's Dialogs: message boxes with caption,
 // icon, buttons and default; the open dialog's title and filters; the save
-// dialog's extension; the colour dialog's sixteen custom colours.
+// dialog's extension; the colour dialog's sixteen custom colours; the wait.
 #include "ViewTest.h"
 #include "config/ConfigFile.h"
 #include "platform/PosixPlatform.h"
@@ -8,14 +8,12 @@
 
 #include <QAbstractButton>
 #include <QColorDialog>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <functional>
 
 using namespace brak;
 using namespace brak::test;
@@ -24,10 +22,10 @@ namespace {
 
 class QtDialogsTest : public ::testing::Test {
 protected:
-    // Runs check on the modal window that the next call opens.
-    void whenShown(std::function<void(QWidget*)> check) {
+    // Runs check on the modal window of type D that the next call opens.
+    template <typename D> void whenShown(std::function<void(D*)> check) {
         QTimer::singleShot(0, [check] {
-            QWidget* modal = QApplication::activeModalWidget();
+            auto* modal = qobject_cast<D*>(QApplication::activeModalWidget());
             ASSERT_TRUE(modal) << "no dialog came up";
             check(modal);
         });
@@ -40,60 +38,62 @@ protected:
 } // namespace
 
 TEST(QtFilter, ConvertsTheProgramsFiltersToQtsForm) {
-    EXPECT_EQ(qtFilter("Archives (*.J)|*.J|All Files (*.*)|*.*"),
-              QStringLiteral("Archives (*.J *.j);;All Files (*)"));
-    EXPECT_EQ(qtFilter("Lists (*.LST)|*.LST|All Files (*.*)|*.*"),
-              QStringLiteral("Lists (*.LST *.lst);;All Files (*)"));
-    EXPECT_EQ(qtFilter("JAR32.EXE|JAR32.EXE"), QStringLiteral("JAR32.EXE (JAR32.EXE jar32.exe)"));
-    EXPECT_EQ(qtFilter("Jar Executable (JAR*.EXE)|JAR*.EXE|All Files (*.*)|*.*"),
-              QStringLiteral("Jar Executable (JAR*.EXE jar*.exe);;All Files (*)"));
-    EXPECT_EQ(qtFilter("Text|*.txt;*.DOC"), QStringLiteral("Text (*.txt *.DOC *.doc)"));
-    EXPECT_EQ(qtFilter(""), QString());
-    EXPECT_EQ(qtFilter("Dangling"), QString()) << "a description without a pattern is dropped";
+    const std::pair<const char*, const char*> rows[] = {
+        {"Archives (*.J)|*.J|All Files (*.*)|*.*", "Archives (*.J *.j);;All Files (*)"},
+        {"JAR32.EXE|JAR32.EXE", "JAR32.EXE (JAR32.EXE jar32.exe)"},
+        {"Text|*.txt;*.DOC", "Text (*.txt *.DOC *.doc)"},
+        {"", ""},
+        {"Dangling", ""}, // a description without a pattern is dropped
+    };
+    for (const auto& [filter, expected] : rows)
+        EXPECT_EQ(qtFilter(filter), QString::fromLatin1(expected)) << filter;
 }
 
 TEST_F(QtDialogsTest, MessageBoxShowsCaptionIconButtonsAndDefault) {
-    whenShown([](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("Save Changes"));
-        EXPECT_EQ(box->text(), QStringLiteral("Save the switches?"));
-        EXPECT_EQ(box->icon(), QMessageBox::Question);
-        EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()),
-                  box->button(QMessageBox::No));
-        box->button(QMessageBox::Cancel)->click();
-    });
-    MessageAnswer answer =
-        dialogs.messageBox({"Save the switches?", "Save Changes", MessageIcon::Question,
-                            MessageButtons::YesNoCancel, MessageAnswer::No});
-    EXPECT_EQ(answer, MessageAnswer::Cancel);
-
-    whenShown([](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(box->icon(), QMessageBox::Critical) << "the error box's stop icon";
-        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-        box->button(QMessageBox::Ok)->click();
-    });
-    EXPECT_EQ(showMessage(dialogs, "Broken.", "Brak 1.1 Beta 3", MessageIcon::Error),
-              MessageAnswer::Ok);
-
-    whenShown([](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        box->button(QMessageBox::Yes)->click();
-    });
-    EXPECT_EQ(dialogs.messageBox({"Go on?", "Mismatch", MessageIcon::Warning, MessageButtons::YesNo,
-                                  MessageAnswer::Yes}),
-              MessageAnswer::Yes);
+    struct Row {
+        MessageBoxRequest request;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton, click;
+        MessageAnswer answer;
+    };
+    const Row rows[] = {
+        {{"Save the switches?", "Save Changes", MessageIcon::Question, MessageButtons::YesNoCancel,
+          MessageAnswer::No},
+         QMessageBox::Question,
+         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+         QMessageBox::No,
+         QMessageBox::Cancel,
+         MessageAnswer::Cancel},
+        {{"Broken.", "Brak 1.1 Beta 3", MessageIcon::Error},
+         QMessageBox::Critical,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         MessageAnswer::Ok},
+        {{"Go on?", "Mismatch", MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::Yes},
+         QMessageBox::Warning,
+         QMessageBox::Yes | QMessageBox::No,
+         QMessageBox::Yes,
+         QMessageBox::Yes,
+         MessageAnswer::Yes},
+    };
+    for (const Row& row : rows) {
+        whenShown<QMessageBox>([&row](QMessageBox* box) {
+            EXPECT_EQ(box->windowTitle(), qs(row.request.caption));
+            EXPECT_EQ(box->text(), qs(row.request.text));
+            EXPECT_EQ(box->icon(), row.icon);
+            EXPECT_EQ(box->standardButtons(), row.buttons);
+            EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()),
+                      box->button(row.defaultButton));
+            box->button(row.click)->click();
+        });
+        EXPECT_EQ(dialogs.messageBox(row.request), row.answer) << row.request.text;
+    }
 }
 
 TEST_F(QtDialogsTest, OpenDialogIsTitledAndFilteredAndCancels) {
-    whenShown([](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_TRUE(dialog);
+    whenShown<QFileDialog>([](QFileDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select a File"));
         EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Comments (*.CMT *.cmt)"),
                                                       QStringLiteral("All Files (*)")}));
@@ -103,34 +103,22 @@ TEST_F(QtDialogsTest, OpenDialogIsTitledAndFilteredAndCancels) {
     EXPECT_EQ(dialogs.openFile("Comments (*.CMT)|*.CMT|All Files (*.*)|*.*"), "");
 }
 
-TEST_F(QtDialogsTest, SaveDialogAddsTheConfigurationExtension) {
+TEST_F(QtDialogsTest, SaveDialogAddsTheConfigurationExtensionToANameWithout) {
     QTemporaryDir temp;
-    QString folder = temp.path();
-    whenShown([folder](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_TRUE(dialog);
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("CFG"));
-        dialog->setDirectory(folder);
-        dialog->selectFile(folder + QStringLiteral("/mine"));
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    EXPECT_EQ(dialogs.saveFile("Configuration (*.CFG)|*.CFG"),
-              (folder + QStringLiteral("/mine.CFG")).toStdString());
-
-    whenShown([folder](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_TRUE(dialog);
-        EXPECT_EQ(dialog->nameFilters(),
-                  (QStringList{QStringLiteral("Brak Configurations (*.BKF *.bkf)"),
-                               QStringLiteral("JAR Configurations (*.CFG *.cfg)")}));
-        dialog->setDirectory(folder);
-        dialog->selectFile(folder + QStringLiteral("/last.bkf"));
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    EXPECT_EQ(dialogs.saveFile(SaveConfigurationFilter),
-              (folder + QStringLiteral("/last.bkf")).toStdString())
-        << "a name with an extension keeps it";
+    const std::string folder = temp.path().toStdString();
+    for (const char* name : {"mine", "last.bkf"}) {
+        whenShown<QFileDialog>([&](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(dialog->nameFilters(),
+                      (QStringList{QStringLiteral("Brak Configurations (*.BKF *.bkf)"),
+                                   QStringLiteral("JAR Configurations (*.CFG *.cfg)")}));
+            dialog->setDirectory(temp.path());
+            dialog->selectFile(qs(folder + "/" + name));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_EQ(dialogs.saveFile(SaveConfigurationFilter),
+                  folder + "/" + (name == std::string("mine") ? "mine.CFG" : name));
+    }
 }
 
 TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
@@ -139,16 +127,13 @@ TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
         custom[i] = std::uint32_t(i) * 0x00101010u;
     custom[4] = 0x00000080; // red, as 0x00BBGGRR
     std::uint32_t colour = 0x00FFFF00;
-    whenShown([](QWidget* modal) {
-        auto* dialog = qobject_cast<QColorDialog*>(modal);
-        ASSERT_TRUE(dialog);
+    whenShown<QColorDialog>([](QColorDialog* dialog) {
         EXPECT_TRUE(dialog->testOption(QColorDialog::DontUseNativeDialog));
         bool chooserShown = false;
         for (QWidget* child : dialog->findChildren<QWidget*>())
             chooserShown |= QByteArray(child->metaObject()->className()).endsWith("QColorPicker") &&
                             child->isVisible();
         EXPECT_TRUE(chooserShown) << "the full chooser, not only the basic colours";
-        EXPECT_EQ(QColorDialog::customCount(), 16);
         EXPECT_EQ(QColorDialog::customColor(4), QColor(128, 0, 0));
         EXPECT_EQ(dialog->currentColor(), QColor(0, 255, 255));
         QColorDialog::setCustomColor(5, QColor(0, 0, 255));
@@ -159,15 +144,9 @@ TEST_F(QtDialogsTest, ColourDialogCarriesTheSixteenCustomColours) {
     EXPECT_EQ(colour, 0x00008000u);
     EXPECT_EQ(custom[5], 0x00FF0000u) << "the user's custom colours come back";
 
-    whenShown([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
-    std::uint32_t kept = 0x00123456;
-    EXPECT_FALSE(dialogs.chooseColour(kept, custom));
-    EXPECT_EQ(kept, 0x00123456u);
-
-    // A colour of the scheme starts the dialog at what the scheme shows.
-    whenShown([](QWidget* modal) {
-        auto* dialog = qobject_cast<QColorDialog*>(modal);
-        ASSERT_TRUE(dialog);
+    // A colour of the scheme starts the dialog at what the scheme shows;
+    // a cancelled dialog leaves the colour.
+    whenShown<QColorDialog>([](QColorDialog* dialog) {
         EXPECT_EQ(dialog->currentColor(), QApplication::palette().color(QPalette::Base));
         dialog->reject();
     });

@@ -6,13 +6,11 @@
 #include "core/Commands.h"
 #include "core/SwitchReader.h"
 #include "view/Binding.h"
-#include "view/Widgets.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -28,12 +26,6 @@ class WindowBinding : public WindowTest {
 protected:
     WindowBinding() { show(); }
 
-    // Clicks a check box or radio button on its box, where a user clicks.
-    void click(const Control& control) {
-        QWidget* w = widget(control);
-        ASSERT_TRUE(w && w->isVisible()) << control.name();
-        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
-    }
     void type(const Control& field, const QString& text) {
         QWidget* w = widget(field);
         ASSERT_TRUE(w && w->isVisible()) << field.name();
@@ -48,40 +40,43 @@ protected:
     }
     bool enabled(const Control& control) { return widget(control)->isEnabled(); }
     QAction* action(const MenuItem& item) { return window->findChild<QAction*>(qs(item.name())); }
+    void focus(QWidget* w) {
+        w->setFocus();
+        QApplication::processEvents();
+    }
 };
 
 } // namespace
 
 TEST_F(WindowBinding, TickingCompressionChecksAndEnablesItsVariants) {
     showPage(4);
+    const std::vector<RadioButton*> variants = {&f.raCompressionFast, &f.raCompressionNormal,
+                                                &f.raCompressionBetter, &f.raCompressionBest};
     click(f.chCompression);
-    EXPECT_TRUE(f.chCompression.checked());
-    EXPECT_TRUE(checked(f.chCompression));
-    for (RadioButton* variant : {&f.raCompressionFast, &f.raCompressionNormal,
-                                 &f.raCompressionBetter, &f.raCompressionBest})
+    EXPECT_TRUE(f.chCompression.checked() && checked(f.chCompression));
+    for (RadioButton* variant : variants)
         EXPECT_TRUE(enabled(*variant)) << variant->name();
     EXPECT_TRUE(checked(f.raCompressionNormal));
     click(f.raCompressionBest);
     EXPECT_TRUE(f.raCompressionBest.checked());
     EXPECT_FALSE(checked(f.raCompressionNormal)) << "the model unchecked the sibling";
+    // Clicking the checked button leaves it checked, as its group requires.
+    click(f.raCompressionBest);
+    EXPECT_TRUE(checked(f.raCompressionBest) && f.raCompressionBest.checked());
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a \"\"  -m4 "));
 
     click(f.chCompression);
     EXPECT_FALSE(checked(f.chCompression));
-    for (RadioButton* variant : {&f.raCompressionFast, &f.raCompressionNormal,
-                                 &f.raCompressionBetter, &f.raCompressionBest}) {
-        EXPECT_FALSE(enabled(*variant)) << variant->name();
-        EXPECT_FALSE(checked(*variant)) << variant->name();
-    }
+    for (RadioButton* variant : variants)
+        EXPECT_FALSE(enabled(*variant) || checked(*variant)) << variant->name();
 }
 
 TEST_F(WindowBinding, UntickingPasswordMasksAndEmptiesItsField) {
     showPage(5);
     click(f.chPassword);
     ASSERT_TRUE(enabled(f.edPassword));
-    EXPECT_EQ(f.edPassword.colour(), clWhite);
     type(f.edPassword, QStringLiteral("secret"));
     EXPECT_EQ(f.edPassword.text(), "secret");
-    EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Password);
     EXPECT_EQ(edit(f.edPassword)->displayText(), QStringLiteral("******"));
     click(f.chPasswordVisible);
     EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Normal);
@@ -89,24 +84,7 @@ TEST_F(WindowBinding, UntickingPasswordMasksAndEmptiesItsField) {
     click(f.chPassword);
     EXPECT_EQ(edit(f.edPassword)->text(), QString());
     EXPECT_EQ(edit(f.edPassword)->echoMode(), QLineEdit::Password);
-    EXPECT_FALSE(enabled(f.edPassword));
-    EXPECT_FALSE(checked(f.chPasswordVisible));
-    EXPECT_EQ(edit(f.edPassword)->palette().color(QPalette::Base), QColor(192, 192, 192));
-}
-
-TEST_F(WindowBinding, RadioButtonsKeepNoStateOfTheirOwn) {
-    showPage(0);
-    // Clicking the checked button leaves it checked, as its group requires.
-    click(f.raAscending);
-    EXPECT_TRUE(checked(f.raAscending));
-    EXPECT_TRUE(f.raAscending.checked());
-    click(f.raDescending);
-    EXPECT_TRUE(f.raDescending.checked());
-    EXPECT_FALSE(checked(f.raAscending));
-    // A disabled command takes no click.
-    showPage(0);
-    click(f.raCommandCopy);
-    EXPECT_FALSE(f.raCommandCopy.checked());
+    EXPECT_FALSE(enabled(f.edPassword) || checked(f.chPasswordVisible));
 }
 
 TEST_F(WindowBinding, SelectingACommandShowsItsCommandLine) {
@@ -117,10 +95,7 @@ TEST_F(WindowBinding, SelectingACommandShowsItsCommandLine) {
         EXPECT_TRUE(enabled(*command)) << command->name();
     click(f.raCommandExtract);
     EXPECT_EQ(CommandIndex(f), 6);
-    QString line = window->statusText()->text();
-    EXPECT_EQ(line, qs(JarCommand::fromForm(f).line()));
-    EXPECT_TRUE(line.contains(QStringLiteral(" e "))) << line.toStdString();
-    EXPECT_TRUE(line.contains(QStringLiteral("/tmp/saved.j"))) << line.toStdString();
+    EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE e \"/tmp/saved.j\"  "));
 
     // Emptying the name greys the commands out again.
     edit(f.edArchive)->selectAll();
@@ -131,8 +106,7 @@ TEST_F(WindowBinding, SelectingACommandShowsItsCommandLine) {
 
 TEST_F(WindowBinding, DoubleClickingACommandRunsItAfterSelectingIt) {
     f.edArchive.setText("a.j");
-    std::vector<std::string> seen;
-    std::vector<std::string> events;
+    std::vector<std::string> seen, events;
     FakeConsole console(events);
     brak.runner().setConsole(&console);
     platform.onTerminalStart = [&](const ProcessRequest&, TerminalSize) {
@@ -154,11 +128,11 @@ TEST_F(WindowBinding, ChangesByTheProgramShowInTheWidgets) {
     showPage(4);
     SetSwitch(f, dialogs, "-r -m4 -o\"/tmp/out\" ");
     EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_TRUE(checked(f.chRecurse));
-    EXPECT_TRUE(checked(f.chCompression));
-    EXPECT_TRUE(checked(f.raCompressionBest));
+    const std::vector<const Control*> ticked = {&f.chRecurse, &f.chCompression,
+                                                &f.raCompressionBest, &f.chOutput};
+    for (const Control* on : ticked)
+        EXPECT_TRUE(checked(*on)) << on->name();
     EXPECT_FALSE(checked(f.raCompressionNormal));
-    EXPECT_TRUE(checked(f.chOutput));
     EXPECT_EQ(edit(f.edOutput)->text(), QStringLiteral("/tmp/out"));
     EXPECT_TRUE(enabled(f.edOutput));
 
@@ -170,9 +144,8 @@ TEST_F(WindowBinding, ChangesByTheProgramShowInTheWidgets) {
     EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE x"));
     f.edColourNormal.setColour(0x00FF0000);
     EXPECT_EQ(widget(f.edColourNormal)->palette().color(QPalette::Base), QColor(0, 0, 255));
-}
 
-TEST_F(WindowBinding, PagesFollowTheModelAndTheUser) {
+    // The pages follow the model and the user.
     auto* pages = widget<QTabWidget>("PageControl");
     f.PageControl1.setActivePage(5);
     EXPECT_EQ(pages->currentIndex(), 5);
@@ -183,35 +156,35 @@ TEST_F(WindowBinding, PagesFollowTheModelAndTheUser) {
     EXPECT_EQ(pages->currentIndex(), 0) << "start-up shows the View page";
 }
 
-TEST_F(WindowBinding, AnErrorInAHandlerShowsTheErrorBoxAndTheWindowCarriesOn) {
+namespace {
+
+class Throwing : public QObject {
+protected:
+    bool event(QEvent*) override { throw Error("Nobody caught this"); }
+};
+
+} // namespace
+
+TEST_F(WindowBinding, AnErrorShowsTheErrorBoxAndTheWindowCarriesOn) {
     showPage(3);
     f.chRecurse.onClick.wire([] { throw Error("Something went wrong"); });
     click(f.chRecurse);
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Something went wrong.");
-    EXPECT_EQ(dialogs.boxes[0].caption, "Brak 1.1 Beta 3");
-    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
-    EXPECT_EQ(dialogs.boxes[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(dialogs.boxes[0], (MessageBoxRequest{"Something went wrong.", "Brak 1.1 Beta 3",
+                                                   MessageIcon::Error, MessageButtons::Ok}));
     // The state the error left is what shows, and the window goes on.
     EXPECT_EQ(checked(f.chRecurse), f.chRecurse.checked());
     click(f.chYes);
     EXPECT_TRUE(f.chYes.checked());
     EXPECT_EQ(dialogs.boxes.size(), 1u);
-}
 
-TEST_F(WindowBinding, AnIntegerFieldRejectsALetterThroughTheErrorBox) {
-    showPage(5);
-    type(f.loVolumeSize, QStringLiteral("12x"));
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "'12x' is not a valid integer value.");
-    EXPECT_EQ(dialogs.boxes[0].caption, "Brak 1.1 Beta 3");
-    EXPECT_EQ(edit(f.loVolumeSize)->text(), QStringLiteral("12"));
-    EXPECT_EQ(edit(f.loVolumeSize)->cursorPosition(), 2);
-    EXPECT_EQ(f.loVolumeSize.Value(), 12);
-    // Typing goes on where it stopped.
-    QTest::keyClicks(edit(f.loVolumeSize), QStringLiteral("5"));
-    EXPECT_EQ(f.loVolumeSize.text(), "125");
-    EXPECT_EQ(dialogs.boxes.size(), 1u);
+    // What no handler caught, the application catches.
+    Throwing object;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QApplication::sendEvent(&object, &event));
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[1], (MessageBoxRequest{"Nobody caught this.", "Brak 1.1 Beta 3",
+                                                   MessageIcon::Error, MessageButtons::Ok}));
 }
 
 namespace {
@@ -286,18 +259,25 @@ TEST_F(LoneFields, KeysReachTheModelWithTheTextAndCaretInBytes) {
     EXPECT_EQ(widget->cursorPosition(), 2) << "back between the two characters";
 }
 
-TEST_F(LoneFields, AnIntegerFieldRemovesWholeCharacters) {
+TEST_F(LoneFields, AnIntegerFieldRefusesALetterAndRemovesWholeCharacters) {
     TLEdit field(&form, "loLone");
     QLineEdit* widget = show(field);
+    QTest::keyClicks(widget, QStringLiteral("12x"));
+    EXPECT_EQ(widget->text(), QStringLiteral("12"));
+    EXPECT_EQ(widget->cursorPosition(), 2);
+    EXPECT_EQ(field.Value(), 12);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0], (MessageBoxRequest{"'12x' is not a valid integer value.",
+                                                   "Brak 1.1 Beta 3", MessageIcon::Error}));
+
     field.setText("4096\xc3\xa4"); // put there without a key release
     widget->setCursorPosition(5);
     QTest::keyClick(widget, Qt::Key_X);
     EXPECT_EQ(field.text(), "4096\xc3\xa4") << "the x goes, the a-umlaut stays whole";
     EXPECT_EQ(widget->text(), QStringLiteral("4096ä"));
     EXPECT_EQ(widget->cursorPosition(), 5);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "'4096\xc3\xa4' is not a valid integer value.");
-
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[1].text, "'4096\xc3\xa4' is not a valid integer value.");
     QTest::keyClick(widget, Qt::Key_Backspace);
     EXPECT_EQ(field.text(), "4096");
     EXPECT_EQ(field.Value(), 4096);
@@ -313,84 +293,50 @@ TEST_F(LoneFields, ANameThatIsNotUtf8SurvivesEditing) {
     EXPECT_EQ(field.selStart(), 12);
 }
 
-TEST_F(WindowBinding, DoubleClickingAPickerFieldReachesItsHandler) {
-    showPage(2);
-    dialogs.colourAnswers = {0x00008000};
-    QTest::mouseDClick(widget(f.edColourError), Qt::LeftButton);
-    EXPECT_EQ(dialogs.colourStarts, (std::vector<std::uint32_t>{0x000000FF}));
-    EXPECT_EQ(widget(f.edColourError)->palette().color(QPalette::Base), QColor(0, 128, 0));
-}
-
 TEST_F(WindowBinding, FocusLeavingAPanelRunsItsExitRule) {
     showPage(4);
     click(f.chOutput);
-    ASSERT_TRUE(f.chOutput.checked());
-    edit(f.edOutput)->setFocus();
-    QApplication::processEvents();
-    // Within the panel nothing happens.
-    widget(f.chOutput)->setFocus();
-    QApplication::processEvents();
-    EXPECT_TRUE(f.chOutput.checked());
-    edit(f.edOutput)->setFocus();
-    // Leaving it with the field empty switches the panel off.
-    widget(f.chSort)->setFocus();
-    QApplication::processEvents();
-    EXPECT_FALSE(f.chOutput.checked());
-    EXPECT_FALSE(checked(f.chOutput));
-
-    // With a path typed, leaving keeps it on.
-    click(f.chOutput);
-    type(f.edOutput, QStringLiteral("/tmp"));
-    widget(f.chSort)->setFocus();
-    QApplication::processEvents();
-    EXPECT_TRUE(f.chOutput.checked());
-}
-
-TEST_F(WindowBinding, AnotherWindowTakingTheFocusLeavesNoPanel) {
-    showPage(4);
-    click(f.chOutput);
-    edit(f.edOutput)->setFocus();
-    QApplication::processEvents();
-    // A box of the program comes and goes: the focus returns where it was.
+    focus(edit(f.edOutput));
+    focus(widget(f.chOutput));
+    EXPECT_TRUE(f.chOutput.checked()) << "within the panel nothing happens";
+    // Another window taking the focus leaves no panel, nor does coming back.
     QWidget other;
     other.setFocusPolicy(Qt::StrongFocus);
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    other.setFocus();
-    QApplication::processEvents();
-    EXPECT_TRUE(f.chOutput.checked());
+    focus(&other);
     other.close();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    edit(f.edOutput)->setFocus();
-    QApplication::processEvents();
+    focus(edit(f.edOutput));
+    EXPECT_TRUE(f.chOutput.checked());
+    // Leaving it with the field empty switches the panel off.
+    focus(widget(f.chSort));
+    EXPECT_FALSE(f.chOutput.checked() || checked(f.chOutput));
+
+    // With a path typed, leaving keeps it on.
+    click(f.chOutput);
+    type(f.edOutput, QStringLiteral("/tmp"));
+    focus(widget(f.chSort));
     EXPECT_TRUE(f.chOutput.checked());
 }
 
 TEST_F(WindowBinding, SpinButtonsStepTheField) {
     showPage(2);
     auto* spin = widget<SpinWidget>(f.spMemoryFlat);
-    ASSERT_TRUE(spin);
     QTest::mouseClick(spin->up(), Qt::LeftButton);
     EXPECT_EQ(f.loMemoryFlat.text(), "4097");
     EXPECT_EQ(edit(f.loMemoryFlat)->text(), QStringLiteral("4097"));
     QTest::mouseClick(spin->down(), Qt::LeftButton);
     QTest::mouseClick(spin->down(), Qt::LeftButton);
     EXPECT_EQ(edit(f.loMemoryFlat)->text(), QStringLiteral("4095"));
-    // A disabled spin button takes no click.
-    showPage(5);
-    auto* chapters = widget<SpinWidget>(f.spChapterFrom);
-    EXPECT_FALSE(chapters->isEnabled());
-    QTest::mouseClick(chapters->up(), Qt::LeftButton);
-    EXPECT_EQ(f.loChapterFrom.text(), "1");
 }
 
 TEST_F(WindowBinding, OptionsItemsFlipTheirOwnCheck) {
     for (MenuItem* item : f.OptionMenu) {
         action(*item)->trigger();
-        EXPECT_FALSE(item->checked()) << item->name();
-        EXPECT_FALSE(action(*item)->isChecked()) << item->name();
+        EXPECT_FALSE(item->checked() || action(*item)->isChecked()) << item->name();
     }
     action(f.AutoSave)->trigger();
     EXPECT_TRUE(f.AutoSave.checked());
@@ -401,8 +347,7 @@ TEST_F(WindowBinding, ShowHintsTurnsEveryHintOffAndOn) {
     std::vector<const Control*> hinted = {&f.edArchive, &f.raCommandAddFile, &f.stFile,
                                           &f.buFollow,  &f.edColourComment,  &f.edExcludeList};
     action(f.ShowHints)->trigger();
-    EXPECT_FALSE(f.ShowHints.checked());
-    EXPECT_FALSE(window->binding().hintsShown());
+    EXPECT_FALSE(f.ShowHints.checked() || window->binding().hintsShown());
     for (const Control* control : hinted)
         EXPECT_TRUE(widget(*control)->toolTip().isEmpty()) << control->name();
     action(f.ShowHints)->trigger();
@@ -419,20 +364,6 @@ TEST_F(WindowBinding, TheStatusBarNeverShowsAHint) {
     EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a"));
     EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
     EXPECT_TRUE(window->statusText()->isVisible());
-}
-
-TEST_F(WindowBinding, FileMenuItemsAndTheDisabledHelp) {
-    int helps = 0;
-    f.Contents3.onClick.wire([&] { ++helps; });
-    action(f.Contents3)->trigger();
-    EXPECT_EQ(helps, 0) << "a disabled item does nothing";
-    action(f.LoadConfiguration1)->trigger();
-    action(f.SaveConfiguration1)->trigger();
-    EXPECT_EQ(dialogs.filters.size(), 2u) << "both dialogs came up, and were cancelled";
-    EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_TRUE(window->isVisible());
-    action(f.Exit1)->trigger();
-    EXPECT_FALSE(window->isVisible()) << "Exit closes the window";
 }
 
 TEST_F(WindowBinding, AClosedViewIsNeverCalledBack) {
@@ -452,23 +383,4 @@ TEST_F(WindowBinding, AClosedViewIsNeverCalledBack) {
     EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a"));
     EXPECT_TRUE(widget(f.edArchive)->toolTip().isEmpty());
     EXPECT_EQ(widget<QTabWidget>("PageControl")->currentIndex(), 3);
-}
-
-namespace {
-
-class Throwing : public QObject {
-protected:
-    bool event(QEvent*) override { throw Error("Nobody caught this"); }
-};
-
-} // namespace
-
-TEST_F(WindowBinding, TheApplicationCatchesWhatNoHandlerCaught) {
-    Throwing object;
-    QEvent event(QEvent::User);
-    EXPECT_FALSE(QApplication::sendEvent(&object, &event));
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Nobody caught this.");
-    EXPECT_EQ(dialogs.boxes[0].caption, "Brak 1.1 Beta 3");
-    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
 }

@@ -4,7 +4,6 @@
 #include "ViewTest.h"
 #include "core/Commands.h"
 #include "view/SchemeColour.h"
-#include "view/Widgets.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,25 +24,18 @@ using namespace brak::test;
 
 namespace {
 
-Colour baseColour(QWidget* widget) {
-    QColor c = widget->palette().color(QPalette::Base);
-    return Colour(c.red()) | Colour(c.green()) << 8 | Colour(c.blue()) << 16;
+QColor base(QWidget* widget) {
+    return widget->palette().color(QPalette::Base);
 }
 
 class WindowControls : public WindowTest {
 protected:
-    // Checks one control's widget against the control; returns what it found.
+    // Checks one control's widget against the control's state.
     void checkControl(Control& control) {
         const std::string& name = control.name();
         SCOPED_TRACE(name);
-        if (dynamic_cast<Caption*>(&control)) {
-            EXPECT_EQ(window->windowTitle(), QStringLiteral("Brak"));
-            return;
-        }
-        if (auto* self = dynamic_cast<FormWindow*>(&control)) {
-            EXPECT_EQ(window->size(), QSize(self->bounds().width, self->bounds().height));
-            return;
-        }
+        if (dynamic_cast<Caption*>(&control) || dynamic_cast<FormWindow*>(&control))
+            return; // the window's title and size
         if (auto* item = dynamic_cast<MenuItem*>(&control)) {
             auto* action = window->findChild<QAction*>(qs(name));
             ASSERT_TRUE(action);
@@ -58,6 +50,7 @@ protected:
         ASSERT_TRUE(w) << "no widget named " << name;
         EXPECT_EQ(window->binding().widgetFor(control), w);
         EXPECT_EQ(w->toolTip(), qs(control.hint()));
+        EXPECT_EQ(w->isEnabled(), control.enabled());
         if (auto* box = dynamic_cast<CheckBox*>(&control)) {
             auto* check = qobject_cast<QCheckBox*>(w);
             ASSERT_TRUE(check);
@@ -76,58 +69,48 @@ protected:
             EXPECT_EQ(edit->isReadOnly(), field->readOnly());
             EXPECT_EQ(edit->echoMode() == QLineEdit::Password, field->passwordChar() != '\0');
             // A colour of the scheme is painted as the scheme has it.
-            EXPECT_EQ(edit->palette().color(QPalette::Base), toQColor(field->colour()));
+            EXPECT_EQ(base(edit), toQColor(field->colour()));
         } else if (auto* label = dynamic_cast<Label*>(&control)) {
-            auto* text = qobject_cast<QLabel*>(w);
-            ASSERT_TRUE(text);
-            EXPECT_EQ(text->text(), qs(label->caption()));
+            ASSERT_TRUE(qobject_cast<QLabel*>(w));
+            EXPECT_EQ(qobject_cast<QLabel*>(w)->text(), qs(label->caption()));
         } else if (auto* button = dynamic_cast<Button*>(&control)) {
-            auto* push = qobject_cast<QPushButton*>(w);
-            ASSERT_TRUE(push);
-            EXPECT_EQ(push->text(), qs(button->caption()));
+            ASSERT_TRUE(qobject_cast<QPushButton*>(w));
+            EXPECT_EQ(qobject_cast<QPushButton*>(w)->text(), qs(button->caption()));
         } else if (auto* picker = dynamic_cast<TDTEdit*>(&control)) {
             auto* edit = qobject_cast<QDateTimeEdit*>(w);
             ASSERT_TRUE(edit);
-            EXPECT_EQ(baseColour(edit), picker->colour());
-            EXPECT_EQ(edit->date(), QDate(picker->GetValue().year, picker->GetValue().month,
-                                          picker->GetValue().day));
+            EXPECT_EQ(base(edit), toQColor(picker->colour()));
+            const DateTime value = picker->GetValue();
+            EXPECT_EQ(edit->date(), QDate(value.year, value.month, value.day));
         } else if (auto* grid = dynamic_cast<StringGrid*>(&control)) {
             auto* view = dynamic_cast<GridView*>(w);
             ASSERT_TRUE(view);
             EXPECT_EQ(view->model()->columnCount(), grid->colCount());
             EXPECT_EQ(view->model()->rowCount(), grid->rowCount() - grid->fixedRows());
-        } else if (dynamic_cast<SpinButton*>(&control)) {
-            EXPECT_TRUE(dynamic_cast<SpinWidget*>(w));
         } else if (auto* panel = dynamic_cast<Panel*>(&control)) {
+            auto* pages = widget<QTabWidget>("PageControl");
             if (auto* group = qobject_cast<QGroupBox*>(w))
                 EXPECT_EQ(group->title(), qs(panel->caption()));
-            else if (!panel->parent()) {
-                auto* pages = widget<QTabWidget>("PageControl");
-                int index = pages->indexOf(w);
-                ASSERT_GE(index, 0) << "a page without a parent panel is a tab page";
-                EXPECT_EQ(pages->tabText(index), qs(panel->caption()));
-            } else {
+            else if (!panel->parent())
+                EXPECT_EQ(pages->tabText(pages->indexOf(w)), qs(panel->caption()))
+                    << "a panel without a parent panel is a tab page";
+            else
                 EXPECT_TRUE(panel->caption().empty()) << "a panel with a caption is a group box";
-            }
-        } else if (dynamic_cast<StatusBar*>(&control)) {
-            EXPECT_EQ(w, window->statusBar());
-        } else if (dynamic_cast<PageControl*>(&control)) {
-            EXPECT_TRUE(qobject_cast<QTabWidget*>(w));
-        } else if (dynamic_cast<DriveList*>(&control)) {
-            EXPECT_TRUE(qobject_cast<QComboBox*>(w));
-        } else if (dynamic_cast<DirectoryList*>(&control)) {
-            EXPECT_TRUE(dynamic_cast<DirectoryView*>(w));
-        } else if (dynamic_cast<FileList*>(&control)) {
-            EXPECT_TRUE(dynamic_cast<FileListView*>(w));
         } else {
-            ADD_FAILURE() << "a kind of control the test does not know";
+            const bool known =
+                (dynamic_cast<SpinButton*>(&control) && dynamic_cast<SpinWidget*>(w)) ||
+                (dynamic_cast<StatusBar*>(&control) && w == window->statusBar()) ||
+                (dynamic_cast<PageControl*>(&control) && qobject_cast<QTabWidget*>(w)) ||
+                (dynamic_cast<DriveList*>(&control) && qobject_cast<QComboBox*>(w)) ||
+                (dynamic_cast<DirectoryList*>(&control) && dynamic_cast<DirectoryView*>(w)) ||
+                (dynamic_cast<FileList*>(&control) && dynamic_cast<FileListView*>(w));
+            EXPECT_TRUE(known)
+                << "a widget of the wrong kind, or a kind of control the test does not know";
         }
-        EXPECT_EQ(w->isEnabled(), control.enabled());
         // Every control sits in the window, in its panel's widget.
         if (Panel* parent = control.parent()) {
-            QWidget* panelWidget = widget(*parent);
-            ASSERT_TRUE(panelWidget);
-            EXPECT_TRUE(panelWidget->isAncestorOf(w)) << "outside " << parent->name();
+            ASSERT_TRUE(widget(*parent));
+            EXPECT_TRUE(widget(*parent)->isAncestorOf(w)) << "outside " << parent->name();
         }
     }
 };
@@ -138,115 +121,54 @@ TEST_F(WindowControls, EveryControlHasItsWidgetWithCaptionAndDefaultState) {
     ASSERT_GT(f.controls().size(), 300u);
     for (Control* control : f.controls())
         checkControl(*control);
-}
-
-TEST_F(WindowControls, SomeDefaultsThatMatter) {
-    // Spot checks of the form defaults as the user sees them.
-    EXPECT_TRUE(widget<QRadioButton>(f.raCommandAddFile)->isChecked());
-    EXPECT_FALSE(widget(f.raCommandAddFile)->isEnabled()) << "no archive name yet";
-    EXPECT_TRUE(widget<QRadioButton>(f.raAscending)->isChecked());
-    EXPECT_TRUE(widget<QRadioButton>(f.raContentMask)->isChecked());
-    EXPECT_TRUE(widget<QCheckBox>(f.chContentDynamic)->isChecked());
-    EXPECT_FALSE(widget(f.chContentUpdate)->isEnabled());
-    EXPECT_EQ(baseColour(widget(f.edContentList)), clSilver);
-    EXPECT_EQ(widget<QLineEdit>(f.loMemoryFlat)->text(), QStringLiteral("4096"));
-    EXPECT_EQ(widget<QLineEdit>(f.loChapterFrom)->text(), QStringLiteral("1"));
-    EXPECT_EQ(widget<QLineEdit>(f.loBeforeDays)->text(), QStringLiteral("0"));
-    EXPECT_FALSE(widget(f.chSelfExtract)->isEnabled());
-    EXPECT_TRUE(widget(f.loVolumeSize)->isEnabled());
-    EXPECT_EQ(baseColour(widget(f.loVolumeSize)), clSilver);
-    EXPECT_EQ(widget<QLineEdit>(f.edPassword)->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(baseColour(widget(f.edColourError)), 0x000000FFu);
-    EXPECT_EQ(widget(f.edColourError)->focusPolicy(), Qt::NoFocus);
-    EXPECT_TRUE(widget<QLineEdit>(f.edColourSignal)->isReadOnly());
-    EXPECT_EQ(widget(f.edColourSignal)->palette().color(QPalette::Base),
-              QApplication::palette().color(QPalette::Base))
-        << "the Signal field starts in the scheme's colour of fields";
-    EXPECT_TRUE(widget<QLineEdit>(f.edArchiveRatio)->isReadOnly());
-    EXPECT_EQ(widget<QLineEdit>(f.edArchiveRatio)->text(), QStringLiteral("1:1"));
-    EXPECT_EQ(widget<QLabel>(f.laFileDetail)->text(), QStringLiteral("File Details (0 files)"));
-    EXPECT_TRUE(widget<QLabel>(f.laFileDetail)->font().bold());
-    EXPECT_EQ(widget(f.stFile)->toolTip(), qs(f.stFile.hint()));
-    EXPECT_FALSE(widget(f.stFile)->toolTip().isEmpty());
-}
-
-TEST_F(WindowControls, WindowTitleSizeAndApplicationName) {
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Brak"));
-    EXPECT_EQ(window->size(), QSize(785, 581));
+    // What the window itself adds to the controls.
     EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Brak 1.1 Beta 3"));
     EXPECT_EQ(window->statusText()->text(), QStringLiteral("JAR32.EXE a \"\"  "))
         << "the selected command's line from the start";
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Brak"));
+    EXPECT_EQ(window->size(), QSize(785, 581));
+    EXPECT_EQ(window->size(), QSize(f.Window.bounds().width, f.Window.bounds().height));
+    EXPECT_EQ(widget(f.edColourError)->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(base(widget(f.edColourError)), QColor(255, 0, 0));
+    EXPECT_EQ(base(widget(f.edColourSignal)), QApplication::palette().color(QPalette::Base))
+        << "the Signal field starts in the scheme's colour of fields";
+    EXPECT_EQ(base(widget(f.loVolumeSize)), QColor(192, 192, 192));
+    EXPECT_TRUE(widget<QLabel>(f.laFileDetail)->font().bold());
+    EXPECT_FALSE(widget(f.stFile)->toolTip().isEmpty());
 }
 
-TEST_F(WindowControls, SixPagesInOrder) {
-    auto* pages = widget<QTabWidget>("PageControl");
-    ASSERT_TRUE(pages);
-    const QStringList captions = {QStringLiteral("View"),   QStringLiteral("Selection"),
-                                  QStringLiteral("Config"), QStringLiteral("Basic"),
-                                  QStringLiteral("Medium"), QStringLiteral("Advanced")};
-    const char* names[] = {"taView", "taSelect", "taConfig", "taBasic", "taMedium", "taAdvanced"};
-    ASSERT_EQ(pages->count(), 6);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(pages->tabText(i), captions[i]);
-        EXPECT_EQ(pages->widget(i)->objectName(), QString::fromLatin1(names[i]));
-        EXPECT_TRUE(pages->isTabEnabled(i));
-    }
-}
-
-TEST_F(WindowControls, CommandGroupHoldsTheTwentyCommandsInCatalogueOrder) {
+TEST_F(WindowControls, PagesCommandsAndMenusAreInTheirOrder) {
     show();
-    auto* group = widget<QGroupBox>(f.grCommand);
-    ASSERT_TRUE(group);
-    EXPECT_EQ(group->title(), QStringLiteral("Command"));
-    EXPECT_FALSE(widget<QTabWidget>("PageControl")->isAncestorOf(group));
-    QList<QRadioButton*> buttons = group->findChildren<QRadioButton*>();
-    ASSERT_EQ(buttons.size(), 20);
-    // Top to bottom in catalogue order.
-    for (int i = 0; i < 20; ++i) {
-        QWidget* button = widget(*f.commandButtons[std::size_t(i)]);
-        EXPECT_EQ(button->objectName(),
-                  QString::fromLatin1(CommandCatalogue[std::size_t(i)].radioButton));
-        if (i > 0) {
-            EXPECT_GT(button->y(), widget(*f.commandButtons[std::size_t(i - 1)])->y());
-        }
-        EXPECT_EQ(button->toolTip(),
-                  QStringLiteral("Single click to view command line, Double click to execute"));
-    }
-}
+    auto* pages = widget<QTabWidget>("PageControl");
+    const char* tabs[] = {"View", "Selection", "Config", "Basic", "Medium", "Advanced"};
+    ASSERT_EQ(pages->count(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(pages->tabText(i), QString::fromLatin1(tabs[i]));
 
-TEST_F(WindowControls, MenusInOrderWithTheirStates) {
-    QList<QAction*> menus = window->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
-    EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
-    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Options"));
-    EXPECT_EQ(menus[2]->text(), QStringLiteral("&Help"));
-    auto items = [](QAction* menu) {
-        QStringList names;
-        for (QAction* action : menu->menu()->actions())
-            if (!action->isSeparator())
-                names << action->objectName();
-        return names;
-    };
-    EXPECT_EQ(
-        items(menus[0]),
-        (QStringList{QStringLiteral("LoadConfiguration1"), QStringLiteral("SaveConfiguration1"),
-                     QStringLiteral("LastOutput1"), QStringLiteral("Exit1")}));
-    EXPECT_EQ(items(menus[1]),
-              (QStringList{QStringLiteral("DetectSwitch"), QStringLiteral("AutoLoad"),
-                           QStringLiteral("AutoSave"), QStringLiteral("ShowHints")}));
-    EXPECT_EQ(items(menus[2]),
-              (QStringList{QStringLiteral("Contents3"), QStringLiteral("SearchforHelpOn2"),
-                           QStringLiteral("HowtoUseHelp2"), QStringLiteral("About3")}));
-    EXPECT_EQ(menus[1]->menu()->objectName(), QStringLiteral("OptionMenu"));
-    for (QAction* option : menus[1]->menu()->actions()) {
-        EXPECT_TRUE(option->isCheckable());
-        EXPECT_TRUE(option->isChecked());
+    // The twenty commands top to bottom in catalogue order, beside the pages.
+    auto* group = widget<QGroupBox>(f.grCommand);
+    EXPECT_FALSE(pages->isAncestorOf(group));
+    ASSERT_EQ(group->findChildren<QRadioButton*>().size(), 20);
+    for (std::size_t i = 0; i < 20; ++i) {
+        QWidget* button = widget(*f.commandButtons[i]);
+        EXPECT_EQ(button->objectName(), QString::fromLatin1(CommandCatalogue[i].radioButton));
+        if (i > 0) {
+            EXPECT_GT(button->y(), widget(*f.commandButtons[i - 1])->y()) << i;
+        }
     }
-    for (const char* help : {"Contents3", "SearchforHelpOn2", "HowtoUseHelp2"})
-        EXPECT_FALSE(window->findChild<QAction*>(QString::fromLatin1(help))->isEnabled());
-    EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("About3"))->isEnabled());
-    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("LastOutput1"))->text(),
-              QStringLiteral("Last Jar &Output..."));
-    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("ShowHints"))->text(),
-              QStringLiteral("Show &Hints"));
+
+    QList<QAction*> menus = window->menuBar()->actions();
+    const std::vector<std::string> expected[] = {
+        {"&File", "LoadConfiguration1", "SaveConfiguration1", "LastOutput1", "Exit1"},
+        {"&Options", "DetectSwitch", "AutoLoad", "AutoSave", "ShowHints"},
+        {"&Help", "Contents3", "SearchforHelpOn2", "HowtoUseHelp2", "About3"}};
+    ASSERT_EQ(menus.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        std::vector<std::string> shown = {menus[i]->text().toStdString()};
+        for (QAction* action : menus[i]->menu()->actions())
+            if (!action->isSeparator())
+                shown.push_back(action->objectName().toStdString());
+        EXPECT_EQ(shown, expected[i]);
+    }
+    EXPECT_EQ(menus[1]->menu()->objectName(), QStringLiteral("OptionMenu"));
 }
