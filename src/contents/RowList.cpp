@@ -175,8 +175,12 @@ std::pair<std::uint32_t, std::uint32_t> RowList::addName(std::string_view name) 
     if (name.empty())
         return {0, 0};
     if (ChunkSize - chunkUsed_ < name.size()) {
-        chunks_.push_back(std::unique_ptr<char[]>(new char[ChunkSize])); // filled as names come
-        populate(chunks_.back().get(), ChunkSize);
+        // Most listings are small: the first chunk gets its pages as names
+        // come, and only a listing that fills it has the next ones at once.
+        const bool growing = !chunks_.empty();
+        chunks_.push_back(std::unique_ptr<char[]>(new char[ChunkSize]));
+        if (growing)
+            populate(chunks_.back().get(), ChunkSize);
         chunkUsed_ = 0;
     }
     const std::size_t offset = (chunks_.size() - 1) * ChunkSize + chunkUsed_;
