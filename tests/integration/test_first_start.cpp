@@ -1,6 +1,7 @@
 // A real first start: the real brak and the stand-in archiver, in a home of
 // their own, on the offscreen platform. Every message box Brak shows is in
 // its log; a signal closes it as the user's own close would.
+#include "Children.h"
 #include "TempDir.h"
 
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -34,6 +36,8 @@ bool within(int milliseconds, const std::function<bool()>& done) {
 
 class FirstStart : public ::testing::Test {
 protected:
+    // A Jar that Brak left running would come to the test once Brak is gone.
+    FirstStart() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
     ~FirstStart() override {
         if (pid_ > 0) {
             ::kill(pid_, SIGKILL);
@@ -112,6 +116,7 @@ TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayoutAndTheLastState) {
     })) << log();
     EXPECT_NE(log().find("JAR32.EXE has been located on the path."), std::string::npos);
     EXPECT_EQ(close(), 0) << log();
+    EXPECT_TRUE(test::childrenGone()) << "no Jar runs on, no zombie stays";
     // The logo, taken from the stand-in's BitMap archive: a 24-bit Windows
     // bitmap of a picture, not a blank.
     const std::string bmp = test::readFile(userFile("Kyx.BMP"));

@@ -1,6 +1,7 @@
 // Jar's console on the screen: the terminal painted in Jar's colours, keys
 // and Ctrl-C reaching a real program, closing while it runs, selection and
 // copy, the exit box over the console, and the window of the last runs.
+#include "Children.h"
 #include "ViewTest.h"
 #include "core/ExitMessages.h"
 #include "platform/PosixPlatform.h"
@@ -108,6 +109,7 @@ TEST_F(ConsoleView, AProgramRunsInTheConsoleWhichTellsHowItEnded) {
         run({"/usr/bin/printf", {"printf", "\\033[42mgreen\\033[0m and plain\\n"}, ""});
     EXPECT_EQ(ran.status, ExitStatus::exited(0));
     EXPECT_EQ(ran.output, "green and plain\n");
+    EXPECT_TRUE(childrenGone()) << "the program is reaped before its end is told";
     EXPECT_FALSE(dialogs.busy) << "no hourglass over the console";
     TFormConsole* window = console.window();
     ASSERT_NE(window, nullptr);
@@ -163,6 +165,7 @@ TEST_F(ConsoleView, StoppingTheProgramIsAskedFirst) {
         run({"/bin/cat", {"cat"}, ""}, [](TFormConsole& window) { window.close(); });
     EXPECT_EQ(closed.status, ExitStatus::killed(SIGINT));
     EXPECT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(childrenGone()) << "no program runs on, no zombie stays";
 }
 
 TEST_F(ConsoleView, TheExitBoxAppearsOverTheConsole) {
