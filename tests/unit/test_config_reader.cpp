@@ -13,6 +13,8 @@ using test::TempDir;
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 // What the reader handed over, one text per line.
 struct Collected {
     std::vector<std::string> lines;
@@ -26,6 +28,20 @@ struct Collected {
                                   (l.yes() ? " yes" : ""));
               },
               limits) {}
+    std::size_t fed = 0; // pieces read without an error
+    // The error that stopped the reading of these pieces, as "line: message".
+    std::string stop(std::initializer_list<std::string> pieces) {
+        try {
+            for (const std::string& piece : pieces) {
+                reader.feed(piece);
+                ++fed;
+            }
+            reader.finish();
+        } catch (const KeyValueError& e) {
+            return std::to_string(e.line()) + ": " + e.what();
+        }
+        return {};
+    }
 };
 
 } // namespace
@@ -35,10 +51,9 @@ TEST(KeyValueReader, SplitsAtTheFirstEqualsOnAnUpperCaseCopy) {
     c.reader.feed("; Heading\r\n\r\n  Swap File = /Tmp/a=b \r\nFullPath=yes please\n"
                   "Key=\nno equals\r\n=Value\r\nTab=\tx\t");
     c.reader.finish();
-    EXPECT_EQ(c.lines,
-              (std::vector<std::string>{"3 [  SWAP FILE ][/TMP/A=B][/Tmp/a=b]",
-                                        "4 [FULLPATH][YES PLEASE][yes please] yes", "5 [KEY][][]",
-                                        "7 [][VALUE][Value]", "8 [TAB][X][x]"}));
+    EXPECT_EQ(c.lines, (Texts{"3 [  SWAP FILE ][/TMP/A=B][/Tmp/a=b]",
+                              "4 [FULLPATH][YES PLEASE][yes please] yes", "5 [KEY][][]",
+                              "7 [][VALUE][Value]", "8 [TAB][X][x]"}));
     EXPECT_EQ(c.reader.lineCount(), 8u);
 }
 
@@ -66,44 +81,21 @@ TEST(KeyValueReader, LimitsStopTheReadingAtTheirLine) {
     KeyValueLimits small;
     small.maxLineLength = 10;
     small.maxBytes = 40;
-    {
-        Collected c(small);
-        c.reader.feed("A=1\r\nB=12345678\r\n"); // ten characters and a carriage return fit
-        try {
-            c.reader.feed("C=123456789\n");
-            FAIL() << "no error";
-        } catch (const KeyValueError& e) {
-            EXPECT_EQ(e.line(), 3u);
-            EXPECT_STREQ(e.what(), "the line is longer than 10 characters");
-        }
-        EXPECT_EQ(c.lines.size(), 2u);
-    }
-    {
-        Collected c(small);
-        c.reader.feed("A=1\n");
-        try {
-            c.reader.feed(std::string(40, '\n'));
-            FAIL() << "no error";
-        } catch (const KeyValueError& e) {
-            EXPECT_EQ(e.line(), 2u);
-            EXPECT_STREQ(e.what(), "the file is larger than 40 bytes");
-        }
-    }
-    {
-        // A line of 100 MB is never held: the reading stops at its limit.
-        KeyValueLimits limits;
-        limits.maxBytes = std::uint64_t{1} << 30;
-        Collected c(limits);
-        const std::string chunk(1 << 20, 'x');
-        std::uint64_t fed = 0;
-        try {
-            for (; fed < (std::uint64_t{100} << 20); fed += chunk.size())
-                c.reader.feed(chunk);
-        } catch (const KeyValueError& e) {
-            EXPECT_EQ(e.line(), 1u);
-        }
-        EXPECT_EQ(fed, 0u) << "the first megabyte already breaks the line limit";
-    }
+    Collected c(small);
+    // Ten characters and a carriage return fit.
+    EXPECT_EQ(c.stop({"A=1\r\nB=12345678\r\n", "C=123456789\n"}),
+              "3: the line is longer than 10 characters");
+    EXPECT_EQ(c.lines.size(), 2u);
+    EXPECT_EQ(Collected(small).stop({"A=1\n", std::string(40, '\n')}),
+              "2: the file is larger than 40 bytes");
+
+    // A line of 100 MB is never held: the first megabyte already breaks the limit.
+    KeyValueLimits limits;
+    limits.maxBytes = std::uint64_t{1} << 30;
+    Collected huge(limits);
+    EXPECT_EQ(huge.stop({std::string(1 << 20, 'x'), "x"}),
+              "1: the line is longer than 65,536 characters");
+    EXPECT_EQ(huge.fed, 0u);
 }
 
 TEST(KeyValueReader, AHandlerCanStopTheReadingAndTheNextLineStartsClean) {
@@ -116,28 +108,29 @@ TEST(KeyValueReader, AHandlerCanStopTheReadingAndTheNextLineStartsClean) {
     reader.feed("A=x");
     EXPECT_THROW(reader.feed("y\nB=stop\nC=after"), KeyValueError);
     reader.feed("D=fresh\n");
-    EXPECT_EQ(seen, (std::vector<std::string>{"xy", "stop", "fresh"}));
+    EXPECT_EQ(seen, (Texts{"xy", "stop", "fresh"}));
 }
 
 TEST(TextFile, ReadsRegularFilesAndRefusesTheRest) {
     TempDir dir;
     dir.write("small.cfg", "A=1\r\n");
+    ASSERT_EQ(::symlink(dir.file("small.cfg").c_str(), dir.file("link.cfg").c_str()), 0);
+    dir.resize("huge.cfg", std::int64_t{1} << 30);
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     std::string text = "old";
     EXPECT_EQ(readTextFile(dir.file("small.cfg"), 100, text), TextFileResult::Read);
     EXPECT_EQ(text, "A=1\r\n");
-    ASSERT_EQ(::symlink(dir.file("small.cfg").c_str(), dir.file("link.cfg").c_str()), 0);
-    EXPECT_EQ(readTextFile(dir.file("link.cfg"), 100, text), TextFileResult::Read);
-
     EXPECT_EQ(readTextFile(dir.file("small.cfg"), 4, text), TextFileResult::TooLarge);
     EXPECT_EQ(text, "");
-    dir.resize("huge.cfg", std::int64_t{1} << 30);
-    EXPECT_EQ(readTextFile(dir.file("huge.cfg"), 1 << 20, text), TextFileResult::TooLarge);
-
-    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
-    EXPECT_EQ(readTextFile(dir.file("fifo"), 100, text), TextFileResult::NotAFile);
-    EXPECT_EQ(readTextFile(dir.path(), 100, text), TextFileResult::NotAFile);
-    EXPECT_EQ(readTextFile(dir.file("missing"), 100, text), TextFileResult::CannotOpen);
-    EXPECT_EQ(readTextFile("", 100, text), TextFileResult::CannotOpen);
+    const std::pair<std::string, TextFileResult> cases[] = {
+        {dir.file("link.cfg"), TextFileResult::Read},
+        {dir.file("huge.cfg"), TextFileResult::TooLarge},
+        {dir.file("fifo"), TextFileResult::NotAFile},
+        {dir.path(), TextFileResult::NotAFile},
+        {dir.file("missing"), TextFileResult::CannotOpen},
+        {"", TextFileResult::CannotOpen}};
+    for (const auto& [name, result] : cases)
+        EXPECT_EQ(readTextFile(name, 1 << 20, text), result) << name;
     dir.write("locked.cfg", "x");
     ::chmod(dir.file("locked.cfg").c_str(), 0);
     if (::geteuid() != 0) { // root reads it all the same
@@ -155,21 +148,21 @@ TEST(Colours, NumbersAndWindowColours) {
         EXPECT_EQ(NumberFromColour(table[n]), n) << n;
         EXPECT_EQ(ColourPalette[static_cast<std::size_t>(n)], table[n]);
     }
-    struct FromNumber {
-        std::int32_t number;
-        Colour colour;
-    };
-    for (const FromNumber& c : {FromNumber{23, 0x00808080}, FromNumber{16, 0x00000000},
-                                FromNumber{25, 0x00FF0000}, FromNumber{-1, 0x00FFFFFF}})
-        EXPECT_EQ(ColourFromNumber(c.number), c.colour) << c.number;
-    struct FromColour {
-        Colour colour;
-        std::int32_t number;
-    };
-    for (const FromColour& c :
-         {FromColour{0x0000007E, 0}, FromColour{0x0000007F, 4}, FromColour{0x000000FD, 4},
-          FromColour{0x000000FE, 12}, FromColour{0x00FE7F00, 11}, FromColour{0x00C0C0C0, 7},
-          FromColour{0x007F7F7F, 7}, FromColour{0x00F08040, 3}, FromColour{clWindow, 0},
-          FromColour{0x80000012, 0}, FromColour{0xFF0000FF, 12}})
-        EXPECT_EQ(NumberFromColour(c.colour), c.number) << std::hex << c.colour;
+    for (const auto& [number, colour] : {std::pair<std::int32_t, Colour>{23, 0x00808080},
+                                         {16, 0x00000000},
+                                         {25, 0x00FF0000},
+                                         {-1, 0x00FFFFFF}})
+        EXPECT_EQ(ColourFromNumber(number), colour) << number;
+    for (const auto& [colour, number] : {std::pair<Colour, std::int32_t>{0x0000007E, 0},
+                                         {0x0000007F, 4},
+                                         {0x000000FD, 4},
+                                         {0x000000FE, 12},
+                                         {0x00FE7F00, 11},
+                                         {0x00C0C0C0, 7},
+                                         {0x007F7F7F, 7},
+                                         {0x00F08040, 3},
+                                         {clWindow, 0},
+                                         {0x80000012, 0},
+                                         {0xFF0000FF, 12}})
+        EXPECT_EQ(NumberFromColour(colour), number) << std::hex << colour;
 }

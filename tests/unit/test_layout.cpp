@@ -12,6 +12,8 @@ using namespace brak;
 
 namespace {
 
+using Bounds = FormWindow::Bounds;
+
 LayoutValues read(const std::string& text, std::uint64_t* stoppedAt = nullptr) {
     LayoutReader reader;
     reader.feed(text);
@@ -50,7 +52,6 @@ TEST(LayoutReader, LinesAsTheyCome) {
     LayoutValues v = read("AutoSave=No\r\n");
     EXPECT_EQ(v.autoSave, false);
     EXPECT_FALSE(v.detectSwitch || v.autoLoad || v.showHint) << "the others stay as they are";
-
     EXPECT_EQ(read("ShowHint=yes please").showHint, true);
     EXPECT_EQ(read("ShowHint=True").showHint, false);
     EXPECT_EQ(read("xxAutoLoadyy = YES\n").autoLoad, true) << "a key is found anywhere, any case";
@@ -62,55 +63,42 @@ TEST(LayoutReader, LinesAsTheyCome) {
         << "trimmed, and a path keeps its case";
     v = read("; ----- Brak Layout -----\n\nFormLeft=-20\nFormTop=$10\nFormWidth=900\n"
              "FormHeight=700");
-    EXPECT_EQ(v.left, -20);
-    EXPECT_EQ(v.top, 16);
-    EXPECT_EQ(v.width, 900);
-    EXPECT_EQ(v.height, 700) << "a last line without a line end";
+    EXPECT_EQ((Bounds{*v.left, *v.top, *v.width, *v.height}), (Bounds{-20, 16, 900, 700}))
+        << "the last line needs no line end";
+    const char binary[] = "\0\xff=\x01\r\r\n=\n\xc3(AUTOLOAD\0=\0YES";
+    EXPECT_EQ(read(std::string(binary, sizeof binary - 1)).autoLoad, true) << "binary bytes";
 }
 
 TEST(LayoutReader, ANumberThatDoesNotConvertStopsTheReadingThere) {
-    struct Case {
-        const char* bad;
-        bool indexIgnored;
-    };
-    for (const Case& c : {Case{"FileWidth3=wide", false}, Case{"FileWidthX=5", false},
-                          Case{"ChapterWidth=5", false}, Case{"FormTop=", false},
-                          Case{"ChapterWidth9=5", true}, Case{"ChapterWidth6=5", true}}) {
+    for (const char* bad : {"FileWidth3=wide", "FileWidthX=5", "ChapterWidth=5",
+                            "FormTop=", "ChapterWidth9=5", "ChapterWidth6=5"}) {
+        // An index past the columns is ignored.
+        const bool ignored = std::string(bad).starts_with("ChapterWidth") && bad[12] != '=';
         std::uint64_t stoppedAt = 0;
         const LayoutValues v =
-            read(std::string("AutoLoad=No\r\n") + c.bad + "\r\nAutoSave=No\r\n", &stoppedAt);
-        EXPECT_EQ(v.autoLoad, false) << c.bad;
-        if (c.indexIgnored) {
-            EXPECT_EQ(stoppedAt, 0u) << c.bad << ": an index past the columns is ignored";
-            EXPECT_EQ(v.autoSave, false) << c.bad;
-        } else {
-            EXPECT_EQ(stoppedAt, 2u) << c.bad;
-            EXPECT_FALSE(v.autoSave) << c.bad << ": nothing after it is read";
-        }
+            read(std::string("AutoLoad=No\r\n") + bad + "\r\nAutoSave=No\r\n", &stoppedAt);
+        EXPECT_EQ(v.autoLoad, false) << bad;
+        EXPECT_EQ(stoppedAt, ignored ? 0u : 2u) << bad;
+        EXPECT_EQ(v.autoSave, ignored ? std::optional(false) : std::nullopt)
+            << bad << ": nothing after it is read";
     }
-}
-
-TEST(LayoutReader, BinaryBytesAreNoHarm) {
-    const char binary[] = "\0\xff=\x01\r\r\n=\n\xc3(AUTOLOAD\0=\0YES";
-    EXPECT_EQ(read(std::string(binary, sizeof binary - 1)).autoLoad, true);
 }
 
 TEST(KeepOnScreen, AWindowNobodyCouldReachComesToThePrimaryScreen) {
     const std::vector<ScreenArea> screens{{0, 0, 1280, 1024}, {1280, 0, 1920, 1080}};
-    using B = FormWindow::Bounds;
-    const std::pair<B, B> cases[] = {
+    const Bounds centred{240, 212, 800, 600};
+    const std::pair<Bounds, Bounds> cases[] = {
         {{100, 50, 785, 581}, {100, 50, 785, 581}},
         {{2000, 100, 800, 600}, {2000, 100, 800, 600}}, // on the second screen
         {{-700, 10, 785, 581}, {-700, 10, 785, 581}},   // its right part shows
-        {{5000, 100, 800, 600}, {240, 212, 800, 600}},
-        {{100, -500, 800, 600}, {240, 212, 800, 600}}, // its title bar is above every screen
-        {{100, 1010, 800, 600}, {240, 212, 800, 600}},
+        {{5000, 100, 800, 600}, centred},
+        {{100, -500, 800, 600}, centred}, // its title bar is above every screen
+        {{100, 1010, 800, 600}, centred},
         {{9000, 9000, 3000, 2000}, {0, 0, 1280, 1024}},
-        {{100, 50, 0, -4}, {100, 50, 785, 581}},
-    };
+        {{100, 50, 0, -4}, {100, 50, 785, 581}}};
     for (const auto& [from, to] : cases)
         EXPECT_EQ(keepOnScreen(from, screens), to) << from.left << "," << from.top;
-    EXPECT_EQ(keepOnScreen({5000, 5000, 10, 10}, {}), (B{5000, 5000, 10, 10})) << "no screens";
+    EXPECT_EQ(keepOnScreen({5000, 5000, 10, 10}, {}), (Bounds{5000, 5000, 10, 10})) << "no screens";
 }
 
 TEST_F(LayoutTest, LoadingKeepsWhatWasReadAndTheWindowOnAScreen) {
@@ -122,8 +110,7 @@ TEST_F(LayoutTest, LoadingKeepsWhatWasReadAndTheWindowOnAScreen) {
     EXPECT_TRUE(f.DetectSwitch.checked()) << "read no further than the bad line";
     EXPECT_EQ(f.stFile.colWidth(3), designedWidth);
     EXPECT_EQ(f.stChapter.colWidth(1), 0) << "a negative width is none";
-    EXPECT_EQ(f.Window.bounds(), (FormWindow::Bounds{247, 221, 785, 581}))
-        << "centred on the primary screen";
+    EXPECT_EQ(f.Window.bounds(), (Bounds{247, 221, 785, 581})) << "centred on the primary screen";
 }
 
 TEST_F(LayoutTest, RecordedFiles) {
@@ -145,7 +132,7 @@ TEST_F(LayoutTest, RecordedFiles) {
     EXPECT_EQ(g.stFile.colWidth(3), 0x78);
     EXPECT_TRUE(g.stFile.colWidthSet(3)) << "a listing's fit leaves it as it is";
     EXPECT_EQ(g.edPath.text(), "/home/me/bin");
-    EXPECT_EQ(g.Window.bounds(), (FormWindow::Bounds{247, 221, 785, 581}));
+    EXPECT_EQ(g.Window.bounds(), (Bounds{247, 221, 785, 581}));
 }
 
 TEST_F(LayoutTest, NoReadableLayoutChangesNothing) {
@@ -154,8 +141,7 @@ TEST_F(LayoutTest, NoReadableLayoutChangesNothing) {
     EXPECT_EQ(layout.LoadBrak(), 1) << "a directory";
     EXPECT_EQ(layout.SaveBrak(), 1);
     EXPECT_TRUE(f.AutoSave.checked());
-    EXPECT_EQ(f.Window.bounds(), FormWindow::Bounds{});
-
+    EXPECT_EQ(f.Window.bounds(), Bounds{});
     platform.userDirectoryFails = true;
     EXPECT_EQ(layout.SaveBrak(), 1) << "no folder for it";
     EXPECT_TRUE(dialogs.boxes.empty());
@@ -188,7 +174,6 @@ TEST_F(LayoutTest, CloseAfterAChangeAsksToSave) {
     EXPECT_TRUE(f.SwitchSetsModified);
 
     // Yes, then the dialog is cancelled: nothing is saved by name.
-    dialogs.boxes.clear();
     dialogs.answers = {MessageAnswer::Yes};
     layout.FormClose();
     EXPECT_EQ(dialogs.filters, std::vector<std::string>{"Brak Configurations (*.BKF)|*.BKF|JAR "
@@ -202,8 +187,7 @@ TEST_F(LayoutTest, CloseAfterAChangeAsksToSave) {
     dialogs.answers = {MessageAnswer::Yes};
     dialogs.fileAnswers = {named};
     layout.FormClose();
-    EXPECT_TRUE(holdsRecurse(named));
-    EXPECT_TRUE(holdsRecurse(bkf()));
+    EXPECT_TRUE(holdsRecurse(named) && holdsRecurse(bkf()));
     EXPECT_EQ(f.SwitchSets[0], shown);
     EXPECT_FALSE(f.SwitchSetsModified);
 }

@@ -12,8 +12,11 @@ using brak::test::DumpText;
 
 namespace {
 
-const std::string Unable =
-    "Unable to get details for archive.\nArchive is missing or cannot find JAR32.EXE.";
+using Texts = std::vector<std::string>;
+
+const MessageBoxRequest Unable{
+    "Unable to get details for archive.\nArchive is missing or cannot find JAR32.EXE.", "Error",
+    MessageIcon::Error};
 
 class LoadContentsTest : public test::ListingTest {
 protected:
@@ -21,9 +24,29 @@ protected:
         EXPECT_EQ(f.stChapter.rowCount(), 2);
         EXPECT_EQ(f.stChapter.cell(0, 1), "No Chapters");
         EXPECT_EQ(f.stFile.rowCount(), 2);
-        EXPECT_EQ(f.stFile.cell(0, 1), "No Files");
-        EXPECT_EQ(f.stFile.cell(1, 1), "");
+        EXPECT_EQ(fileColumn(), Texts{"No Files"});
+        EXPECT_EQ(fileColumn(1), Texts{""});
         EXPECT_EQ(f.laFileDetail.caption(), "File Details (0 files)");
+        EXPECT_FALSE(dialogs.busy);
+    }
+    // The View tab's archive fields: flag, created, modified, versions, then
+    // the sizes and the ratio.
+    static Texts details(MainForm& form) {
+        Texts texts;
+        for (const Edit* field :
+             {&form.edArchiveFlag, &form.edArchiveCreateDate, &form.edArchiveCreateTime,
+              &form.edArchiveModifyDate, &form.edArchiveModifyTime, &form.edArchiveCreate,
+              &form.edArchiveUpdate, &form.edArchiveExtract, &form.edArchiveList,
+              &form.edArchiveOldSize, &form.edArchiveNewSize, &form.edArchiveRatio})
+            texts.push_back(field->text());
+        return texts;
+    }
+    // A machine of the test's own, listing ARC.J in dir with a Brak of its own.
+    int loadOn(test::FakePlatform& machine, std::unique_ptr<Brak>& other) {
+        other = std::make_unique<Brak>(machine, dialogs);
+        other->form().Directory.setDirectory(dir.path());
+        other->form().edArchive.setText("ARC.J");
+        return other->contents().LoadContents();
     }
 
     const std::string three = DumpText()
@@ -39,26 +62,43 @@ protected:
 
 } // namespace
 
+TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
+    ASSERT_EQ(load(three), 0);
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(details(f), (Texts{"A.S..", "1998/09/14", "06:30:00", "1998/09/15", "07:45:00",
+                                 "0102", "0050", "0050", "0050", "3,275", "1,000", "1:3.275"}));
+    ASSERT_EQ(f.stChapter.rowCount(), 4);
+    EXPECT_EQ(f.stChapter.row(), 3) << "the last chapter is selected";
+    EXPECT_EQ(f.stChapter.cell(0, 3), "3");
+    EXPECT_EQ(f.stChapter.cell(2, 3), "1998/09/16");
+    EXPECT_EQ(f.stChapter.cell(3, 3), "07:00:00");
+    EXPECT_EQ(fileColumn(), (Texts{"a.txt", "b.txt"})) << "the last chapter";
+    EXPECT_EQ(fileColumn(9), (Texts{"3", "3"}));
+    EXPECT_EQ(f.laFileDetail.caption(), "File Details (2 files)");
+    EXPECT_FALSE(dialogs.busy);
+
+    // The chapter grid is overwritten, not emptied.
+    ASSERT_EQ(load(DumpText().archive(3).line("CHAPTER=1").str()), 0);
+    EXPECT_EQ(f.stChapter.cell(0, 1), "1");
+    EXPECT_EQ(f.stChapter.cell(2, 3), "1998/09/16") << "chapter 3 keeps the older texts";
+    EXPECT_EQ(fileColumn(), Texts{"No Files"});
+    ASSERT_EQ(load(DumpText().archive(0).file("x", "1").str()), 0);
+    expectPlaceholders();
+}
+
 TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
     // A listing first, so that the placeholders visibly replace it.
     ASSERT_EQ(load(three), 0);
     dialogs.waits.clear();
-    dump = three;
     f.edArchive.setText("GONE.J"); // no such file
     EXPECT_EQ(brak.contents().LoadContents(), -1);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, Unable);
-    EXPECT_EQ(dialogs.boxes[0].caption, "Error");
-    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.boxes, std::vector<MessageBoxRequest>{Unable});
     EXPECT_EQ(platform.started.size(), 2u) << "Jar was started before the archive was missed";
     expectPlaceholders();
-    EXPECT_FALSE(dialogs.busy);
-    EXPECT_TRUE(dialogs.waits.empty()) << "no wait for a Jar whose archive is missing";
 
     startError = ENOENT;
     EXPECT_EQ(load(three), -1);
-    ASSERT_EQ(dialogs.boxes.size(), 2u);
-    EXPECT_EQ(dialogs.boxes[1].text, Unable);
+    EXPECT_EQ(dialogs.boxes.size(), 2u);
     expectPlaceholders();
 
     // A FIFO or a directory named as the archive is no archive: reading one
@@ -69,9 +109,9 @@ TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
     for (const char* name : {"PIPE.J", "FOLDER.J"}) {
         f.edArchive.setText(name);
         EXPECT_EQ(brak.contents().LoadContents(), -1) << name;
-        EXPECT_EQ(dialogs.boxes.back().text, Unable) << name;
+        EXPECT_EQ(dialogs.boxes.back(), Unable) << name;
     }
-    EXPECT_TRUE(dialogs.waits.empty());
+    EXPECT_TRUE(dialogs.waits.empty()) << "no wait for a Jar whose archive is missing";
 }
 
 TEST_F(LoadContentsTest, JarListsIntoAPrivateDirectoryFromTheSelectionDirectory) {
@@ -80,8 +120,7 @@ TEST_F(LoadContentsTest, JarListsIntoAPrivateDirectoryFromTheSelectionDirectory)
     ASSERT_EQ(platform.started.size(), 1u);
     const ProcessRequest& request = platform.started[0];
     EXPECT_EQ(request.program, "JAR32.EXE");
-    EXPECT_EQ(request.args,
-              (std::vector<std::string>{"JAR32.EXE ", "lt", "\"TEST.J\"", "\"" + dumpName + "\""}));
+    EXPECT_EQ(request.args, (Texts{"JAR32.EXE ", "lt", "\"TEST.J\"", "\"" + dumpName + "\""}));
     EXPECT_TRUE(dumpName.starts_with(platform.root.file("tmp/brak-"))) << dumpName;
     EXPECT_TRUE(dumpName.ends_with("/Brak.DMP")) << dumpName;
     EXPECT_EQ(request.directory, dir.path()) << "Jar runs in the Selection tab's directory";
@@ -107,74 +146,35 @@ TEST_F(LoadContentsTest, JarListsIntoAPrivateDirectoryFromTheSelectionDirectory)
     EXPECT_EQ(f.edArchive.text(), "spaced.J") << "trimmed, then extended";
     EXPECT_EQ(platform.started.back().program, "/opt/jar/JAR32.EXE");
     EXPECT_EQ(platform.started.back().args[0], "/opt/jar/JAR32.EXE ");
-
-    for (const std::string name : {"TEST.ZIP", "dir.v2/ARC"}) {
-        load(three, name);
-        EXPECT_EQ(f.edArchive.text(), name) << "a name holding a dot keeps it";
-    }
 }
 
 TEST_F(LoadContentsTest, NoPrivateDirectoryNoListing) {
-    class Full : public test::FakePlatform {
-    public:
+    struct Full : test::FakePlatform {
         std::string makeTemporaryDirectory() override { return {}; }
-    };
-    Full machine;
-    Brak other(machine, dialogs);
+    } machine;
+    std::unique_ptr<Brak> other;
     dir.resize("ARC.J", 10);
-    other.form().edArchive.setText(dir.file("ARC.J"));
-    EXPECT_EQ(other.contents().LoadContents(), -1);
+    EXPECT_EQ(loadOn(machine, other), -1);
     EXPECT_TRUE(machine.started.empty());
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Unable to get details for archive.\nNo temporary folder "
-                                     "could be made for the listing.");
-    EXPECT_EQ(other.form().stFile.cell(0, 1), "No Files");
-}
-
-TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
-    ASSERT_EQ(load(three), 0);
-    EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(f.edArchiveFlag.text(), "A.S..");
-    EXPECT_EQ(f.edArchiveCreateDate.text(), "1998/09/14");
-    EXPECT_EQ(f.edArchiveCreateTime.text(), "06:30:00");
-    EXPECT_EQ(f.edArchiveModifyDate.text(), "1998/09/15");
-    EXPECT_EQ(f.edArchiveModifyTime.text(), "07:45:00");
-    EXPECT_EQ(f.edArchiveCreate.text(), "0102");
-    EXPECT_EQ(f.edArchiveUpdate.text(), "0050");
-    EXPECT_EQ(f.edArchiveExtract.text(), "0050");
-    EXPECT_EQ(f.edArchiveList.text(), "0050");
-    EXPECT_EQ(f.edArchiveOldSize.text(), "3,275");
-    EXPECT_EQ(f.edArchiveNewSize.text(), "1,000");
-    EXPECT_EQ(f.edArchiveRatio.text(), "1:3.275");
-
-    ASSERT_EQ(f.stChapter.rowCount(), 4);
-    EXPECT_EQ(f.stChapter.row(), 3) << "the last chapter is selected";
-    EXPECT_EQ(headings(f.stChapter)[0], "Chapter");
-    EXPECT_EQ(f.stChapter.cell(0, 3), "3");
-    EXPECT_EQ(f.stChapter.cell(2, 3), "1998/09/16");
-    EXPECT_EQ(f.stChapter.cell(3, 3), "07:00:00");
-
-    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"})) << "the last chapter";
-    EXPECT_EQ(fileColumn(9), (std::vector<std::string>{"3", "3"}));
-    EXPECT_EQ(f.laFileDetail.caption(), "File Details (2 files)");
-    EXPECT_FALSE(dialogs.busy);
-    EXPECT_EQ(platform.cwd, platform.root.path()) << "the current directory stays";
+    EXPECT_EQ(dialogs.boxes, (std::vector<MessageBoxRequest>{
+                                 {"Unable to get details for archive.\nNo temporary folder could "
+                                  "be made for the listing.",
+                                  "Error", MessageIcon::Error}}));
+    EXPECT_EQ(other->form().stFile.cell(0, 1), "No Files");
 }
 
 TEST_F(LoadContentsTest, TheWaitWatchesJarUnderTheHourglassAndCanBeGivenUp) {
     pollsUntilEnd = 1; // Jar still runs when the wait begins
     ASSERT_EQ(load(three), 0);
-    ASSERT_EQ(dialogs.waits.size(), 1u);
-    EXPECT_EQ(dialogs.waits[0],
-              (std::pair<std::string, std::string>{"Reading the archive\u2026", "ARC.J"}));
+    EXPECT_EQ(dialogs.waits, (std::vector<std::pair<std::string, std::string>>{
+                                 {"Reading the archive\u2026", "ARC.J"}}));
     EXPECT_TRUE(dialogs.busyWhileWaiting);
     EXPECT_FALSE(dialogs.busy);
     EXPECT_EQ(platform.slept, 0) << "nothing sleeps: the wait watches Jar";
 
-    // Cancel: Jar is stopped, the placeholders show, and only the status
-    // bar says why.
-    // The child is gone once the listing gives up, so it reports its
-    // stopping into the test's own flag.
+    // Cancel: Jar is stopped, the placeholders show, and only the status bar
+    // says why. The child is gone once the listing gives up, so it reports
+    // its stopping into the test's own flag.
     struct StoppedChild : test::FakeChild {
         explicit StoppedChild(bool& stopped) : FakeChild(0, true), stopped_(stopped) {}
         void terminate() override {
@@ -183,22 +183,18 @@ TEST_F(LoadContentsTest, TheWaitWatchesJarUnderTheHourglassAndCanBeGivenUp) {
         }
         bool& stopped_;
     };
-    bool started = false;
     bool stopped = false;
     platform.onStart = [&](const ProcessRequest&) {
-        started = true;
         StartResult result;
         result.child = std::make_unique<StoppedChild>(stopped);
         return result;
     };
     dialogs.cancelWaits = true;
     EXPECT_EQ(brak.contents().LoadContents(), 1);
-    ASSERT_TRUE(started);
     EXPECT_TRUE(stopped);
     expectPlaceholders();
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(f.StatusBar1.simpleText(), "Reading the archive ARC.J was cancelled.");
-    EXPECT_FALSE(dialogs.busy);
 }
 
 TEST_F(LoadContentsTest, JarEndingWithoutTheDumpEndsTheWaitWithAMessage) {
@@ -207,51 +203,40 @@ TEST_F(LoadContentsTest, JarEndingWithoutTheDumpEndsTheWaitWithAMessage) {
     jarExitCode = 9;
     pollsUntilEnd = 2;
     EXPECT_EQ(load(three), 1);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text,
-              "Unable to get details for archive.\nJAR32.EXE ended without writing its "
-              "listing: Not a Jar archive (exit code 9).");
-    EXPECT_EQ(dialogs.boxes[0].caption, "Error");
-    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.boxes, (std::vector<MessageBoxRequest>{
+                                 {"Unable to get details for archive.\nJAR32.EXE ended without "
+                                  "writing its listing: Not a Jar archive (exit code 9).",
+                                  "Error", MessageIcon::Error}}));
     expectPlaceholders();
-    EXPECT_FALSE(dialogs.busy);
 }
 
 TEST_F(LoadContentsTest, ArchiveLengthAndRatio) {
     // A name with a dot in a directory is measured as it is; a name without
     // one was extended; another extension is measured under its own name.
-    for (const char* name : {"MY.JUNK/ARC", "TEST.ZIP"}) {
+    for (const char* name : {"MY.JUNK/ARC", "TEST.ZIP", "dir.v2/ARC"}) {
         ASSERT_EQ(load(three, name, 3000), 0) << name;
+        EXPECT_EQ(f.edArchive.text(), name) << "a name holding a dot keeps it";
         EXPECT_EQ(f.edArchiveNewSize.text(), "3,000") << name;
         EXPECT_EQ(f.edArchiveRatio.text(), "1:1.0916666666") << "cut to 14 characters";
     }
     ASSERT_EQ(load(three, "BIG.J", 5'000'000'000LL), 0);
     EXPECT_EQ(f.edArchiveNewSize.text(), "5,000,000,000");
-
     ASSERT_EQ(load(three, "EMPTY.J", 0), 0);
-    EXPECT_EQ(f.edArchiveNewSize.text(), "0");
-    EXPECT_EQ(f.edArchiveRatio.text(), "") << "no division by zero";
-    EXPECT_EQ(f.edArchiveOldSize.text(), "3,275");
-}
+    EXPECT_EQ(details(f).back(), "") << "no division by zero";
 
-TEST_F(LoadContentsTest, UnreadableArchiveGivesNoLengthAndNoRatio) {
-    class Unreadable : public test::FakePlatform {
-    public:
+    struct Unreadable : test::FakePlatform {
         std::int64_t fileSize(const std::string&) const override { return -1; }
-    };
-    Unreadable machine;
-    dir.resize("ARC.J", 1);
+    } machine;
     machine.onStart = [&](const ProcessRequest& request) {
         test::writeFile(unquoted(request.args.at(3)), three);
         return StartResult{};
     };
-    Brak other(machine, dialogs);
-    other.form().Directory.setDirectory(dir.path());
-    other.form().edArchive.setText("ARC.J");
-    ASSERT_EQ(other.contents().LoadContents(), 0);
-    EXPECT_EQ(other.form().edArchiveNewSize.text(), "");
-    EXPECT_EQ(other.form().edArchiveRatio.text(), "");
-    EXPECT_EQ(other.form().edArchiveOldSize.text(), "3,275");
+    std::unique_ptr<Brak> other;
+    dir.resize("ARC.J", 1);
+    ASSERT_EQ(loadOn(machine, other), 0);
+    const Texts shown = details(other->form());
+    EXPECT_EQ(Texts(shown.end() - 3, shown.end()), (Texts{"3,275", "", ""}))
+        << "no length and no ratio for an archive that cannot be read";
 }
 
 TEST_F(LoadContentsTest, BadValueStopsReadingAndKeepsWhatWasFilled) {
@@ -270,66 +255,46 @@ TEST_F(LoadContentsTest, BadValueStopsReadingAndKeepsWhatWasFilled) {
         EXPECT_STREQ(error.what(), "'12X' is not a valid integer value");
     }
     EXPECT_EQ(f.edArchiveFlag.text(), ".H...");
-    EXPECT_EQ(f.edArchiveNewSize.text(), "1,000");
-    EXPECT_EQ(f.edArchiveOldSize.text(), "") << "the end of the listing was never reached";
-    EXPECT_EQ(f.edArchiveRatio.text(), "");
+    const Texts shown = details(f);
+    EXPECT_EQ(Texts(shown.end() - 3, shown.end()), (Texts{"", "1,000", ""}))
+        << "the end of the listing was never reached";
     EXPECT_EQ(f.stChapter.rowCount(), 3);
-    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}))
+    EXPECT_EQ(fileColumn(), (Texts{"a.txt", "b.txt"}))
         << "the file grid still shows what it showed";
     EXPECT_FALSE(dialogs.busy);
     brak.contents().SelectChapter(1);
-    EXPECT_EQ(fileColumn(), std::vector<std::string>{"first.txt"});
+    EXPECT_EQ(fileColumn(), Texts{"first.txt"});
 }
 
 TEST_F(LoadContentsTest, ListingBeyondALimitShowsWhatWasReadAndSaysWhy) {
-    const std::string text = DumpText()
-                                 .archive(1)
-                                 .chapter(1)
-                                 .file("kept.txt", "5")
-                                 .line("FILE=" + std::string(70000, 'n'))
-                                 .file("lost.txt", "6")
-                                 .str();
-    ASSERT_EQ(load(text), 0);
-    EXPECT_EQ(fileColumn(), std::vector<std::string>{"kept.txt"});
+    ASSERT_EQ(load(DumpText()
+                       .archive(1)
+                       .chapter(1)
+                       .file("kept.txt", "5")
+                       .line("FILE=" + std::string(70000, 'n'))
+                       .file("lost.txt", "6")
+                       .str()),
+              0);
+    EXPECT_EQ(fileColumn(), Texts{"kept.txt"});
     EXPECT_EQ(f.edArchiveOldSize.text(), "5");
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text,
-              "Line 21 of the archive listing is longer than 65,536 characters.");
-    EXPECT_EQ(dialogs.boxes[0].caption, "Archive Listing");
-    EXPECT_EQ(dialogs.boxes[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(dialogs.boxes,
+              (std::vector<MessageBoxRequest>{
+                  {"Line 21 of the archive listing is longer than 65,536 characters.",
+                   "Archive Listing", MessageIcon::Warning}}));
 }
 
 TEST_F(LoadContentsTest, UnreadableDumpReturnsOneSilently) {
-    ASSERT_EQ(load(three), 0);
     // Jar says it wrote the dump, but there is no file to open.
-    class Vanishing : public test::FakePlatform {
-    public:
+    struct Vanishing : test::FakePlatform {
         bool fileExists(const std::string& name) const override {
             return name.ends_with("Brak.DMP") || test::FakePlatform::fileExists(name);
         }
-    };
-    Vanishing machine;
-    Brak other(machine, dialogs);
-    other.form().Directory.setDirectory(dir.path());
-    other.form().edArchive.setText("ARC.J");
-    EXPECT_EQ(other.contents().LoadContents(), 1);
+    } machine;
+    std::unique_ptr<Brak> other;
+    dir.resize("ARC.J", 1000);
+    EXPECT_EQ(loadOn(machine, other), 1);
     EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(other.form().edArchiveFlag.text(), "");
-    EXPECT_EQ(other.form().edArchiveNewSize.text(), "1,000");
-}
-
-TEST_F(LoadContentsTest, ChapterGridIsOverwrittenNotEmptied) {
-    ASSERT_EQ(load(three), 0);
-    ASSERT_EQ(load(DumpText().archive(3).line("CHAPTER=1").str()), 0);
-    EXPECT_EQ(f.stChapter.cell(0, 1), "1");
-    EXPECT_EQ(f.stChapter.cell(2, 3), "1998/09/16") << "chapter 3 keeps the older texts";
-    EXPECT_EQ(fileColumn(), std::vector<std::string>{"No Files"});
-
-    ASSERT_EQ(load(DumpText().archive(0).file("x", "1").str()), 0);
-    EXPECT_EQ(f.stChapter.rowCount(), 2);
-    EXPECT_EQ(f.stChapter.cell(0, 1), "No Chapters");
-    EXPECT_EQ(fileColumn(), std::vector<std::string>{"No Files"});
-    EXPECT_EQ(f.laFileDetail.caption(), "File Details (0 files)");
+    EXPECT_EQ(details(other->form()), (Texts{"", "", "", "", "", "", "", "", "", "", "1,000", ""}));
 }
 
 TEST_F(LoadContentsTest, EnterInTheArchiveField) {
@@ -343,7 +308,7 @@ TEST_F(LoadContentsTest, EnterInTheArchiveField) {
     EXPECT_TRUE(platform.started.empty());
     f.edArchive.keyPress('\r');
     EXPECT_EQ(platform.started.size(), 1u);
-    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(fileColumn(), (Texts{"a.txt", "b.txt"}));
 }
 
 TEST_F(LoadContentsTest, AnArchiveNameHoldingADoubleQuoteIsNeverListed) {
@@ -361,5 +326,5 @@ TEST_F(LoadContentsTest, AnArchiveNameHoldingADoubleQuoteIsNeverListed) {
     EXPECT_EQ(dir.read("Brak.DMP"), "the last listing's dump") << "nothing removed";
     EXPECT_EQ(platform.cwd, cwd);
     EXPECT_EQ(f.edArchiveOldSize.text(), "3,275") << "the View tab keeps the last listing";
-    EXPECT_EQ(fileColumn(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(fileColumn(), (Texts{"a.txt", "b.txt"}));
 }

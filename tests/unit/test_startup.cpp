@@ -15,6 +15,9 @@ using namespace brak;
 
 namespace {
 
+using Boxes = std::vector<MessageBoxRequest>;
+using Texts = std::vector<std::string>;
+
 const MessageBoxRequest LocatedOnThePath{
     "JAR32.EXE has been located on the path.\nPreparing Brak to run for the first time...",
     "First Time Execution", MessageIcon::Warning};
@@ -22,16 +25,28 @@ const MessageBoxRequest NotFound{"JAR32.EXE was not found\nat the specified loca
                                  "terminate.\nPlease install Jar and try again.",
                                  "First Time Execution", MessageIcon::Error};
 
+// Brak's start-up parts on a fake machine.
+struct Parts {
+    Parts(test::FakePlatform& platform, test::FakeDialogs& dialogs)
+        : contents(f, platform, dialogs), selection(f, platform, dialogs),
+          config(f, platform, dialogs, contents), layout(f, platform, dialogs, config),
+          startup(f, platform, dialogs, contents, selection, layout, config) {}
+    MainForm f;
+    Contents contents;
+    Selection selection;
+    ConfigFile config;
+    Layout layout;
+    Startup startup;
+};
+
 class StartupTest : public ::testing::Test {
 protected:
     StartupTest() {
         platform.programs["JAR32.EXE"] = platform.programDir + "JAR32.EXE";
         test::writeFile(platform.programDir + "BitMap", "archive");
         startup.searchRoot = platform.root.file("machine");
-        std::filesystem::create_directories(startup.searchRoot);
         // Jar extracts the logo into the directory it runs in, and ends.
         platform.onStart = [this](const ProcessRequest& request) {
-            events.push_back("jar " + request.args.at(1));
             if (request.args.at(1) == "e" && extracts)
                 test::writeFile(request.directory + "/Kyx.BMP", "BM");
             StartResult started;
@@ -40,17 +55,17 @@ protected:
         };
     }
 
-    // A program file on the searched machine.
+    // A program file on the searched machine, or elsewhere.
     std::string plant(const std::string& name, mode_t mode = 0755) {
-        return plantAt(startup.searchRoot + "/" + name, mode);
-    }
-    std::string plantAt(const std::string& path, mode_t mode = 0755) {
+        const std::string path = name.starts_with("/") ? name : startup.searchRoot + "/" + name;
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         test::writeFile(path, "#!/bin/sh\n");
         ::chmod(path.c_str(), mode);
         return path;
     }
     void searchTheMachine() {
+        platform.programs.clear();
+        std::filesystem::create_directories(startup.searchRoot);
         dialogs.onSearch = [this](SearchWindow& window) {
             window.buSearchClick();
             while (window.searchOn(10)) {
@@ -63,13 +78,10 @@ protected:
 
     test::FakePlatform platform;
     test::FakeDialogs dialogs;
-    MainForm f;
-    Contents contents{f, platform, dialogs};
-    Selection selection{f, platform, dialogs};
-    ConfigFile config{f, platform, dialogs, contents};
-    Layout layout{f, platform, dialogs, config};
-    Startup startup{f, platform, dialogs, contents, selection, layout, config};
-    std::vector<std::string> events;
+    Parts parts{platform, dialogs};
+    MainForm& f = parts.f;
+    Layout& layout = parts.layout;
+    Startup& startup = parts.startup;
     bool extracts = true;
     int jarExitCode = 0;
     bool jarKeepsRunning = false;
@@ -89,12 +101,11 @@ TEST_F(StartupTest, AFinishedFirstRunAsksNothing) {
 
 TEST_F(StartupTest, JarFoundHasTheLogoExtractedIntoTheUsersDirectory) {
     startup.FirstTime();
-    EXPECT_EQ(dialogs.boxes, std::vector<MessageBoxRequest>{LocatedOnThePath});
+    EXPECT_EQ(dialogs.boxes, Boxes{LocatedOnThePath});
     ASSERT_EQ(platform.started.size(), 1u);
     const ProcessRequest& request = platform.started[0];
     EXPECT_EQ(request.program, "JAR32.EXE") << "the same lookup finds it again";
-    EXPECT_EQ(request.args, (std::vector<std::string>{"JAR32.EXE", "e",
-                                                      "\"" + platform.programDir + "BitMap\""}));
+    EXPECT_EQ(request.args, (Texts{"JAR32.EXE", "e", "\"" + platform.programDir + "BitMap\""}));
     EXPECT_EQ(request.directory + "/", platform.userDir);
     EXPECT_TRUE(logoThere());
     EXPECT_EQ(f.edPath.text(), "");
@@ -116,57 +127,46 @@ TEST_F(StartupTest, BitMapComesFromTheFirstDataDirectoryHoldingIt) {
 TEST_F(StartupTest, NoLogoMeansAClearMessageAndAStartWithoutIt) {
     struct Case {
         const char* what;
-        std::function<void()> arrange;
+        bool bitMap, homeFails, extracts, keepsRunning;
+        int exitCode;
         std::string says;
     };
     const Case cases[] = {
-        {"no BitMap", [&] { std::filesystem::remove(platform.programDir + "BitMap"); },
-         "The logo archive BitMap is missing"},
-        {"Jar ends without it",
-         [&] {
-             extracts = false;
-             jarExitCode = 9;
-         },
+        {"no BitMap", false, false, true, false, 0, "The logo archive BitMap is missing"},
+        {"Jar ends without it", true, false, false, false, 9,
          "JAR32.EXE ended without extracting Kyx.BMP from\n" + platform.programDir +
              "BitMap\nNot a Jar archive (exit code 9). The archive may be damaged."},
-        {"Jar never ends",
-         [&] {
-             extracts = false;
-             jarKeepsRunning = true;
-         },
-         "JAR32.EXE did not extract Kyx.BMP from"},
-        {"a home that cannot be written", [&] { platform.userDirectoryFails = true; },
-         "Brak cannot make its folder\n" + platform.userDir},
-    };
+        {"Jar never ends", true, false, false, true, 0, "JAR32.EXE did not extract Kyx.BMP from"},
+        {"a home that cannot be written", true, true, true, false, 0,
+         "Brak cannot make its folder\n" + platform.userDir}};
     for (const Case& c : cases) {
         dialogs = {};
         platform.slept = 0;
-        c.arrange();
+        if (!c.bitMap)
+            std::filesystem::remove(platform.programDir + "BitMap");
+        platform.userDirectoryFails = c.homeFails;
+        extracts = c.extracts;
+        jarKeepsRunning = c.keepsRunning;
+        jarExitCode = c.exitCode;
         startup.CreateBrak();
         ASSERT_FALSE(dialogs.boxes.empty()) << c.what;
         const MessageBoxRequest& told = dialogs.boxes.back();
         EXPECT_EQ(told.text.find(c.says), 0u) << c.what << ": " << told.text;
         EXPECT_EQ(told.caption, "First Time Execution");
         EXPECT_EQ(told.icon, MessageIcon::Warning);
-        EXPECT_EQ(dialogs.splashes, std::vector<std::string>{""})
-            << c.what << ": the splash does not complain again";
+        EXPECT_EQ(dialogs.splashes, Texts{""}) << c.what << ": the splash does not complain again";
         EXPECT_FALSE(dialogs.busy);
         EXPECT_FALSE(logoThere());
         EXPECT_LE(platform.slept, Startup::SplashMilliseconds) << "the wait watches Jar";
-        platform.userDirectoryFails = false;
-        extracts = true;
-        jarExitCode = 0;
-        jarKeepsRunning = false;
         test::writeFile(platform.programDir + "BitMap", "archive");
     }
 }
 
 TEST_F(StartupTest, TheSearchFindsJarAndFillsThePath) {
-    platform.programs.clear();
+    searchTheMachine();
     plant("usr/JAR32.EXE.OLD/readme");
     plant("opt/old/jar32.exe.bak", 0644);
     const std::string jar = plant("opt/tools/JAR32.EXE");
-    searchTheMachine();
     startup.FirstTime();
     EXPECT_EQ(dialogs.searches, 1);
     EXPECT_EQ(continueCaption, "&Continue");
@@ -179,14 +179,13 @@ TEST_F(StartupTest, TheSearchFindsJarAndFillsThePath) {
 }
 
 TEST_F(StartupTest, NothingFoundLeadsToThePick) {
-    platform.programs.clear();
-    const std::string other = plant("opt/OLDJAR32.EXE"); // found, but no JAR32.EXE beside it
-    const std::string picked = plantAt(platform.root.file("home/me/jar/JAR32.EXE"));
     searchTheMachine();
+    const std::string other = plant("opt/OLDJAR32.EXE"); // found, but no JAR32.EXE beside it
+    const std::string picked = plant(platform.root.file("home/me/jar/JAR32.EXE"));
     dialogs.fileAnswers = {picked};
     startup.FirstTime();
     EXPECT_EQ(f.FoundPath, other);
-    EXPECT_EQ(dialogs.filters, std::vector<std::string>{"JAR32.EXE|JAR32.EXE"});
+    EXPECT_EQ(dialogs.filters, Texts{"JAR32.EXE|JAR32.EXE"});
     EXPECT_EQ(f.edPath.text(), platform.root.file("home/me/jar"));
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(platform.started[0].program, picked);
@@ -203,7 +202,7 @@ TEST_F(StartupTest, NoJarAnywhereEndsTheProgramAtOnce) {
         } catch (const ProgramEnd& end) {
             EXPECT_EQ(end.exitCode, 1);
         }
-        EXPECT_EQ(dialogs.boxes, std::vector<MessageBoxRequest>{NotFound}) << pick;
+        EXPECT_EQ(dialogs.boxes, Boxes{NotFound}) << pick;
         EXPECT_TRUE(dialogs.splashes.empty());
         EXPECT_TRUE(platform.started.empty());
         EXPECT_FALSE(std::filesystem::exists(layout.layoutFile())) << "nothing is saved";
@@ -214,15 +213,16 @@ TEST_F(StartupTest, TheStartRunsInItsOrder) {
     // The last state holds a swap directory.
     platform.makeUserDirectory();
     test::writeFile(layout.stateFile(), "SwapFileDirectory=/var/Swap\r\n");
-    platform.onStart = [this](const ProcessRequest& request) {
+    std::vector<std::string> events;
+    platform.onStart = [&](const ProcessRequest& request) {
         events.push_back(dialogs.splashes.empty() ? "jar before the splash" : "jar after it");
         test::writeFile(request.directory + "/Kyx.BMP", "BM");
         return StartResult{};
     };
     f.PageControl1.setActivePage(4);
     startup.CreateBrak();
-    EXPECT_EQ(events, std::vector<std::string>{"jar before the splash"});
-    EXPECT_EQ(dialogs.splashes, std::vector<std::string>{platform.userDir + "Kyx.BMP"});
+    EXPECT_EQ(events, Texts{"jar before the splash"});
+    EXPECT_EQ(dialogs.splashes, Texts{platform.userDir + "Kyx.BMP"});
     EXPECT_EQ(platform.slept, 3000);
     EXPECT_FALSE(dialogs.splashShown);
     EXPECT_EQ(f.ConfigName, layout.stateFile());
@@ -235,17 +235,13 @@ TEST_F(StartupTest, TheStartRunsInItsOrder) {
     EXPECT_EQ(f.Directory.directory(), platform.cwd) << "the Selection tab starts where Brak did";
 
     // The layout, read first, says no automatic load: none.
-    MainForm g;
-    ConfigFile gConfig(g, platform, dialogs, contents);
-    Layout gLayout(g, platform, dialogs, gConfig);
-    Selection gSelection(g, platform, dialogs);
-    Startup second(g, platform, dialogs, contents, gSelection, gLayout, gConfig);
+    Parts second(platform, dialogs);
     test::writeFile(layout.layoutFile(), "AutoLoad=No\r\n");
-    second.CreateBrak();
-    EXPECT_FALSE(g.AutoLoad.checked());
-    EXPECT_EQ(g.ConfigName, "");
-    EXPECT_EQ(g.Caption1.text(), "Brak");
-    EXPECT_EQ(g.edSwap.text(), "");
+    second.startup.CreateBrak();
+    EXPECT_FALSE(second.f.AutoLoad.checked());
+    EXPECT_EQ(second.f.ConfigName, "");
+    EXPECT_EQ(second.f.Caption1.text(), "Brak");
+    EXPECT_EQ(second.f.edSwap.text(), "");
 }
 
 TEST_F(StartupTest, ADamagedLastStateIsShownAndTheStartGoesOn) {
@@ -286,19 +282,15 @@ TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
         f.edArchive.setText(c.shown);
         f.edSwap.setText("");
         platform.started.clear();
+        dialogs.boxes.clear();
         startup.OpenArgument(c.argument);
+        EXPECT_EQ(f.edArchive.text(), what == "list" || what == "refused" ? c.argument : c.shown);
+        EXPECT_EQ(platform.started.size(), what == "list" ? 1u : 0u) << c.argument;
         if (what == "list") {
-            EXPECT_EQ(f.edArchive.text(), c.argument);
-            ASSERT_EQ(platform.started.size(), 1u) << c.argument;
-            EXPECT_EQ(platform.started[0].args.at(1), "lt");
-        } else if (what == "refused") {
-            EXPECT_EQ(f.edArchive.text(), c.argument);
-            EXPECT_TRUE(platform.started.empty()) << c.argument;
-            ASSERT_FALSE(dialogs.boxes.empty());
-            EXPECT_EQ(dialogs.boxes.back().caption, QuoteCheckCaption);
-        } else {
-            EXPECT_TRUE(platform.started.empty()) << c.argument;
-            EXPECT_EQ(f.edArchive.text(), c.shown);
+            EXPECT_EQ(platform.started.at(0).args.at(1), "lt");
+        }
+        if (what == "refused") {
+            EXPECT_EQ(dialogs.boxes.at(0).caption, QuoteCheckCaption);
         }
         EXPECT_EQ(f.edSwap.text(), what == "load" ? c.argument : "") << c.argument;
     }
