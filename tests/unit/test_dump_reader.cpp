@@ -346,3 +346,25 @@ TEST(DumpReader, WholeAndBytewiseReadAlike) {
     EXPECT_EQ(read(Archive + "FILE=f\n  CHAPTERSRANGE=1-1\n  ATTRIBUTES=1", 100).rows.size(), 1u)
         << "a last line without a line end";
 }
+
+// Names never span two chunks of storage, whatever their lengths, up to the
+// longest a row may hold; the storage after the first chunk is filled ahead.
+TEST(RowList, NamesOverManyChunksReadBackWhole) {
+    RowList list;
+    std::vector<std::pair<RowList::Record, std::string>> stored;
+    auto add = [&](std::string name) {
+        RowList::Record record;
+        std::tie(record.nameOffset, record.nameLength) = list.addName(name);
+        stored.emplace_back(record, std::move(name));
+    };
+    for (int i = 0; i < 3000; ++i)
+        add(std::string(static_cast<std::size_t>(700 + i * 37 % 1500),
+                        static_cast<char>('a' + i % 26)) +
+            std::to_string(i));
+    add(std::string(RowList::MaxNameLength, 'x'));
+    add("after the longest");
+    add("");
+    for (const auto& [record, name] : stored)
+        ASSERT_EQ(list.name(record), name) << name.substr(0, 20);
+    EXPECT_THROW(list.addName(std::string(RowList::MaxNameLength + 1, 'y')), std::length_error);
+}
