@@ -260,7 +260,9 @@ private:
     std::int64_t memo(std::uint32_t id, bool date) {
         const RowList& list = *store_->list();
         if (id & RowList::CodedDate) {
-            CodedDay& known = days_[(id * 0x9E3779B1u) >> (32 - DayBits)];
+            if (days_.empty())
+                days_.resize(std::size_t{1} << dayBits_);
+            CodedDay& known = days_[(id * 0x9E3779B1u) >> (32 - dayBits_)];
             if (date && known.id == id)
                 return known.days;
             const std::int64_t v = id & RowList::CodeMask;
@@ -304,8 +306,11 @@ private:
         std::uint32_t id = 0; // 0: none yet (a coded date is never 0)
         std::int64_t days = 0;
     };
-    static constexpr int DayBits = 12;
-    std::vector<CodedDay> days_ = std::vector<CodedDay>(std::size_t{1} << DayBits);
+    // Room for the dates last read, made when a sort by date first needs it
+    // and no larger than the grid: a small grid sorts many times a second.
+    int dayBits_ =
+        std::clamp(static_cast<int>(std::bit_width(static_cast<unsigned>(rows_))), 4, 12);
+    std::vector<CodedDay> days_;
 };
 
 bool operator<(const NumberKey& a, const NumberKey& b) {
