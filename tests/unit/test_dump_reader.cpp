@@ -209,6 +209,10 @@ TEST(DumpReader, ValuesThatAreNoNumberOrOutOfRange) {
         {"FILE=f\n  CHAPTERSRANGE=5\n", "'' is not a valid integer value"},
         {"FILE=f\n  CHAPTERSRANGE=-5-3\n", "'' is not a valid integer value"},
         {"FILE=f\n  CHAPTERSRANGE=1-x\n", "'X' is not a valid integer value"},
+        // Flags and attributes are 32-bit numbers.
+        {"FILE=f\n  ATTRIBUTES=2147483648\n", "'2147483648' is not a valid integer value"},
+        {"FILE=f\n  ATTRIBUTES=-2147483649\n", "'-2147483649' is not a valid integer value"},
+        {"FILE=f\n  ATTRIBUTES=2147483647\n", ""},
         {"ARCHIVE=X\n  MAXCHAPTER=2000000000\n",
          "The archive listing's last chapter, 2000000000, is outside 0 to 65,535"},
         {"ARCHIVE=X\n  MAXCHAPTER=-1\n",
