@@ -1,5 +1,7 @@
 #include "base/MaskMatcher.h"
 
+#include "base/Text.h"
+
 #include <QChar>
 
 namespace brak {
@@ -9,33 +11,6 @@ namespace {
 // Where a byte outside a valid UTF-8 sequence goes: the low surrogates,
 // which no valid sequence decodes to.
 constexpr char32_t StrayByteBase = 0xDC00;
-
-// The length of the valid UTF-8 sequence at text[at] and its code point;
-// 0 when the bytes there are not one.
-std::size_t decodeOne(std::string_view text, std::size_t at, char32_t& codePoint) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length;
-    char32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
-    else
-        return 0;
-    if (at + length > text.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return 0;
-        codePoint = (codePoint << 6) | (byte(at + i) & 0x3F);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return 0;
-    return length;
-}
 
 } // namespace
 
@@ -59,7 +34,7 @@ void foldName(std::string_view name, std::u32string& out) {
             continue;
         }
         char32_t c = 0;
-        if (const std::size_t length = decodeOne(name, at, c)) {
+        if (const std::size_t length = decodeUtf8(name, at, c)) {
             // Upper case after folding, so that letters fold as ASCII does.
             out += QChar::toUpper(QChar::toCaseFolded(c));
             at += length;

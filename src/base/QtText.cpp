@@ -1,40 +1,10 @@
 #include "base/QtText.h"
 
+#include "base/Text.h"
+
 namespace brak {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at text[at], and its code point;
-// 0 when the bytes there are not one (overlong forms and surrogates
-// included).
-std::size_t decodeOne(std::string_view text, std::size_t at, char32_t& codePoint) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    }
-    std::size_t length;
-    char32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
-    else
-        return 0;
-    if (at + length > text.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return 0;
-        codePoint = (codePoint << 6) | (byte(at + i) & 0x3F);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return 0;
-    return length;
-}
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -63,7 +33,7 @@ QString fileNameToQString(std::string_view bytes) {
     text.reserve(static_cast<qsizetype>(bytes.size()));
     for (std::size_t at = 0; at < bytes.size();) {
         char32_t c = 0;
-        if (const std::size_t length = decodeOne(bytes, at, c)) {
+        if (const std::size_t length = decodeUtf8(bytes, at, c)) {
             text += QString::fromUcs4(&c, 1);
             at += length;
         } else {
@@ -100,7 +70,7 @@ int byteOffsetToUtf16(std::string_view bytes, int offset) {
     int units = 0;
     for (std::size_t at = 0; at < end;) {
         char32_t c = 0;
-        const std::size_t length = decodeOne(bytes, at, c);
+        const std::size_t length = decodeUtf8(bytes, at, c);
         if (length == 0) {
             ++units, ++at;
             continue;

@@ -28,6 +28,38 @@ inline std::string upperCase(std::string_view text) {
     return result;
 }
 
+// The length of the valid UTF-8 sequence at text[at], and its code point;
+// 0 when the bytes there are not one (overlong forms and surrogates
+// included).
+inline std::size_t decodeUtf8(std::string_view text, std::size_t at, char32_t& codePoint) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    std::size_t length;
+    char32_t minimum;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
+    else
+        return 0;
+    if (at + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (byte(at + i) & 0x3F);
+    }
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return length;
+}
+
 // Where the character that ends at byte offset `end` begins: texts are
 // UTF-8, and a character is removed or stepped over whole. A byte that is
 // not part of a valid sequence counts as a character of its own.
