@@ -9,20 +9,6 @@ namespace brak::jar {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string trim(std::string_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
 // Switches of the command catalogue that take no value. Those the stand-in
 // does not act on are accepted so that a front-end's switch set never fails.
 constexpr std::array plainSwitches = {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 // The stand-in archiver: a small, real archiver that keeps data safe and
 // answers the front-end with the exit codes it interprets.
@@ -49,5 +50,20 @@ void throwIfInterrupted();
 int interruptDescriptor();
 
 std::string toLower(std::string text);
+
+// Blanks around configuration values and list-file lines.
+inline bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+inline std::string trim(std::string_view text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
 
 } // namespace brak::jar

@@ -1,5 +1,7 @@
 #include "Config.h"
 
+#include "Common.h"
+
 #include <array>
 #include <charconv>
 #include <cstdlib>
@@ -9,20 +11,6 @@
 namespace brak::jar {
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string trim(std::string_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
 
 std::string toUpper(std::string text) {
     for (char& c : text) {
