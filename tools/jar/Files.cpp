@@ -225,24 +225,16 @@ void TempFile::write(const char* data, size_t size) {
         buffer_.append(data, size);
         return;
     }
-    while (size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
-        if (written < 0 && errno == EINTR) {
-            throwIfInterrupted();
-            continue;
-        }
-        if (written <= 0)
-            fail("cannot write");
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
+    writeAll(data, size);
 }
 
 void TempFile::flush() {
     const std::string pending = std::move(buffer_);
     buffer_.clear();
-    const char* data = pending.data();
-    size_t size = pending.size();
+    writeAll(pending.data(), pending.size());
+}
+
+void TempFile::writeAll(const char* data, size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd_, data, size);
         if (written < 0 && errno == EINTR) {

@@ -69,6 +69,7 @@ public:
 private:
     [[noreturn]] void fail(const std::string& what) const;
     void flush();
+    void writeAll(const char* data, size_t size);
 
     std::string target_;
     std::string path_;
