@@ -356,7 +356,13 @@ bool readEntryData(ArchiveFile& file, const Entry& entry, const Sink& sink) {
     return complete && crc.value() == entry.crc;
 }
 
-void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous) {
+Archive recoverArchive(ArchiveFile& file, Outcome&) {
+    throw JarError(ExitBadParameters,
+                   "\"" + file.path() + "\": rebuilding an index is not possible yet");
+}
+
+void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous,
+                  const WriteSettings&) {
     struct stat info {};
     const mode_t mode =
         ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : defaultFileMode();

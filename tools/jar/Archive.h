@@ -29,6 +29,7 @@ struct Chapter {
     std::int64_t created = 0;
     std::int64_t modified = 0;
     std::uint32_t flags = 0;
+    std::string comment; // empty: none
 };
 
 // One stored version of a file, belonging to chapters first..last.
@@ -39,7 +40,9 @@ struct Entry {
     FileTimes times;
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
+    std::uint64_t packedSize = 0; // the bytes it takes in the archive, its share of a block
     std::uint32_t crc = 0;
+    std::string comment;      // empty: none
     std::uint64_t offset = 0; // where its data starts in the archive it was read from
     std::string source;       // when set, the next write stores this file's contents instead
 };
@@ -51,6 +54,7 @@ struct Archive {
     std::int64_t modified = 0;
     std::vector<Chapter> chapters;
     std::vector<Entry> entries;
+    std::string comment; // the archive's comment; empty: none
 
     std::uint32_t lastChapter() const { return static_cast<std::uint32_t>(chapters.size()); }
 };
@@ -95,10 +99,21 @@ private:
 // for it.
 Archive readArchive(ArchiveFile& file);
 
+// How an archive is written: the compression level (1 fast, 2 normal, 3
+// better, 4 best) applies to data that is compressed in this write.
+struct WriteSettings {
+    int level = 2;
+};
+
 // Writes the archive to `path` through a temporary file and a rename. Entries
 // without a source have their data copied from `previous`, the archive file
 // they were read from. Afterwards every entry refers to the new file.
-void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous);
+void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous,
+                  const WriteSettings& settings = {});
+
+// Rebuilds the index of a damaged archive from what its data still tells;
+// what could not be recovered is reported and raises `outcome`.
+Archive recoverArchive(ArchiveFile& file, Outcome& outcome);
 
 // Passes an entry's stored data to `sink`; false when it is cut short or its
 // CRC does not match.
