@@ -102,7 +102,18 @@ Archive readArchive(ArchiveFile& file);
 // How an archive is written: the compression level (1 fast, 2 normal, 3
 // better, 4 best) applies to data that is compressed in this write.
 struct WriteSettings {
+    enum class Check { None, Crc, Compare };
     int level = 2;
+    // Re-encodes the data copied from the previous archive too (copying an
+    // archive at another level), instead of copying its blocks as they are.
+    bool recompress = false;
+    // The new archive is tested whole before it replaces the old one.
+    bool testBeforeReplace = false;
+    // The files stored in this write are checked once written: by CRC, or
+    // byte for byte against their source.
+    Check checkStored = Check::None;
+    // Where the temporary archive is made; empty: beside the archive.
+    std::string workDirectory;
 };
 
 // Writes the archive to `path` through a temporary file and a rename. Entries
