@@ -14,15 +14,42 @@ constexpr std::size_t FlushSize = 64 * 1024;
 constexpr std::string_view Reset = "\x1b[0m";
 constexpr std::string_view EraseToEnd = "\x1b[K";
 
-// U+0080..U+009F in UTF-8: a terminal may read them as control characters too.
-bool isC1(std::string_view text, std::size_t at) {
-    return static_cast<unsigned char>(text[at]) == 0xC2 && at + 1 < text.size() &&
-           static_cast<unsigned char>(text[at + 1]) >= 0x80 &&
-           static_cast<unsigned char>(text[at + 1]) <= 0x9F;
-}
-
 bool isControl(unsigned char c) {
     return c < 0x20 || c == 0x7F;
+}
+
+// The length of the well-formed UTF-8 sequence at `at`; 0 when it is none.
+std::size_t sequenceLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0xC2   ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (second < low || second > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+// Characters that a terminal may act on, or that turn the text around the
+// name: U+0080..U+009F (0x9B is a CSI on some terminals) and the
+// bidirectional embeddings, overrides and isolates.
+bool isHiddenControl(std::string_view sequence) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
+    if (sequence.size() == 2)
+        return b(0) == 0xC2 && b(1) <= 0x9F;
+    return sequence.size() == 3 && b(0) == 0xE2 &&
+           ((b(1) == 0x80 && b(2) >= 0xAA && b(2) <= 0xAE) ||
+            (b(1) == 0x81 && b(2) >= 0xA6 && b(2) <= 0xA9));
 }
 
 void appendVisible(std::string& out, std::string_view text) {
@@ -30,9 +57,26 @@ void appendVisible(std::string& out, std::string_view text) {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const bool c1 = c == 0xC2 && isC1(text, i);
-        if (!isControl(c) && !c1)
+        if (c >= 0x20 && c < 0x7F)
             continue;
+        std::size_t length = 1;
+        unsigned code = c;
+        if (c >= 0x80) {
+            length = sequenceLength(text, i);
+            if (length == 0) {
+                // A stray byte: only those a terminal could read as C1 are escaped.
+                if (c > 0x9F)
+                    continue;
+                length = 1;
+            } else if (!isHiddenControl(text.substr(i, length))) {
+                i += length - 1;
+                continue;
+            } else {
+                code = length == 2 ? static_cast<unsigned>(text[i + 1] & 0x3F) | 0x80
+                                   : 0x2000u | (static_cast<unsigned>(text[i + 1] & 0x3F) << 6) |
+                                         static_cast<unsigned>(text[i + 2] & 0x3F);
+            }
+        }
         out.append(text.substr(plain, i - plain));
         if (c == '\n')
             out += "\\n";
@@ -40,12 +84,16 @@ void appendVisible(std::string& out, std::string_view text) {
             out += "\\r";
         else if (c == '\t')
             out += "\\t";
-        else {
-            const auto code = c1 ? static_cast<unsigned char>(text[++i]) : c;
-            out += c1 ? "\\u00" : "\\x";
+        else if (length == 1) {
+            out += "\\x";
             out += Hex[code >> 4];
             out += Hex[code & 15];
+        } else {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += Hex[(code >> shift) & 15];
         }
+        i += length - 1;
         plain = i + 1;
     }
     out.append(text.substr(plain));

@@ -4,6 +4,7 @@
 #include "Common.h"
 #include "Config.h"
 #include "Console.h"
+#include "cli/Switches.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -13,42 +14,68 @@ namespace brak::jar {
 
 namespace {
 
+void printLines(std::string_view text) {
+    Console& console = Console::instance();
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        console.out() << text.substr(start, end - start);
+        start = end + 1;
+    }
+}
+
 void printUsage() {
-    const std::string_view usage =
-        R"(JAR32.EXE - the stand-in archiver shipped with Brak (stored, multi-chapter archives)
+    printLines(
+        R"(JAR32.EXE - the archiver shipped with Brak (zstd-compressed, multi-chapter archives)
 
 Usage: JAR32.EXE <command> <archive> [<file masks> | !<list file>] [<switches>]
+       JAR32.EXE --help    the switches, exit codes and limits as well
 
 Commands:
   a   add or replace files in the last chapter (a new archive gets chapter 1)
   ac  add a new chapter: the previous chapter's files plus the files named
-  u   update: add new files and files newer than the archived ones
-  f   freshen: replace archived files by newer ones
-  m   move: add, then delete the files that were stored
-  d   delete files from the last chapter
+  c   set or remove comments: -z archive, -hz last chapter, -jz files named
+  d   delete files from the last chapter    da  delete all its files
+  dc  delete chapters: [<n> | <a>-<b>], the last chapter when none is named
   e   extract files of the last chapter without their paths
   x   extract files of the last chapter with their paths
-  t   test the CRC of every stored file
-  l   list the last chapter          v   list every stored version
+  f   freshen: replace archived files by newer ones
+  u   update: add new files and files newer than the archived ones
+  m   move: add, then delete the files that were stored
+  l   list the last chapter       v   list every stored version
+  ls  names of the last chapter   lc  list the chapters
   lt  <archive> <dump file>: write the technical listing
-Switches:
-  -r  recurse subdirectories         -y  assume yes to every question
-  -q  ask about each file            -d  ask before deleting moved files
-  -n  new files only                 -o<dir> or -o"<dir>": extract into <dir>
-  -u1/-u2, -f1/-f2: update or freshen by newer / different time
-  Other switches of Jar are accepted and ignored.
+  t   test the CRC of every stored file
+  rh  rebuild a damaged archive's index (the damaged file is kept)
+  sl  scan: report files the masks name that cannot be read or are locked
+  y   [<new name>]: copy the archive, or write it again, with the switches given
 A mask without "/" matches a stored name's last part; *.* matches every name.
-Predefined switches: "OptionsForCommand <command>=<switches>" lines of the file
-named by JAR_CFG_FILE apply before the command line's own.
-Exit codes: 0 success, 1 warning, 2 fatal error, 3 CRC error, 5 write error,
-  6 cannot open archive, 7 bad parameters, 8 out of memory, 9 not an archive,
-  11 interrupted.)";
+A name in double quotes is always a name, even one starting with "-" or "!".)");
+}
+
+void printHelp() {
+    printUsage();
     Console& console = Console::instance();
-    for (size_t start = 0; start <= usage.size();) {
-        const size_t end = std::min(usage.find('\n', start), usage.size());
-        console.out() << usage.substr(start, end - start);
-        start = end + 1;
+    console.out() << "";
+    console.out() << "Switches (acted on; mapped: what it means on Linux; refused: exit code 7):";
+    for (const SwitchHelp& help : switchHelp()) {
+        const char* treatment = help.treatment == Treatment::Acted    ? "acted  "
+                                : help.treatment == Treatment::Mapped ? "mapped "
+                                                                      : "refused";
+        console.out() << "  " << help.name << "  [" << treatment << "] " << help.meaning;
+        if (help.treatment != Treatment::Refused)
+            console.out() << "      commands: " << help.commands;
     }
+    printLines(R"(
+Predefined switches: "OptionsForCommand <command>=<switches>" lines of the file
+named by JAR_CFG_FILE apply before the command line's own, through the same
+checks.
+List files (!name) are read from the current directory when not given with a
+path; only regular files, at most 64 MiB and 8192 characters a line.
+Comment files (-z, -hz, -jz): regular files of at most 64 KiB.
+Exit codes: 0 success, 1 warning, 2 fatal error, 3 CRC error, 5 write error,
+  6 cannot open archive, 7 bad parameters (a refused switch included; nothing
+  is done), 8 out of memory, 9 not an archive, 11 interrupted.
+The manual page JAR32.EXE(1) describes the format and compression levels.)");
 }
 
 } // namespace
@@ -80,6 +107,8 @@ int main(int argc, char** argv) {
         const auto tokens = tokenize(line);
         if (tokens.empty())
             printUsage();
+        else if (tokens.size() == 1 && (tokens[0].text == "--help" || tokens[0].text == "-?"))
+            printHelp();
         else
             code = runCommand(parseCommandLine(tokens, configuration));
     } catch (const JarError& error) {

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "Archive.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brak::jar {
+
+// Which files an adding command takes: all of them, new and changed ones
+// (update), or only changed ones already in the archive (freshen).
+enum class AddMode { All, Update, Freshen };
+
+// The order in which the files found are added (-ju).
+enum class SortOrder { AsFound, Name, Extension };
+
+// The time stamp the archive file gets after a change (-s, -s1).
+enum class ArchiveStamp { Now, NewestFile, Original };
+
+// A comment switch (-z, -hz, -jz): the comment read from a file, or none.
+struct CommentSource {
+    bool given = false;
+    bool strip = false; // NUL: the comment is removed
+    std::string file;
+};
+
+// Attribute selection (-hb): a file is taken when it has every bit of `set`
+// and none of `clear`.
+struct AttributeFilter {
+    std::uint32_t set = 0;
+    std::uint32_t clear = 0;
+    bool active() const { return (set | clear) != 0; }
+    bool accepts(std::uint32_t attributes) const {
+        return (attributes & set) == set && (attributes & clear) == 0;
+    }
+};
+
+struct Options {
+    std::string command;                // in lower case
+    std::string archive;                // as written, quotes removed
+    std::vector<std::string> names;     // masks, or the dump file of "lt"
+    std::vector<std::string> listFiles; // named as "!list", read when the command starts
+    bool recurse = false;               // -r
+    bool yes = false;                   // -y
+    bool query = false;                 // -q
+    bool queryDelete = false;           // -d
+    bool newOnly = false;               // -n
+    bool ignoreReadOnly = false;        // -ha
+    bool warnUnused = false;            // -hl
+    bool fullPath = false;              // -jf
+    bool translatePaths = false;        // -ho
+    std::optional<std::string> output;  // -o
+    AddMode addMode = AddMode::All;
+    bool different = false;         // -u2 / -f2: a different time counts, not only a newer one
+    std::optional<bool> archiveBit; // -b1 / -b0
+    AttributeFilter attributes;     // -hb
+    ArchiveStamp stamp = ArchiveStamp::Now;
+    SortOrder sort = SortOrder::AsFound;
+    bool levelGiven = false; // -m1..-m4
+    WriteSettings write;
+    std::optional<std::string> fileList; // -l
+    CommentSource archiveComment;        // -z
+    CommentSource chapterComment;        // -hz
+    CommentSource fileComment;           // -jz
+};
+
+} // namespace brak::jar

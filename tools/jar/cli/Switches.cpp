@@ -1,0 +1,307 @@
+#include "cli/Switches.h"
+
+#include "Common.h"
+
+#include <algorithm>
+#include <array>
+#include <sys/stat.h>
+
+namespace brak::jar {
+
+namespace {
+
+constexpr std::array<std::string_view, 20> Letters = {"a",  "ac", "c",  "d",  "da", "dc", "e",
+                                                      "f",  "l",  "lc", "ls", "lt", "m",  "rh",
+                                                      "sl", "t",  "u",  "v",  "x",  "y"};
+
+using CommandSet = std::uint32_t;
+
+constexpr CommandSet bit(std::string_view letter) {
+    for (size_t i = 0; i < Letters.size(); ++i) {
+        if (Letters[i] == letter)
+            return CommandSet{1} << i;
+    }
+    return 0;
+}
+constexpr CommandSet set(std::initializer_list<std::string_view> letters) {
+    CommandSet result = 0;
+    for (std::string_view letter : letters)
+        result |= bit(letter);
+    return result;
+}
+
+constexpr CommandSet Adding = set({"a", "ac", "u", "f", "m"});
+constexpr CommandSet Extracting = set({"e", "x"});
+// Commands that write the archive.
+constexpr CommandSet Writing = Adding | set({"c", "d", "da", "dc", "rh", "y"});
+// Commands that take archive members by masks.
+constexpr CommandSet Members = set({"d", "e", "x", "t", "l", "v", "ls"});
+constexpr CommandSet All = (CommandSet{1} << Letters.size()) - 1;
+
+enum class Value { None, Directory, File, Comment };
+
+using Apply = void (*)(Options&);
+
+struct Row {
+    std::string_view name; // without the hyphen, in lower case
+    Treatment treatment;
+    CommandSet commands;
+    std::string_view meaning; // the reason, for a refused switch
+    Apply apply = nullptr;
+    Value value = Value::None;
+};
+
+constexpr std::string_view NotYetProtection =
+    "protection (envelopes, authentication, encryption, locks) comes with a later version";
+constexpr std::string_view NotYetRecovery = "recovery records come with a later version";
+constexpr std::string_view NoShortNames = "Linux has no short 8.3 names";
+
+// Every switch of the catalogue, in the order the front-end writes them.
+const Row Table[] = {
+    {"hy", Treatment::Refused, All, NotYetProtection},
+    {"he", Treatment::Refused, All, NotYetProtection},
+    {"y", Treatment::Acted, All, "assume yes to every question", [](Options& o) { o.yes = true; }},
+    {"r", Treatment::Acted, Adding | Members | bit("sl"),
+     "adding and scanning: recurse into subdirectories; in an archive a mask without \"/\" "
+     "matches in every directory anyway",
+     [](Options& o) { o.recurse = true; }},
+    {"q", Treatment::Acted, Adding | Extracting | bit("d"), "ask before each file",
+     [](Options& o) { o.query = true; }},
+    {"d", Treatment::Acted, set({"m", "d"}),
+     "ask before each deletion (m: of a source file moved into the archive)",
+     [](Options& o) { o.queryDelete = true; }},
+    {"n", Treatment::Acted, Adding | Extracting,
+     "adding: only files not yet in the archive; extracting: never replace a file",
+     [](Options& o) { o.newOnly = true; }},
+    {"ha", Treatment::Acted, Extracting | bit("m"),
+     "replace read-only files when extracting and delete read-only sources when moving "
+     "(without it they are kept, with a warning)",
+     [](Options& o) { o.ignoreReadOnly = true; }},
+    {"hl", Treatment::Acted, Adding | Members | bit("sl"),
+     "a mask that matches nothing is a warning (exit code 1)",
+     [](Options& o) { o.warnUnused = true; }},
+    {"jf", Treatment::Acted, Adding, "store each file under its full path, from /",
+     [](Options& o) { o.fullPath = true; }},
+    {"jr", Treatment::Refused, All, NotYetRecovery},
+    {"hk", Treatment::Refused, All, NotYetRecovery},
+    {"hx", Treatment::Refused, All, NotYetRecovery},
+    {"jx", Treatment::Refused, All, NotYetProtection},
+    {"ho", Treatment::Mapped, bit("x"),
+     "a backslash in a stored name is a directory separator when extracting",
+     [](Options& o) { o.translatePaths = true; }},
+    {"jt", Treatment::Acted, Writing, "test the new archive before it replaces the old one",
+     [](Options& o) { o.write.testBeforeReplace = true; }},
+    {"f1", Treatment::Acted, Adding | Extracting, "freshen: only files already there, when newer",
+     [](Options& o) { o.addMode = AddMode::Freshen, o.different = false; }},
+    {"f2", Treatment::Acted, Adding | Extracting,
+     "freshen: only files already there, when their time differs",
+     [](Options& o) { o.addMode = AddMode::Freshen, o.different = true; }},
+    {"b1", Treatment::Mapped, Adding,
+     "record the archive attribute of the files added as set (Linux files have no such bit)",
+     [](Options& o) { o.archiveBit = true; }},
+    {"b0", Treatment::Mapped, Adding, "record the archive attribute of the files added as clear",
+     [](Options& o) { o.archiveBit = false; }},
+    {"u1", Treatment::Acted, Adding | Extracting, "update: new files, and files that are newer",
+     [](Options& o) { o.addMode = AddMode::Update, o.different = false; }},
+    {"u2", Treatment::Acted, Adding | Extracting, "update: new files, and files whose time differs",
+     [](Options& o) { o.addMode = AddMode::Update, o.different = true; }},
+    {"hg0", Treatment::Refused, All, NotYetProtection},
+    {"hg1", Treatment::Refused, All, NotYetProtection},
+    {"ht0", Treatment::Acted, Adding | bit("y"), "check each file stored by its CRC-32",
+     [](Options& o) { o.write.checkStored = WriteSettings::Check::Crc; }},
+    {"ht1", Treatment::Acted, Adding | bit("y"),
+     "check each file stored by comparing it with its source",
+     [](Options& o) { o.write.checkStored = WriteSettings::Check::Compare; }},
+    {"s", Treatment::Acted, Writing, "the archive file gets the time of its newest file",
+     [](Options& o) { o.stamp = ArchiveStamp::NewestFile; }},
+    {"s1", Treatment::Acted, Writing, "the archive file keeps the time it had",
+     [](Options& o) { o.stamp = ArchiveStamp::Original; }},
+    {"ju-", Treatment::Acted, Adding, "add files in the order they are found",
+     [](Options& o) { o.sort = SortOrder::AsFound; }},
+    {"ju0", Treatment::Acted, Adding, "add files in the order of their names",
+     [](Options& o) { o.sort = SortOrder::Name; }},
+    {"ju1", Treatment::Acted, Adding, "add files in the order of their extensions, then names",
+     [](Options& o) { o.sort = SortOrder::Extension; }},
+    {"js-", Treatment::Acted, Writing, "compress every chapter again at the level chosen",
+     [](Options& o) { o.write.recompress = true; }},
+    {"js0", Treatment::Acted, Writing,
+     "compress the files this command stores; earlier data is copied as it is (the default)",
+     [](Options& o) { o.write.recompress = false; }},
+    {"js1", Treatment::Refused, All,
+     "leaving new files uncompressed is not available in this archive format"},
+    {"jl", Treatment::Refused, All, NotYetProtection},
+    {"jl1", Treatment::Refused, All, NotYetProtection},
+    {"jl2", Treatment::Refused, All, NotYetProtection},
+    {"m1", Treatment::Acted, Writing,
+     "compression Fast (commands that store no new file compress the whole archive again)",
+     [](Options& o) { o.write.level = 1, o.levelGiven = true; }},
+    {"m2", Treatment::Acted, Writing, "compression Normal (the default)",
+     [](Options& o) { o.write.level = 2, o.levelGiven = true; }},
+    {"m3", Treatment::Acted, Writing, "compression Better",
+     [](Options& o) { o.write.level = 3, o.levelGiven = true; }},
+    {"m4", Treatment::Acted, Writing, "compression Best",
+     [](Options& o) { o.write.level = 4, o.levelGiven = true; }},
+    {"hf-", Treatment::Mapped, Adding | Extracting,
+     "long names: names are stored and extracted as they are", [](Options&) {}},
+    {"hf", Treatment::Mapped, Adding | Extracting,
+     "long and short names: Linux has long names only, stored as they are", [](Options&) {}},
+    {"hf1", Treatment::Refused, All, NoShortNames},
+    {"hf2", Treatment::Refused, All, NoShortNames},
+    {"hf3", Treatment::Refused, All, NoShortNames},
+    {"o", Treatment::Acted, Extracting, "extract into <directory> (made when missing)", nullptr,
+     Value::Directory},
+    {"w", Treatment::Acted, Writing, "make the temporary archive in <directory>", nullptr,
+     Value::Directory},
+    {"l", Treatment::Acted, Adding | Members,
+     "write the names of the files the command took to <file>, one a line", nullptr, Value::File},
+    {"z", Treatment::Acted, Writing, "the archive's comment from <file>; NUL removes it", nullptr,
+     Value::Comment},
+    {"hz", Treatment::Acted, Writing,
+     "the last chapter's comment (the new one for ac) from <file>; NUL removes it", nullptr,
+     Value::Comment},
+    {"jz", Treatment::Acted, Adding | bit("c"),
+     "the comment of each file added (c: of each file named) from <file>; NUL removes it", nullptr,
+     Value::Comment},
+};
+
+constexpr std::string_view AttributeMeaning =
+    "take only files with (1) or without (0) an attribute: a archive (recorded; set on "
+    "every file added unless -b0), d directory (only files are stored), h hidden (a name "
+    "starting with a dot), r read-only (no write permission), s system (recorded; never "
+    "set on Linux)";
+constexpr CommandSet AttributeCommands = Adding | Members;
+
+std::string commandNames(CommandSet commands) {
+    if (commands == All)
+        return "all";
+    std::string text;
+    for (size_t i = 0; i < Letters.size(); ++i) {
+        if (commands & (CommandSet{1} << i))
+            text += (text.empty() ? "" : " ") + std::string(Letters[i]);
+    }
+    return text;
+}
+
+[[noreturn]] void refuse(const std::string& token, const std::string& why) {
+    throw JarError(ExitBadParameters, "the switch " + token + " " + why + "; nothing was done");
+}
+
+void checkCommand(const std::string& token, CommandSet commands, const Options& options) {
+    if ((commands & bit(options.command)) == 0)
+        refuse(token, "means nothing for the command \"" + options.command +
+                          "\" (it applies to: " + commandNames(commands) + ")");
+}
+
+void applyAttributes(Options& options, const std::string& text, const std::string& body) {
+    checkCommand(text, AttributeCommands, options);
+    if (body.size() <= 2 || body.size() % 2 != 0)
+        refuse(text, "needs attribute letters (a, d, h, r, s), each followed by 0 or 1");
+    AttributeFilter filter;
+    for (size_t i = 2; i < body.size(); i += 2) {
+        const size_t letter = std::string_view("ahsrd").find(body[i]);
+        if (letter == std::string_view::npos || (body[i + 1] != '0' && body[i + 1] != '1'))
+            refuse(text, "needs attribute letters (a, d, h, r, s), each followed by 0 or 1");
+        const std::uint32_t mask = 1u << letter;
+        if ((filter.set | filter.clear) & mask)
+            refuse(text, "names the attribute \"" + std::string(1, body[i]) + "\" twice");
+        (body[i + 1] == '1' ? filter.set : filter.clear) |= mask;
+    }
+    options.attributes = filter;
+}
+
+void applyValue(Options& options, const Row& row, const Token& token) {
+    const size_t start = 1 + row.name.size();
+    const std::string value = token.text.substr(start);
+    const bool quoted = token.quotedFrom(start);
+    if (value.empty())
+        refuse(token.text, "needs a " +
+                               std::string(row.value == Value::Directory ? "directory" : "file") +
+                               " name after it, as in -" + std::string(row.name) + "\"name\"");
+    // A value that reads as a switch or a list file was most likely a slip.
+    if (!quoted && (value[0] == '-' || value[0] == '!'))
+        refuse(token.text, "takes a name, not \"" + value + "\" (quote a name starting so)");
+    if (row.value == Value::Comment) {
+        CommentSource source;
+        source.given = true;
+        source.strip = !quoted && toLower(value) == "nul";
+        if (!source.strip)
+            source.file = value;
+        (row.name == "z"    ? options.archiveComment
+         : row.name == "hz" ? options.chapterComment
+                            : options.fileComment) = source;
+        return;
+    }
+    if (row.name == "o") {
+        options.output = value;
+    } else if (row.name == "w") {
+        struct stat info {};
+        if (::stat(value.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            refuse(token.text, "names no directory that exists");
+        options.write.workDirectory = value;
+    } else if (row.name == "l") {
+        options.fileList = value;
+    }
+}
+
+} // namespace
+
+const std::vector<std::string_view>& commandLetters() {
+    static const std::vector<std::string_view> letters(Letters.begin(), Letters.end());
+    return letters;
+}
+
+bool isCommand(std::string_view command) {
+    return bit(command) != 0;
+}
+
+std::vector<SwitchHelp> switchHelp() {
+    std::vector<SwitchHelp> help;
+    for (const Row& row : Table) {
+        if (row.name == "f1") {
+            help.push_back({"-hb<a|d|h|r|s><0|1>...", Treatment::Mapped,
+                            commandNames(AttributeCommands), std::string(AttributeMeaning)});
+        }
+        std::string name = "-" + std::string(row.name);
+        if (row.value == Value::Directory)
+            name += "<directory>";
+        else if (row.value == Value::File)
+            name += "<file>";
+        else if (row.value == Value::Comment)
+            name += "<file>|NUL";
+        help.push_back({name, row.treatment,
+                        row.treatment == Treatment::Refused ? "none" : commandNames(row.commands),
+                        std::string(row.meaning)});
+    }
+    return help;
+}
+
+void applySwitch(Options& options, const Token& token) {
+    const std::string& text = token.text;
+    if (!token.isSwitch())
+        throw JarError(ExitBadParameters, "\"" + text + "\" is not a switch");
+    const std::string body = toLower(text.substr(1));
+    for (const Row& row : Table) {
+        if (row.value != Value::None || row.name != body)
+            continue;
+        if (row.treatment == Treatment::Refused)
+            refuse(text, "is not available yet: " + std::string(row.meaning));
+        checkCommand(text, row.commands, options);
+        row.apply(options);
+        return;
+    }
+    if (body.rfind("hb", 0) == 0)
+        return applyAttributes(options, text, body);
+    // The longest prefix first: -hz before a plain -h... switch.
+    const Row* found = nullptr;
+    for (const Row& row : Table) {
+        if (row.value != Value::None && body.rfind(row.name, 0) == 0 &&
+            (found == nullptr || row.name.size() > found->name.size()))
+            found = &row;
+    }
+    if (found == nullptr)
+        throw JarError(ExitBadParameters, "unknown switch \"" + text + "\"; nothing was done");
+    checkCommand(text, found->commands, options);
+    applyValue(options, *found, token);
+}
+
+} // namespace brak::jar

@@ -1,0 +1,176 @@
+#include "Console.h"
+#include "Files.h"
+#include "cli/CommandLine.h"
+#include "commands/Commands.h"
+#include "commands/Support.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unordered_set>
+
+namespace brak::jar {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Creates the directories of a stored name below the target directory, never
+// passing through a symbolic link, so nothing is written outside it. The
+// directories made or checked in this run are not looked at again.
+void makeParents(const std::string& base, const std::string& name,
+                 std::unordered_set<std::string>& known) {
+    std::string path = base;
+    size_t start = 0;
+    for (size_t slash = name.find('/'); slash != std::string::npos;
+         start = slash + 1, slash = name.find('/', start)) {
+        path = joinPath(path, name.substr(start, slash - start));
+        if (known.count(path) != 0)
+            continue;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode))
+                throw JarError(ExitWrite, "\"" + path + "\" is in the way: not a directory");
+        } else if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+            throw JarError(ExitWrite,
+                           "cannot create the directory \"" + path + "\": " + std::strerror(errno));
+        }
+        known.insert(path);
+    }
+}
+
+// A file that replaces one of the user's reaches the disk before the rename,
+// so that a crash leaves the old one or the new one; a new file need not.
+void extractOne(ArchiveFile& file, const Entry& entry, const std::string& target, bool replacing) {
+    Console& console = Console::instance();
+    TempFile temp(target);
+    std::uint64_t done = 0;
+    if (!readEntryData(file, entry, [&](const char* data, size_t size) {
+            temp.write(data, size);
+            done += size;
+            console.itemProgress(done, entry.size);
+        }))
+        throw JarError(ExitCrc, "CRC error in \"" + entry.name + "\"; it was not extracted");
+    temp.setTimes(entry.times);
+    mode_t mode = defaultFileMode();
+    if (entry.attributes & AttributeReadOnly)
+        mode &= ~mode_t{0222};
+    temp.commit(mode, replacing);
+}
+
+// The name extracted with its path: with -ho a backslash separates
+// directories too, and the result must stay as safe as a stored name.
+std::string pathName(const Options& options, const Entry& entry) {
+    if (!options.translatePaths)
+        return entry.name;
+    std::string name = entry.name;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    if (!isSafeStoredName(name))
+        throw JarError(ExitWrite, "\"" + entry.name +
+                                      "\" would leave the target directory once its "
+                                      "backslashes are directory separators; not extracted");
+    return name;
+}
+
+// -u and -f on extraction: only files missing or older (or of another time).
+bool wantedOver(const Options& options, const Entry& entry, bool exists, const struct stat& info) {
+    if (options.addMode == AddMode::All)
+        return true;
+    if (!exists)
+        return options.addMode == AddMode::Update;
+    return options.different ? info.st_mtime != entry.times.modified
+                             : info.st_mtime < entry.times.modified;
+}
+
+} // namespace
+
+// e and x: the files of the last chapter, into -o or the current directory.
+int extractFiles(const Options& options) {
+    Console& console = Console::instance();
+    ArchiveFile file(options.archive);
+    const Archive archive = readArchive(file);
+    MaskUse masks(masksOf(options));
+    const std::string base = options.output.value_or("");
+    if (!base.empty()) {
+        std::error_code error;
+        fs::create_directories(base, error);
+        if (error)
+            throw JarError(ExitWrite,
+                           "cannot create the directory \"" + base + "\": " + error.message());
+    }
+    Outcome outcome;
+    Prompt query(options.yes);
+    Prompt overwrite(options.yes, true);
+    FileList fileList(options);
+    std::unordered_set<std::string> directories;
+    size_t matched = 0;
+    size_t extracted = 0;
+    bool stopped = false;
+    for (const Entry& entry : archive.entries) {
+        throwIfInterrupted();
+        if (entry.lastChapter != archive.lastChapter() || !masks.matches(entry.name) ||
+            !options.attributes.accepts(entry.attributes))
+            continue;
+        ++matched;
+        const bool withPath = options.command == "x";
+        try {
+            const std::string name = withPath ? pathName(options, entry) : baseName(entry.name);
+            const std::string target = joinPath(base, name);
+            if (options.query && query.ask("Extract " + entry.name + "?") != Answer::Yes)
+                continue;
+            if (withPath)
+                makeParents(base, name, directories);
+            struct stat info {};
+            const bool exists = ::lstat(target.c_str(), &info) == 0;
+            if (!wantedOver(options, entry, exists, info))
+                continue;
+            if (exists) {
+                if (S_ISDIR(info.st_mode))
+                    throw JarError(ExitWrite, "\"" + target + "\" is a directory");
+                if (!options.newOnly && !options.ignoreReadOnly && S_ISREG(info.st_mode) &&
+                    (info.st_mode & S_IWUSR) == 0) {
+                    console.error() << "Kept the read-only file " << highlighted(target)
+                                    << " (-ha replaces it)";
+                    outcome.raise(ExitWarning);
+                    continue;
+                }
+                const Answer answer =
+                    options.newOnly ? Answer::No : overwrite.ask(target + " exists. Overwrite it?");
+                if (answer == Answer::Quit) {
+                    stopped = true;
+                    break;
+                }
+                if (answer == Answer::No) {
+                    console.out() << "Skipping  " << highlighted(target)
+                                  << (options.newOnly ? " (it exists)" : "");
+                    continue;
+                }
+            }
+            console.beginItem({{Tone::Normal, "Extracting "}, highlighted(entry.name)});
+            extractOne(file, entry, target, exists);
+            console.endItem();
+            fileList.add(entry.name);
+            ++extracted;
+        } catch (const JarError& error) {
+            if (error.code() == ExitInterrupted)
+                throw;
+            console.error() << error.what();
+            outcome.raise(error.code());
+        }
+    }
+    masks.report(options.warnUnused, outcome);
+    if (stopped) {
+        console.error() << "Stopped by the user.";
+        outcome.raise(ExitWarning);
+    } else if (matched == 0) {
+        console.out() << "No file of the last chapter matches.";
+        outcome.raise(ExitWarning);
+    }
+    fileList.write();
+    console.out() << extracted << " file(s) extracted";
+    return outcome.code();
+}
+
+} // namespace brak::jar

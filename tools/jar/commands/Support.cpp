@@ -1,0 +1,177 @@
+#include "commands/Support.h"
+
+#include "Console.h"
+#include "Files.h"
+
+#include <algorithm>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace brak::jar {
+
+namespace fs = std::filesystem;
+
+std::int64_t now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+bool pathExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string writeTarget(const std::string& path) {
+    std::error_code error;
+    const fs::path resolved = fs::canonical(path, error);
+    return error ? path : resolved.string();
+}
+
+std::string attributeLetters(std::uint32_t attributes) {
+    std::string letters = "AHSRD";
+    for (size_t i = 0; i < letters.size(); ++i) {
+        if ((attributes & (1u << i)) == 0)
+            letters[i] = '.';
+    }
+    return letters;
+}
+
+std::string padLeft(const std::string& text, size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+void touchChapter(Archive& archive) {
+    const std::int64_t time = now();
+    archive.chapters.back().modified = time;
+    archive.modified = time;
+}
+
+namespace {
+
+std::optional<std::string> readComment(const CommentSource& source, const char* what) {
+    if (!source.given)
+        return std::nullopt;
+    if (source.strip)
+        return std::string();
+    std::string problem;
+    Fd file = openRegularFile(source.file, problem);
+    if (!file.valid())
+        throw JarError(ExitBadParameters, "cannot read the " + std::string(what) +
+                                              " comment file \"" + source.file + "\": " + problem);
+    std::string text(MaxCommentSize + 1, '\0');
+    const ssize_t got = file.read(text.data(), text.size());
+    if (got < 0)
+        throw JarError(ExitBadParameters, "cannot read the " + std::string(what) +
+                                              " comment file \"" + source.file + "\"");
+    if (static_cast<size_t>(got) > MaxCommentSize)
+        throw JarError(ExitBadParameters, "the " + std::string(what) + " comment file \"" +
+                                              source.file + "\" is larger than " +
+                                              std::to_string(MaxCommentSize / 1024) + " KiB");
+    text.resize(static_cast<size_t>(got));
+    // Line ends of any kind are kept as "\n"; trailing ones are dropped.
+    std::string comment;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        comment += text[i] == '\r' ? '\n' : text[i];
+    }
+    while (!comment.empty() && comment.back() == '\n')
+        comment.pop_back();
+    return comment;
+}
+
+} // namespace
+
+Comments loadComments(const Options& options) {
+    return {readComment(options.archiveComment, "archive"),
+            readComment(options.chapterComment, "chapter"),
+            readComment(options.fileComment, "file")};
+}
+
+bool applyComments(Archive& archive, const Comments& comments, std::uint32_t chapter) {
+    bool changed = false;
+    if (comments.archive && archive.comment != *comments.archive) {
+        archive.comment = *comments.archive;
+        changed = true;
+    }
+    if (comments.chapter && chapter >= 1 && chapter <= archive.chapters.size() &&
+        archive.chapters[chapter - 1].comment != *comments.chapter) {
+        archive.chapters[chapter - 1].comment = *comments.chapter;
+        changed = true;
+    }
+    return changed;
+}
+
+void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous,
+                 const std::string& path) {
+    const std::string target = writeTarget(path);
+    struct stat before {};
+    const bool existed = ::stat(target.c_str(), &before) == 0;
+    writeArchive(target, archive, previous, options.write);
+    struct timespec stamps[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+    if (options.stamp == ArchiveStamp::Original && existed) {
+        stamps[1] = before.st_mtim;
+    } else if (options.stamp == ArchiveStamp::NewestFile && !archive.entries.empty()) {
+        std::int64_t newest = 0;
+        for (const Entry& entry : archive.entries)
+            newest = std::max(newest, entry.times.modified);
+        stamps[1] = {static_cast<time_t>(newest), 0};
+    } else {
+        return;
+    }
+    if (::utimensat(AT_FDCWD, target.c_str(), stamps, 0) != 0)
+        throw JarError(ExitWrite, "the archive \"" + path +
+                                      "\" was written, but its time stamp could not be set");
+}
+
+void requireNoMasks(const Options& options) {
+    for (const std::string& name : options.names) {
+        if (name != "*.*" && name != "*")
+            throw JarError(ExitBadParameters, "the command \"" + options.command +
+                                                  "\" takes no file names (\"" + name + "\")");
+    }
+    if (!options.listFiles.empty())
+        throw JarError(ExitBadParameters,
+                       "the command \"" + options.command + "\" takes no list file");
+}
+
+MaskUse::MaskUse(std::vector<std::string> masks)
+    : masks_(std::move(masks)), used_(masks_.size(), false) {}
+
+bool MaskUse::matches(std::string_view storedName) {
+    if (masks_.empty())
+        return true;
+    bool any = false;
+    for (size_t i = 0; i < masks_.size(); ++i) {
+        // Once every mask has taken something, one match is enough.
+        if (any && used_[i])
+            continue;
+        if (matchesMember(storedName, {masks_[i]})) {
+            used_[i] = true;
+            any = true;
+        }
+    }
+    return any;
+}
+
+void MaskUse::report(bool warn, Outcome& outcome) const {
+    if (!warn)
+        return;
+    for (size_t i = 0; i < masks_.size(); ++i) {
+        if (!used_[i]) {
+            Console::instance().error() << "No file matches \"" << masks_[i] << '"';
+            outcome.raise(ExitWarning);
+        }
+    }
+}
+
+void FileList::write() const {
+    if (!path_)
+        return;
+    TempFile file(writeTarget(*path_));
+    file.write(names_);
+    file.commit(defaultFileMode(), false);
+}
+
+} // namespace brak::jar

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Archive.h"
+#include "cli/Options.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the commands share: comments, the archive's safe replacement, the
+// file list of -l and the masks' bookkeeping for -hl.
+namespace brak::jar {
+
+std::int64_t now();
+bool pathExists(const std::string& path);
+// Writing through a symbolic link replaces the file it points to, not the link.
+std::string writeTarget(const std::string& path);
+std::string attributeLetters(std::uint32_t attributes);
+std::string padLeft(const std::string& text, size_t width);
+void touchChapter(Archive& archive);
+
+// Comments are read before any work starts, so that a missing comment file
+// changes nothing. An unset comment switch leaves the comment as it is; NUL
+// gives an empty one.
+inline constexpr size_t MaxCommentSize = 64 * 1024;
+struct Comments {
+    std::optional<std::string> archive;
+    std::optional<std::string> chapter;
+    std::optional<std::string> file;
+};
+Comments loadComments(const Options& options);
+// The archive and chapter comments; true when anything changed.
+bool applyComments(Archive& archive, const Comments& comments, std::uint32_t chapter);
+
+// Writes the archive through a temporary file with the command's settings
+// and gives it the time stamp -s or -s1 asks for.
+void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous,
+                 const std::string& path);
+
+// For commands that take no masks: "*.*" (as the front-end passes by
+// default) or none at all; anything else is a bad parameter.
+void requireNoMasks(const Options& options);
+
+// Which masks took something, for -hl.
+class MaskUse {
+public:
+    explicit MaskUse(std::vector<std::string> masks);
+    const std::vector<std::string>& masks() const { return masks_; }
+    bool matches(std::string_view storedName);
+    // Each mask that took nothing is reported, and is a warning with -hl.
+    void report(bool warn, Outcome& outcome) const;
+
+private:
+    std::vector<std::string> masks_;
+    std::vector<bool> used_;
+};
+
+// The names a command took, written to the file of -l at the end.
+class FileList {
+public:
+    explicit FileList(const Options& options) : path_(options.fileList) {}
+    void add(const std::string& name) {
+        if (path_)
+            names_ += name + '\n';
+    }
+    void write() const;
+
+private:
+    std::optional<std::string> path_;
+    std::string names_;
+};
+
+} // namespace brak::jar
