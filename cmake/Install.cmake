@@ -17,6 +17,14 @@ install(FILES ${CMAKE_BINARY_DIR}/share/org.kyxtools.Brak.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 configure_file(share/brak.1 ${CMAKE_BINARY_DIR}/share/brak.1 @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/share/brak.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The archiver's manual page; the zstd level of each compression switch is
+# written into it (INTEGRATOR: take the four levels from the format's measurement).
+set(JAR_LEVEL_FAST "(to be measured)")
+set(JAR_LEVEL_NORMAL "(to be measured)")
+set(JAR_LEVEL_BETTER "(to be measured)")
+set(JAR_LEVEL_BEST "(to be measured)")
+configure_file(share/JAR32.EXE.1 ${CMAKE_BINARY_DIR}/share/JAR32.EXE.1 @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/share/JAR32.EXE.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES share/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brak)
 
 set(CPACK_PACKAGE_NAME brak)

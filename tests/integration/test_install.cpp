@@ -50,6 +50,7 @@ TEST_F(Install, PutsEveryFileUnderThePrefix) {
                                       "share/mime/packages/brak.xml",
                                       "share/metainfo/org.kyxtools.Brak.metainfo.xml",
                                       "share/man/man1/brak.1",
+                                      "share/man/man1/JAR32.EXE.1",
                                       "share/doc/brak/copyright"};
     for (int size : {16, 32, 48, 64, 128, 256})
         expected.insert("share/icons/hicolor/" + std::to_string(size) + "x" + std::to_string(size) +

@@ -61,9 +61,13 @@ void printHelp() {
         const char* treatment = help.treatment == Treatment::Acted    ? "acted  "
                                 : help.treatment == Treatment::Mapped ? "mapped "
                                                                       : "refused";
-        console.out() << "  " << help.name << "  [" << treatment << "] " << help.meaning;
+        const size_t width = 24;
+        const std::string name = help.name.size() < width
+                                     ? help.name + std::string(width - help.name.size(), ' ')
+                                     : help.name + ' ';
+        console.out() << "  " << name << treatment << ' ' << help.meaning;
         if (help.treatment != Treatment::Refused)
-            console.out() << "      commands: " << help.commands;
+            console.out() << std::string(width + 10, ' ') << "commands: " << help.commands;
     }
     printLines(R"(
 Predefined switches: "OptionsForCommand <command>=<switches>" lines of the file

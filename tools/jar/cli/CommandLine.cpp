@@ -18,6 +18,17 @@ std::string toLower(std::string text) {
     return text;
 }
 
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return a == b || (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+                      first.st_dev == second.st_dev && first.st_ino == second.st_ino);
+}
+
+} // namespace
+
 Options parseCommandLine(const std::vector<Token>& tokens, const Configuration& configuration) {
     Options options;
     if (tokens.empty())
@@ -67,6 +78,16 @@ Options parseCommandLine(const std::vector<Token>& tokens, const Configuration& 
     if (!haveArchive)
         throw JarError(ExitBadParameters, "no archive name given");
 
+    // The file list of -l replaces its file: never one the command reads.
+    if (options.fileList) {
+        std::vector<std::string> read = options.listFiles;
+        read.push_back(options.archive);
+        for (const std::string& name : read) {
+            if (sameFile(*options.fileList, name))
+                throw JarError(ExitBadParameters, "the file list -l\"" + *options.fileList +
+                                                      "\" would overwrite \"" + name + "\"");
+        }
+    }
     if (options.command == "lt") {
         if (!options.listFiles.empty())
             throw JarError(ExitBadParameters, "lt writes its listing to a file named plainly, "

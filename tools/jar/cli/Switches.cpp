@@ -232,6 +232,9 @@ void applyValue(Options& options, const Row& row, const Token& token) {
         return;
     }
     if (row.name == "o") {
+        struct stat info {};
+        if (::stat(value.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+            refuse(token.text, "names a file, not a directory to extract into");
         options.output = value;
     } else if (row.name == "w") {
         struct stat info {};

@@ -49,7 +49,8 @@ void touchChapter(Archive& archive) {
 
 namespace {
 
-std::optional<std::string> readComment(const CommentSource& source, const char* what) {
+std::optional<std::string> readComment(const CommentSource& source, const char* what,
+                                       const char* option) {
     if (!source.given)
         return std::nullopt;
     if (source.strip)
@@ -58,7 +59,8 @@ std::optional<std::string> readComment(const CommentSource& source, const char* 
     Fd file = openRegularFile(source.file, problem);
     if (!file.valid())
         throw JarError(ExitBadParameters, "cannot read the " + std::string(what) +
-                                              " comment file \"" + source.file + "\": " + problem);
+                                              " comment file " + option + "\"" + source.file +
+                                              "\": " + problem);
     std::string text(MaxCommentSize + 1, '\0');
     const ssize_t got = file.read(text.data(), text.size());
     if (got < 0)
@@ -84,9 +86,9 @@ std::optional<std::string> readComment(const CommentSource& source, const char* 
 } // namespace
 
 Comments loadComments(const Options& options) {
-    return {readComment(options.archiveComment, "archive"),
-            readComment(options.chapterComment, "chapter"),
-            readComment(options.fileComment, "file")};
+    return {readComment(options.archiveComment, "archive", "-z"),
+            readComment(options.chapterComment, "chapter", "-hz"),
+            readComment(options.fileComment, "file", "-jz")};
 }
 
 bool applyComments(Archive& archive, const Comments& comments, std::uint32_t chapter) {
