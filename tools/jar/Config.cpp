@@ -53,8 +53,15 @@ Configuration readConfiguration() {
     // Only a regular file: a FIFO in its place must not hold the run up.
     struct stat info {};
     std::ifstream file;
-    if (::stat(name, &info) == 0 && S_ISREG(info.st_mode))
+    if (::stat(name, &info) == 0 && S_ISREG(info.st_mode)) {
+        // A configuration is a page of settings; anything far larger is not one.
+        if (info.st_size > MaxConfigurationSize)
+            throw JarError(ExitBadParameters, "the configuration file \"" + configuration.path +
+                                                  "\" (JAR_CFG_FILE) is larger than " +
+                                                  std::to_string(MaxConfigurationSize >> 20) +
+                                                  " MiB");
         file.open(name, std::ios::binary);
+    }
     if (!file)
         return configuration;
 

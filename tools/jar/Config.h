@@ -15,6 +15,8 @@ struct Configuration {
     Colours colours;
 };
 
+inline constexpr long MaxConfigurationSize = 4 * 1024 * 1024;
+
 // Reads JAR_CFG_FILE. Lines under a "[section]" heading count only when
 // JAR_CFG_SECTION names it. No file, or one that cannot be read, gives the
 // defaults.

@@ -169,7 +169,7 @@ constexpr std::string_view AttributeMeaning =
     "every file added unless -b0), d directory (only files are stored), h hidden (a name "
     "starting with a dot), r read-only (no write permission), s system (recorded; never "
     "set on Linux)";
-constexpr CommandSet AttributeCommands = Adding | Members;
+constexpr CommandSet AttributeCommands = Adding | Members | bit("sl");
 
 std::string commandNames(CommandSet commands) {
     if (commands == All)
