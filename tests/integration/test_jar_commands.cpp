@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,6 +95,18 @@ TEST_F(JarCommands, EveryCommandHasItsEffectAndExitCode) {
             EXPECT_EQ(probe.find(row.hides), std::string::npos) << row.args[0] << probe;
         }
     }
+    // sl finds a file locked by another process, by either kind of lock.
+    const int locked = ::open(work_.file("src/b.dat").c_str(), O_RDWR | O_CLOEXEC);
+    const int recorded = ::open(work_.file("src/a.txt").c_str(), O_RDWR | O_CLOEXEC);
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+    ASSERT_EQ(::fcntl(recorded, F_SETLK, &range), 0);
+    const CommandResult scan = jar({"sl", "arc.J", "src", "-r"});
+    EXPECT_EQ(scan.exitCode, Warning) << scan.output;
+    EXPECT_NE(scan.output.find("3 file(s) scanned, 2 cannot"), std::string::npos) << scan.output;
+    ::close(locked);
+    ::close(recorded);
     if (StoresComments) {
         const std::string listing = jar({"v", "copy.J"}).output;
         EXPECT_NE(listing.find("A note"), std::string::npos) << listing;

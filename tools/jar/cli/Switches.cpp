@@ -242,6 +242,9 @@ void applyValue(Options& options, const Row& row, const Token& token) {
             refuse(token.text, "names no directory that exists");
         options.write.workDirectory = value;
     } else if (row.name == "l") {
+        struct stat info {};
+        if (::stat(value.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+            refuse(token.text, "names something other than a file to write the list to");
         options.fileList = value;
     }
 }
