@@ -5,6 +5,7 @@
 #include "Config.h"
 #include "Console.h"
 #include "cli/Switches.h"
+#include "commands/Support.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -69,13 +70,15 @@ void printHelp() {
         if (help.treatment != Treatment::Refused)
             console.out() << std::string(width + 10, ' ') << "commands: " << help.commands;
     }
-    printLines(R"(
-Predefined switches: "OptionsForCommand <command>=<switches>" lines of the file
+    console.out() << "";
+    console.out() << "List files (!name) are read from the current directory when not given with "
+                     "a path; only regular files, at most "
+                  << (MaxListFileSize >> 20) << " MiB and " << MaxListLine
+                  << " characters a line. Comment files (-z, -hz, -jz): regular files of at most "
+                  << (MaxCommentSize >> 10) << " KiB.";
+    printLines(R"(Predefined switches: "OptionsForCommand <command>=<switches>" lines of the file
 named by JAR_CFG_FILE apply before the command line's own, through the same
 checks.
-List files (!name) are read from the current directory when not given with a
-path; only regular files, at most 64 MiB and 8192 characters a line.
-Comment files (-z, -hz, -jz): regular files of at most 64 KiB.
 Exit codes: 0 success, 1 warning, 2 fatal error, 3 CRC error, 5 write error,
   6 cannot open archive, 7 bad parameters (a refused switch included; nothing
   is done), 8 out of memory, 9 not an archive, 11 interrupted.
