@@ -108,8 +108,9 @@ bool applyComments(Archive& archive, const Comments& comments, std::uint32_t cha
 void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous,
                  const std::string& path) {
     const std::string target = writeTarget(path);
+    // The time the archive had: for a copy, that of the archive copied.
     struct stat before {};
-    const bool existed = ::stat(target.c_str(), &before) == 0;
+    const bool existed = ::stat(options.archive.c_str(), &before) == 0;
     writeArchive(target, archive, previous, options.write);
     struct timespec stamps[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
     if (options.stamp == ArchiveStamp::Original && existed) {
