@@ -66,13 +66,13 @@ std::vector<std::string> tokenize(std::string_view line) {
 }
 
 bool isImplementedCommand(const std::string& command) {
-    static const std::array commands = {"a", "ac", "u", "f", "m", "d",
-                                        "e", "x",  "t", "l", "v", "lt"};
+    static const std::array commands = {"a", "ac", "u", "f", "m",  "d", "e",
+                                        "x", "t",  "l", "v", "lt", "y"};
     return std::find(commands.begin(), commands.end(), command) != commands.end();
 }
 
 bool isKnownCommand(const std::string& command) {
-    static const std::array commands = {"c", "da", "dc", "lc", "ls", "rh", "sl", "y"};
+    static const std::array commands = {"c", "da", "dc", "lc", "ls", "rh", "sl"};
     return isImplementedCommand(command) ||
            std::find(commands.begin(), commands.end(), command) != commands.end();
 }

@@ -2,6 +2,7 @@
 
 #include "Archive.h"
 #include "Console.h"
+#include "foreign/ForeignCommands.h"
 
 #include <cerrno>
 #include <charconv>
@@ -484,6 +485,8 @@ int writeDump(const Options& options) {
 } // namespace
 
 int runCommand(const Options& options) {
+    if (auto code = runForeignCommand(options))
+        return *code;
     const std::string& command = options.command;
     if (command == "a" || command == "ac" || command == "u" || command == "f" || command == "m")
         return addFiles(options);

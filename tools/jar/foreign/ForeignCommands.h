@@ -1,0 +1,22 @@
+#pragma once
+
+#include "../CommandLine.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brak::jar {
+
+// Runs the command when its archive is one of another program's formats: an
+// existing file that libarchive reads (told by its content), or a new archive
+// named .zip, .7z, .tar, .tar.gz, .tgz, .tar.xz, .tar.zst or .tar.bz2. Nothing
+// when the archive is Jar's own, so that Jar's commands take it.
+std::optional<int> runForeignCommand(const Options& options);
+
+// The switches as written, without their "-", for a caller that runs
+// commands in process. Otherwise they are read from the process's own command
+// line and the configuration's predefined switches.
+void setForeignSwitches(std::optional<std::vector<std::string>> switches);
+
+} // namespace brak::jar
