@@ -107,12 +107,13 @@ std::optional<Secret> askPassword(std::string_view prompt) {
         return std::nullopt;
     }
     console.finish();
-    // The question goes where the answer is typed, so it is seen even when
-    // the output is redirected.
-    writeAll(fd == STDIN_FILENO ? STDERR_FILENO : fd, prompt);
     std::optional<Secret> secret;
     {
+        // Echo goes off before the question, so that nothing typed after it
+        // is shown or thrown away. The question goes where the answer is
+        // typed, so it is seen even when the output is redirected.
         EchoOff quiet(fd);
+        writeAll(fd == STDIN_FILENO ? STDERR_FILENO : fd, prompt);
         Secret typed;
         bool fits = true;
         for (;;) {

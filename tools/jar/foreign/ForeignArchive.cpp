@@ -236,6 +236,9 @@ bool ForeignReader::next(ForeignEntry& entry) {
     entry.name = name != nullptr ? name : "";
     while (entry.name.rfind("./", 0) == 0)
         entry.name.erase(0, 2);
+    if (entry.name == ".")
+        entry.name.clear(); // the top directory of an ISO image or a tar of "."
+
     const bool slash = !entry.name.empty() && entry.name.back() == '/';
     while (!entry.name.empty() && entry.name.back() == '/')
         entry.name.pop_back();
@@ -295,10 +298,12 @@ bool ForeignReader::readData(const std::function<void(const char*, size_t)>& sin
         if (got < 0) {
             if (got == ARCHIVE_WARN)
                 continue;
+            // Without a terminal no later entry can be read either.
             if (refused_)
-                problem = "it needs a password";
-            else
-                problem = errorOf(archive_);
+                throw JarError(ExitFatal, "\"" + path_ +
+                                              "\" needs a password; nothing more "
+                                              "was read");
+            problem = errorOf(archive_);
             return false;
         }
         sink(buffer.get(), static_cast<size_t>(got));

@@ -68,6 +68,8 @@ public:
     archive_entry* current() const { return entry_; }
     const Secret* password() const { return password_ ? &*password_ : nullptr; }
     bool anyEncrypted() const { return anyEncrypted_; }
+    // A password was needed and could not be asked for: the run ends.
+    bool passwordRefused() const { return refused_; }
 
 private:
     static const char* passphrase(archive*, void* self);

@@ -151,7 +151,7 @@ int listArchive(const Options& options, const std::string& format) {
     size_t count = 0;
     ForeignEntry entry;
     while (reader.next(entry)) {
-        if (!matchesMember(entry.name, masks))
+        if (entry.name.empty() || !matchesMember(entry.name, masks))
             continue;
         const std::uint64_t size = sizeOf(reader, entry);
         ++count;
@@ -337,7 +337,8 @@ int extractFiles(const Options& options) {
     bool stopped = false;
     ForeignEntry entry;
     while (!stopped && reader.next(entry)) {
-        if (!matchesMember(entry.name, masks))
+        if ((entry.name.empty() && entry.type == ForeignEntry::Type::Directory) ||
+            !matchesMember(entry.name, masks))
             continue;
         ++matched;
         using Type = ForeignEntry::Type;
@@ -416,7 +417,7 @@ int extractFiles(const Options& options) {
             console.endItem();
             ++extracted;
         } catch (const JarError& error) {
-            if (error.code() == ExitInterrupted)
+            if (error.code() == ExitInterrupted || reader.passwordRefused())
                 throw;
             console.error() << error.what();
             outcome.raise(error.code());
@@ -691,11 +692,18 @@ void setForeignSwitches(std::optional<std::vector<std::string>> switches) {
 
 std::optional<int> runForeignCommand(const Options& options) {
     struct stat info {};
-    const bool exists = ::stat(options.archive.c_str(), &info) == 0;
+    // An empty file named like a new archive (made by mktemp, say) is one.
+    const bool exists = ::stat(options.archive.c_str(), &info) == 0 &&
+                        !(info.st_size == 0 && S_ISREG(info.st_mode) &&
+                          writeFormatForName(options.archive) != WriteFormat::None);
     std::string format;
     WriteFormat writable = WriteFormat::None;
     if (exists) {
         const auto detected = detectForeign(options.archive);
+        if (!detected && options.command == "y")
+            throw JarError(ExitBadParameters,
+                           "the command \"y\" is not available in this stand-in archiver for "
+                           "its own archives; nothing was done");
         if (!detected)
             return std::nullopt;
         format = detected->name;
