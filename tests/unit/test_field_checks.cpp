@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-    using namespace brak;
+using namespace brak;
 using namespace brak::test;
 
 namespace {
