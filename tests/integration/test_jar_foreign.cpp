@@ -165,7 +165,7 @@ TEST_F(ForeignTest, EveryWrittenFormatRoundTripsAndListsAsBrakReadsIt) {
     EXPECT_EQ(tree(work() + "/copy").size(), files.size() - 2);
 }
 
-TEST_F(ForeignTest, SparseFileOfTwoGibibytesKeepsItsHolesInTar) {
+TEST_F(ForeignTest, SparseFileOfTwoGibibytesRoundTripsWithItsHolesThroughTar) {
     const std::int64_t size = std::int64_t{2} << 30;
     dir_.resize("work/big/sparse.img", size);
     {
@@ -181,6 +181,18 @@ TEST_F(ForeignTest, SparseFileOfTwoGibibytesKeepsItsHolesInTar) {
     const DumpReader reader = listing("big.tar.zst");
     ASSERT_EQ(reader.rows().expand().size(), 1u);
     EXPECT_EQ(reader.rows().expand()[0][1], "2147483648");
+    ASSERT_EQ(jar({"x", "big.tar.zst", "-oback"}).code, Success);
+    const std::string back = work() + "/back/big/sparse.img";
+    struct stat info {};
+    ASSERT_EQ(::stat(back.c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, size);
+    EXPECT_LT(info.st_blocks, 1024) << "the holes come back as holes";
+    char ends[8] = {};
+    const int fd = ::open(back.c_str(), O_RDONLY);
+    EXPECT_EQ(::pread(fd, ends, 4, 0), 4);
+    EXPECT_EQ(::pread(fd, ends + 4, 4, size - 4), 4);
+    ::close(fd);
+    EXPECT_EQ(std::string(ends, 8), "headtail");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
 }
 

@@ -2,10 +2,12 @@
 
 #include "../Console.h"
 
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -308,6 +310,99 @@ bool ForeignReader::readData(const std::function<void(const char*, size_t)>& sin
         }
         sink(buffer.get(), static_cast<size_t>(got));
     }
+}
+
+bool ForeignReader::readBlocks(const std::function<void(std::uint64_t, const char*, size_t)>& sink,
+                               std::string& problem) {
+    for (;;) {
+        const void* block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        const int result = archive_read_data_block(archive_, &block, &size, &offset);
+        throwIfInterrupted();
+        if (result == ARCHIVE_EOF)
+            return true;
+        if (result < ARCHIVE_WARN || offset < 0) {
+            if (refused_)
+                throw JarError(ExitFatal, "\"" + path_ +
+                                              "\" needs a password; nothing more "
+                                              "was read");
+            problem = offset < 0 ? "a block lies before the start of the file" : errorOf(archive_);
+            return false;
+        }
+        if (size > 0)
+            sink(static_cast<std::uint64_t>(offset), static_cast<const char*>(block), size);
+    }
+}
+
+HoleyFile::HoleyFile(const std::string& target) : target_(target) {
+    const size_t slash = target.rfind('/');
+    const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    path_ = directory + "." + baseName(target) + ".XXXXXX";
+    fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        path_.clear();
+        fail("cannot create a file in the directory of");
+    }
+}
+
+HoleyFile::~HoleyFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!path_.empty())
+        ::unlink(path_.c_str());
+}
+
+void HoleyFile::fail(const std::string& what) const {
+    throw JarError(ExitWrite, what + " \"" + target_ + "\": " + std::strerror(errno));
+}
+
+void HoleyFile::write(std::uint64_t offset, const char* data, size_t size) {
+    constexpr size_t Page = 4096;
+    while (size > 0) {
+        // Whole pages of zeros are skipped; everything else is written.
+        size_t piece = std::min(size, Page - static_cast<size_t>(offset % Page));
+        const bool zero = piece == Page && std::memcmp(data, zeros().data(), Page) == 0;
+        if (!zero) {
+            while (piece < size && piece < PieceSize &&
+                   (size - piece < Page || std::memcmp(data + piece, zeros().data(), Page) != 0))
+                piece += std::min(Page, size - piece);
+            for (size_t done = 0; done < piece;) {
+                const ssize_t written =
+                    ::pwrite(fd_, data + done, piece - done, static_cast<off_t>(offset + done));
+                if (written < 0 && errno == EINTR)
+                    continue;
+                if (written <= 0)
+                    fail("cannot write");
+                done += static_cast<size_t>(written);
+            }
+        }
+        offset += piece;
+        data += piece;
+        size -= piece;
+        end_ = std::max(end_, offset);
+    }
+}
+
+void HoleyFile::commit(std::uint64_t size, const FileTimes& times, mode_t mode, bool durable) {
+    const struct timespec stamps[2] = {{static_cast<time_t>(times.accessed), 0},
+                                       {static_cast<time_t>(times.modified), 0}};
+    if (::ftruncate(fd_, static_cast<off_t>(std::max(size, end_))) != 0)
+        fail("cannot write");
+    if (::futimens(fd_, stamps) != 0)
+        fail("cannot set the times of");
+    if (::fchmod(fd_, mode) != 0)
+        fail("cannot set the mode of");
+    if (durable && ::fsync(fd_) != 0)
+        fail("cannot write");
+    throwIfInterrupted();
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        fail("cannot write");
+    if (::rename(path_.c_str(), target_.c_str()) != 0)
+        fail("cannot replace");
+    path_.clear();
 }
 
 ForeignWriter::ForeignWriter(const std::string& target, WriteFormat format, int level,

@@ -64,6 +64,9 @@ public:
     // The current entry's data; false, with the reason, when it cannot be read
     // whole (damage, a wrong password). The sink may throw.
     bool readData(const std::function<void(const char*, size_t)>& sink, std::string& problem);
+    // The same as blocks at their offsets; a gap between two is a hole.
+    bool readBlocks(const std::function<void(std::uint64_t, const char*, size_t)>& sink,
+                    std::string& problem);
     // The current entry as libarchive holds it, for copying into another archive.
     archive_entry* current() const { return entry_; }
     const Secret* password() const { return password_ ? &*password_ : nullptr; }
@@ -84,6 +87,30 @@ private:
     bool refused_ = false; // the password could not be asked for
     bool first_ = true;
     bool anyEncrypted_ = false;
+};
+
+// A file extracted beside its final name and renamed over it once complete,
+// so that a damaged entry leaves the old file as it was. Holes stay holes,
+// and so do runs of zeros filling whole pages: a sparse file of gigabytes
+// comes back in moments.
+class HoleyFile {
+public:
+    explicit HoleyFile(const std::string& target);
+    ~HoleyFile();
+    HoleyFile(const HoleyFile&) = delete;
+    HoleyFile& operator=(const HoleyFile&) = delete;
+
+    void write(std::uint64_t offset, const char* data, size_t size);
+    // A file that replaces one of the user's reaches the disk before the rename.
+    void commit(std::uint64_t size, const FileTimes& times, mode_t mode, bool durable);
+
+private:
+    [[noreturn]] void fail(const std::string& what) const;
+
+    std::string target_;
+    std::string path_;
+    int fd_ = -1;
+    std::uint64_t end_ = 0;
 };
 
 // Writes a new archive into a temporary file beside the target, renamed over

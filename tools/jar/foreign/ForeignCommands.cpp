@@ -399,21 +399,18 @@ int extractFiles(const Options& options) {
                 continue;
             }
             console.beginItem({{Tone::Normal, "Extracting "}, highlighted(entry.name)});
-            TempFile temp(target);
-            std::uint64_t done = 0;
+            HoleyFile temp(target);
             std::string problem;
-            if (!reader.readData(
-                    [&](const char* data, size_t size) {
-                        temp.write(data, size);
-                        done += size;
-                        console.itemProgress(done, entry.size);
+            if (!reader.readBlocks(
+                    [&](std::uint64_t offset, const char* data, size_t size) {
+                        temp.write(offset, data, size);
+                        console.itemProgress(offset + size, entry.size);
                     },
                     problem)) {
                 console.endItem();
                 throw JarError(ExitCrc, "\"" + entry.name + "\" was not extracted: " + problem);
             }
-            temp.setTimes(entry.times);
-            temp.commit(entry.permissions & 0777 & ~umask, exists);
+            temp.commit(entry.size, entry.times, entry.permissions & 0777 & ~umask, exists);
             console.endItem();
             ++extracted;
         } catch (const JarError& error) {
