@@ -230,8 +230,10 @@ bool ForeignReader::next(ForeignEntry& entry) {
         return false;
     if (result < ARCHIVE_WARN)
         fail(first_ ? ExitNotArchive : ExitCrc, first_ ? "cannot be read" : "is damaged");
-    if (result == ARCHIVE_WARN)
+    if (result == ARCHIVE_WARN) {
         Console::instance().error() << "Warning: " << errorOf(archive_);
+        ++warnings_;
+    }
     first_ = false;
 
     const char* name = archive_entry_pathname(entry_);

@@ -71,6 +71,8 @@ public:
     archive_entry* current() const { return entry_; }
     const Secret* password() const { return password_ ? &*password_ : nullptr; }
     bool anyEncrypted() const { return anyEncrypted_; }
+    // Headers read with a warning (a name that could not be converted, say).
+    int warnings() const { return warnings_; }
     // A password was needed and could not be asked for: the run ends.
     bool passwordRefused() const { return refused_; }
 
@@ -87,6 +89,7 @@ private:
     bool refused_ = false; // the password could not be asked for
     bool first_ = true;
     bool anyEncrypted_ = false;
+    int warnings_ = 0;
 };
 
 // A file extracted beside its final name and renamed over it once complete,

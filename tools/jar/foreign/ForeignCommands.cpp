@@ -167,7 +167,7 @@ int listArchive(const Options& options, const std::string& format) {
             line << " (encrypted)";
     }
     console.out() << padLeft(std::to_string(total), 11) << " bytes in " << count << " file(s)";
-    return ExitSuccess;
+    return reader.warnings() > 0 ? ExitWarning : ExitSuccess;
 }
 
 // The technical listing: one chapter holding every entry.
@@ -276,6 +276,8 @@ int testArchive(const Options& options) {
         outcome.raise(ExitWarning);
     }
     console.out() << tested << " file(s) tested, " << failed << " with errors";
+    if (reader.warnings() > 0)
+        outcome.raise(ExitWarning);
     return outcome.code();
 }
 
@@ -428,6 +430,8 @@ int extractFiles(const Options& options) {
         outcome.raise(ExitWarning);
     }
     console.out() << extracted << " file(s) extracted";
+    if (reader.warnings() > 0)
+        outcome.raise(ExitWarning);
     return outcome.code();
 }
 
