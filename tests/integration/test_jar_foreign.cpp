@@ -310,6 +310,30 @@ TEST_F(ForeignTest, MeaninglessSwitchesAndMissingPasswordsAreRefusedAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }
 
+TEST_F(ForeignTest, AHardLinkIsNeverLeftWithoutItsData) {
+    if (!installed("bsdtar"))
+        GTEST_SKIP() << "bsdtar is not installed";
+    dir_.write("work/t/data", "data");
+    fs::create_hard_link(work() + "/t/data", work() + "/t/link");
+    ASSERT_EQ(run(work(), "bsdtar", {"-cf", "linked.tar", "t"}).code, Success);
+    const std::string before = dir_.read("work/linked.tar");
+    // A zip keeps no links; deleting the name that holds the data would
+    // leave the other one empty, and deleting the link itself is fine.
+    EXPECT_NE(jar({"y", "linked.tar", "linked.zip"}).code, Success);
+    for (const char* name : {"t/data", "t/link"}) {
+        const Result deleted = jar({"d", "linked.tar", name});
+        if (deleted.code == Success) {
+            ASSERT_EQ(jar({"x", "linked.tar", "-oback", "-y"}).code, Success);
+            EXPECT_EQ(tree(work() + "/back/t").size(), 1u);
+            EXPECT_EQ(tree(work() + "/back/t").begin()->second, "data");
+            writeFile(work() + "/linked.tar", before);
+        } else {
+            EXPECT_EQ(dir_.read("work/linked.tar"), before) << name;
+        }
+    }
+    EXPECT_FALSE(dir_.exists("work/linked.zip"));
+}
+
 // Answers each question on a terminal once it is shown.
 Result withTerminal(const std::string& directory, const Args& args,
                     const std::vector<std::pair<std::string, std::string>>& answers) {

@@ -492,9 +492,18 @@ const Secret* writePassword(const Scan& scan, const Settings& settings, WriteFor
 void copyEntries(ForeignReader& reader, ForeignWriter& writer,
                  const std::function<bool(const ForeignEntry&)>& keep, bool tar) {
     ForeignEntry entry;
+    std::unordered_set<std::string> kept;
     while (reader.next(entry)) {
         if (!keep(entry))
             continue;
+        // A hard link holds no data of its own: it needs the file it names,
+        // stored before it, and a format that keeps links.
+        if (entry.type == ForeignEntry::Type::Hardlink &&
+            (!tar || kept.count(entry.linkTarget) == 0))
+            throw JarError(ExitFatal, "\"" + entry.name + "\" is a hard link to \"" +
+                                          entry.linkTarget +
+                                          "\", which would not be kept; nothing was changed");
+        kept.insert(entry.name);
         std::unique_ptr<archive_entry, void (*)(archive_entry*)> copy(
             archive_entry_clone(reader.current()), archive_entry_free);
         // The data comes whole, holes filled in.
