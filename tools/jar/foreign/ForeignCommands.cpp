@@ -102,7 +102,8 @@ Settings checkSwitches(const std::string& command, const std::string& format) {
 }
 
 bool isWriting(const std::string& command) {
-    return command == "a" || command == "u" || command == "f" || command == "m" || command == "d";
+    return command == "a" || command == "u" || command == "f" || command == "m" || command == "d" ||
+           command == "da";
 }
 
 std::string writeTarget(const std::string& path) {
@@ -144,15 +145,22 @@ int listArchive(const Options& options, const std::string& format) {
     ForeignReader reader(options.archive);
     const auto masks = expandListFiles(options.names);
     const bool verbose = options.command == "v";
+    const bool names = options.command == "ls";
     console.out() << "Archive " << highlighted(options.archive) << " (" << format
                   << "), 1 chapter(s)";
-    console.out() << "       Size Modified            Attr  Name";
+    if (!names)
+        console.out() << "       Size Modified            Attr  Name";
     std::uint64_t total = 0;
     size_t count = 0;
     ForeignEntry entry;
     while (reader.next(entry)) {
         if (entry.name.empty() || !matchesMember(entry.name, masks))
             continue;
+        if (names) {
+            ++count;
+            console.out() << highlighted(entry.name);
+            continue;
+        }
         const std::uint64_t size = sizeOf(reader, entry);
         ++count;
         total += size;
@@ -166,7 +174,10 @@ int listArchive(const Options& options, const std::string& format) {
         if (verbose && entry.encrypted)
             line << " (encrypted)";
     }
-    console.out() << padLeft(std::to_string(total), 11) << " bytes in " << count << " file(s)";
+    if (names)
+        console.out() << count << " file(s)";
+    else
+        console.out() << padLeft(std::to_string(total), 11) << " bytes in " << count << " file(s)";
     return reader.warnings() > 0 ? ExitWarning : ExitSuccess;
 }
 
@@ -743,8 +754,18 @@ std::optional<int> runForeignCommand(const Options& options) {
         return addFiles(options, writable, exists, settings);
     if (command == "d")
         return deleteFiles(options, writable, settings);
-    if (command == "l" || command == "v")
+    if (command == "da") {
+        Options all = options;
+        all.names.clear();
+        return deleteFiles(all, writable, settings);
+    }
+    if (command == "l" || command == "v" || command == "ls")
         return listArchive(options, format);
+    if (command == "lc") {
+        Console::instance().out() << "Archive " << highlighted(options.archive) << " (" << format
+                                  << ") has one chapter, which holds all of its files.";
+        return ExitSuccess;
+    }
     if (command == "lt")
         return writeDump(options);
     if (command == "t")
