@@ -1,5 +1,6 @@
 #include "startup/Startup.h"
 
+#include "base/ArchiveTypes.h"
 #include "base/Text.h"
 #include "contents/FileGrid.h"
 #include "core/ExitMessages.h"
@@ -148,7 +149,7 @@ void Startup::OpenArgument(const std::string& argument) {
     const std::string name =
         separator == std::string::npos ? argument : argument.substr(separator + 1);
     runHandler(dialogs_, [&] {
-        if (upperCase(name).find(".J") != std::string::npos) {
+        if (upperCase(name).find(".J") != std::string::npos || isArchiveFile(argument)) {
             f_.edArchive.setText(argument);
             contents_.LoadContents();
         } else {

@@ -9,7 +9,11 @@
 namespace brak {
 
 // The open dialog's filters of the pickers.
-inline constexpr const char* ArchiveFilter = "Archives (*.J)|*.J|All Files (*.*)|*.*";
+inline constexpr const char* ArchiveFilter =
+    "Archives (*.J)|*.J|"
+    "Zip, 7z, tar and other archives|*.ZIP;*.7Z;*.TAR;*.TAR.GZ;*.TGZ;*.TAR.XZ;*.TXZ;*.TAR.ZST;"
+    "*.TZST;*.TAR.BZ2;*.TBZ2;*.RAR;*.ISO;*.CPIO;*.CAB;*.LHA;*.LZH;*.XAR|"
+    "All Files (*.*)|*.*";
 inline constexpr const char* ListFilter = "Lists (*.LST)|*.LST|All Files (*.*)|*.*";
 inline constexpr const char* CommentFilter = "Comments (*.CMT)|*.CMT|All Files (*.*)|*.*";
 inline constexpr const char* AnyFileFilter = "All Files (*.*)|*.*";

@@ -16,8 +16,8 @@ ProgramArguments parseProgramArguments(const std::vector<std::string>& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A graphical front-end for the Jar archiver. The arguments together name "
-                       "an archive to open (a name holding \".J\") or a Jar configuration file to "
-                       "load."));
+                       "an archive to open (a name holding \".J\", a zip, 7z, tar or other archive "
+                       "by its name or content) or a Jar configuration file to load."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Print this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},

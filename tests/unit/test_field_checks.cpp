@@ -3,6 +3,7 @@
 #include "Fakes.h"
 #include "Typing.h"
 #include "ui/Brak.h"
+#include "ui/FieldChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +141,9 @@ TEST_F(FieldChecksTest, TheArchivePickerLoadsTheChosenArchiveAndNothingOnCancel)
     EXPECT_EQ(f.edArchive.text(), "old.j");
     EXPECT_TRUE(platform.started.empty());
     EXPECT_TRUE(dialogs.boxes.empty());
-    EXPECT_EQ(dialogs.filters, std::vector<std::string>{"Archives (*.J)|*.J|All Files (*.*)|*.*"});
+    EXPECT_EQ(dialogs.filters, std::vector<std::string>{ArchiveFilter});
+    EXPECT_EQ(std::string(ArchiveFilter).rfind("Archives (*.J)|*.J|", 0), 0u)
+        << "Jar's own archives come first";
 
     platform.programs["JAR32.EXE"] = platform.programDir + "JAR32.EXE";
     dialogs.fileAnswers = {"/data/new.j"};

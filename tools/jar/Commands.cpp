@@ -1,12 +1,21 @@
 #include "Commands.h"
 
 #include "commands/Commands.h"
+#include "foreign/ForeignCommands.h"
 
 namespace brak::jar {
 
 int runCommand(const Options& given) {
+    // Zip, 7z, tar and the other formats libarchive reads take their own way.
+    if (auto code = runForeignCommand(given))
+        return *code;
     Options options = given;
     const std::string& command = options.command;
+    if (options.encrypt)
+        throw JarError(ExitBadParameters,
+                       "the switch -hg1 is not available yet for Jar's own archives: encryption "
+                       "comes with a later version (zip archives can be encrypted); nothing was "
+                       "done");
     // A command that stores no new file has only the data it copies to
     // compress: a level given means compressing it again at that level.
     if (options.levelGiven && (command == "c" || command == "d" || command == "da" ||

@@ -59,6 +59,10 @@ struct Options {
     ArchiveStamp stamp = ArchiveStamp::Now;
     SortOrder sort = SortOrder::AsFound;
     bool levelGiven = false; // -m1..-m4
+    bool encrypt = false;    // -hg1
+    // Every switch given, in lower case and without its "-", the predefined
+    // ones first: for the formats whose commands read them on their own.
+    std::vector<std::string> switches;
     WriteSettings write;
     std::optional<std::string> fileList; // -l
     CommentSource archiveComment;        // -z

@@ -106,7 +106,9 @@ const Row Table[] = {
     {"u2", Treatment::Acted, Adding | Extracting, "update: new files, and files whose time differs",
      [](Options& o) { o.addMode = AddMode::Update, o.different = true; }},
     {"hg0", Treatment::Refused, All, NotYetProtection},
-    {"hg1", Treatment::Refused, All, NotYetProtection},
+    {"hg1", Treatment::Acted, Writing,
+     "encrypt: zip archives get AES-256; Jar's own archives refuse it until encryption comes",
+     [](Options& o) { o.encrypt = true; }},
     {"ht0", Treatment::Acted, Adding | bit("y"), "check each file stored by its CRC-32",
      [](Options& o) { o.write.checkStored = WriteSettings::Check::Crc; }},
     {"ht1", Treatment::Acted, Adding | bit("y"),
@@ -286,6 +288,7 @@ void applySwitch(Options& options, const Token& token) {
     if (!token.isSwitch())
         throw JarError(ExitBadParameters, "\"" + text + "\" is not a switch");
     const std::string body = toLower(text.substr(1));
+    options.switches.push_back(body);
     for (const Row& row : Table) {
         if (row.value != Value::None || row.name != body)
             continue;

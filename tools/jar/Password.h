@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace brak::jar {
+
+// A password in memory of its own, wiped when it goes. It never grows, so no
+// copy of it is left behind in freed memory.
+class Secret {
+public:
+    static constexpr std::size_t Capacity = 1024;
+    Secret();
+    ~Secret();
+    Secret(Secret&& other) noexcept;
+    Secret& operator=(Secret&& other) noexcept;
+    Secret(const Secret&) = delete;
+    Secret& operator=(const Secret&) = delete;
+
+    const char* c_str() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    // False when the password would not fit.
+    bool append(char c);
+    bool operator==(const Secret& other) const;
+
+private:
+    void wipe();
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+};
+
+// Asks for a password on the terminal with echo off: standard input when it
+// is a terminal, else the controlling terminal. Never waits without one: then
+// it says that a password is needed and gives nothing, as it does at the end
+// of the input. An interruption unwinds the run.
+std::optional<Secret> askPassword(std::string_view prompt);
+
+// A new password, asked twice; nothing when the two differ or no terminal is there.
+std::optional<Secret> askNewPassword(std::string_view what);
+
+} // namespace brak::jar
