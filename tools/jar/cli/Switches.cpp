@@ -313,8 +313,7 @@ std::optional<std::uint64_t> number(std::string_view text, std::uint64_t max) {
 }
 
 // The Advanced switches' values.
-void applyAdvanced(Options& options, const Row& row, const Token& token, const std::string& value,
-                   bool quoted) {
+void applyAdvanced(Options& options, const Row& row, const Token& token, const std::string& value) {
     const std::string& text = token.text;
     Selection& selection = options.selection;
     switch (row.value) {
@@ -351,15 +350,18 @@ void applyAdvanced(Options& options, const Row& row, const Token& token, const s
         selection.chapterTo = static_cast<std::uint32_t>(*last);
         return;
     }
-    case Value::Exclude:
-        if (!quoted && value.size() > 1 && value[0] == '!') {
+    case Value::Exclude: {
+        // -x!"list": the "!" outside the quotes, as a list on the command line.
+        const bool plainFirst = !value.empty() && !token.quoted[1 + row.name.size()];
+        if (plainFirst && value.size() > 1 && value[0] == '!') {
             selection.excludeLists.push_back(value.substr(1));
-        } else if (value.empty() || (!quoted && (value[0] == '-' || value[0] == '!'))) {
+        } else if (value.empty() || (plainFirst && (value[0] == '-' || value[0] == '!'))) {
             refuse(text, "needs a mask, as -x\"*.bak\", or a list file, as -x!\"list.txt\"");
         } else {
             selection.excludeMasks.push_back(value);
         }
         return;
+    }
     case Value::Kinds:
         if (value.empty())
             refuse(text, "needs the kinds of question to answer: letters of cdknorv");
@@ -395,7 +397,7 @@ void applyValue(Options& options, const Row& row, const Token& token) {
     const std::string value = token.text.substr(start);
     const bool quoted = token.quotedFrom(start);
     if (row.value > Value::Comment)
-        return applyAdvanced(options, row, token, value, quoted);
+        return applyAdvanced(options, row, token, value);
     if (value.empty())
         refuse(token.text, "needs a " +
                                std::string(row.value == Value::Directory ? "directory" : "file") +
