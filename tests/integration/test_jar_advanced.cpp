@@ -95,6 +95,10 @@ TEST_F(JarAdvanced, ChapterRangesPickTheVersionsOfTheirChapters) {
         EXPECT_EQ(work_.read("out/f.txt"), row.extracted) << row.range;
     }
     EXPECT_NE(jar({"l", "c.J", "-jc1-2"}).output.find("6 bytes in 2 file(s)"), std::string::npos);
+    // Brak passes the Advanced piece with every command.
+    EXPECT_EQ(jar({"lc", "c.J", "-ta", "-jc1-", "-x\"*.bak\"", "-jyo", "-v700", "-vt"}).exitCode,
+              Success);
+    EXPECT_EQ(jar({"x", "c.J", "-jc1-"}).exitCode, Success);
     ASSERT_EQ(jar({"dc", "c.J", "-jc1-2"}).exitCode, Success);
     fs::remove_all(work_.file("out"));
     ASSERT_EQ(jar({"x", "c.J", "-jc1-1", "-o\"out\""}).exitCode, Success);

@@ -190,7 +190,7 @@ const Row Table[] = {
      "only files modified before today 00:00, or the local time given", nullptr, Value::Date},
     {"to", Treatment::Acted, Selecting, "only files modified at least <days> days (of 86400 s) ago",
      nullptr, Value::Days},
-    {"jc", Treatment::Acted, set({"e", "x", "l", "v", "t", "dc"}),
+    {"jc", Treatment::Acted, set({"e", "x", "l", "v", "ls", "t", "dc"}),
      "work on chapters <from> to <to> (an empty side: the first or the last) instead of the "
      "last chapter; e and x take of a name the version of the highest chapter in the range",
      nullptr, Value::Chapters},
@@ -243,6 +243,14 @@ std::string commandNames(CommandSet commands) {
             text += (text.empty() ? "" : " ") + std::string(Letters[i]);
     }
     return text;
+}
+
+// The Advanced switches come with every command, as the masks do: each
+// command takes them, and they act on the commands their row names.
+bool sharedByAllCommands(const Row& row) {
+    constexpr std::array<std::string_view, 12> Shared = {"ta", "tb", "to", "jc", "x",  "jy",
+                                                         "va", "v",  "vt", "vb", "vc", "ve"};
+    return std::find(Shared.begin(), Shared.end(), row.name) != Shared.end();
 }
 
 [[noreturn]] void refuse(const std::string& token, const std::string& why) {
@@ -492,7 +500,8 @@ void applySwitch(Options& options, const Token& token) {
             continue;
         if (row.treatment == Treatment::Refused)
             refuse(text, "is not available yet: " + std::string(row.meaning));
-        checkCommand(text, row.commands, options);
+        if (!sharedByAllCommands(row))
+            checkCommand(text, row.commands, options);
         row.apply(options);
         return;
     }
@@ -509,7 +518,8 @@ void applySwitch(Options& options, const Token& token) {
         throw JarError(ExitBadParameters, "unknown switch \"" + text + "\"; nothing was done");
     if (found->treatment == Treatment::Refused)
         refuse(text, "is not available yet: " + std::string(found->meaning));
-    checkCommand(text, found->commands, options);
+    if (!sharedByAllCommands(*found))
+        checkCommand(text, found->commands, options);
     applyValue(options, *found, token);
 }
 
