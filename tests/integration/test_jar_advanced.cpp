@@ -162,6 +162,7 @@ TEST_F(JarAdvanced, VolumesSplitTheArchiveAndReadBackWhole) {
     EXPECT_EQ(missing.exitCode, CannotOpen);
     EXPECT_NE(missing.output.find("\"v.002\""), std::string::npos) << missing.output;
     fs::rename(work_.file("gone"), work_.file("v.002"));
+    EXPECT_EQ(jar({"rh", "v.J"}).exitCode, BadParameters);
 
     // The next-volume question: unanswered it stops and keeps the archive
     // whole; -jyv answers it, and -ve runs its command before each volume.

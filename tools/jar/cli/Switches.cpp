@@ -75,7 +75,7 @@ constexpr std::string_view NoEncryption =
 // Commands that take files by time and by name.
 constexpr CommandSet Selecting = Adding | Members | set({"da", "sl"});
 // Commands whose written archive may be split into volumes.
-constexpr CommandSet Splitting = Adding | set({"c", "d", "da", "dc", "y"});
+constexpr CommandSet Splitting = Adding | set({"c", "d", "da", "dc", "rh", "y"});
 
 // Every switch of the catalogue, in the order the front-end writes them.
 const Row Table[] = {
