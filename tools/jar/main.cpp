@@ -71,6 +71,9 @@ void printHelp() {
             console.out() << std::string(width + 10, ' ') << "commands: " << help.commands;
     }
     console.out() << "";
+    console.out() << "The Advanced switches, -ta to -ve, come with every command and act on the "
+                     "commands named.";
+    console.out() << "";
     console.out() << "List files (!name) are read from the current directory when not given with "
                      "a path; only regular files, at most "
                   << (MaxListFileSize >> 20) << " MiB and " << MaxListLine

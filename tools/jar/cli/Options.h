@@ -37,6 +37,33 @@ struct AttributeFilter {
     }
 };
 
+// The Advanced switches' selection: by time of modification, by chapter and
+// by name. Every command that takes files applies it.
+struct Selection {
+    std::optional<std::int64_t> after;     // -ta: modified at or after
+    std::optional<std::int64_t> before;    // -tb, -to: modified before
+    bool chapters = false;                 // -jc
+    std::uint32_t chapterFrom = 0;         // 0: the first chapter
+    std::uint32_t chapterTo = 0;           // 0: the last chapter
+    std::vector<std::string> excludeMasks; // -x"mask"
+    std::vector<std::string> excludeLists; // -x!"file", read when the command starts
+    bool acceptsTime(std::int64_t modified) const {
+        return (!after || modified >= *after) && (!before || modified < *before);
+    }
+};
+
+// Splitting the written archive into volumes (-v, -va) and what happens
+// before each new one (-vt, -vb, -vc, -ve).
+struct VolumeSettings {
+    std::uint64_t size = 0; // bytes; 0: one file
+    bool automatic = false; // -va: the free space of the target's file system
+    bool ask = false;
+    bool beep = false;
+    std::string command;
+    bool echo = false;
+    bool active() const { return size != 0 || automatic; }
+};
+
 struct Options {
     std::string command;                // in lower case
     std::string archive;                // as written, quotes removed
@@ -68,6 +95,14 @@ struct Options {
     CommentSource archiveComment;        // -z
     CommentSource chapterComment;        // -hz
     CommentSource fileComment;           // -jz
+    Selection selection;
+    std::string assumeYes; // -jy: the kinds of question answered yes
+    VolumeSettings volumes;
 };
+
+// Whether a kind of question (c, d, k, n, o, r, v) is answered yes unasked.
+inline bool assumes(const Options& options, char kind) {
+    return options.yes || options.assumeYes.find(kind) != std::string::npos;
+}
 
 } // namespace brak::jar

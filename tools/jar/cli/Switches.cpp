@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <ctime>
 #include <sys/stat.h>
 
 namespace brak::jar {
@@ -38,7 +40,20 @@ constexpr CommandSet Writing = Adding | set({"c", "d", "da", "dc", "rh", "y"});
 constexpr CommandSet Members = set({"d", "e", "x", "t", "l", "v", "ls"});
 constexpr CommandSet All = (CommandSet{1} << Letters.size()) - 1;
 
-enum class Value { None, Directory, File, Comment };
+enum class Value {
+    None,
+    Directory,
+    File,
+    Comment,
+    Date,       // -ta, -tb: empty for today, or "YYYYMMDDHHMMSS"
+    Days,       // -to<N>
+    Chapters,   // -jc<from>-<to>
+    Exclude,    // -x"mask", -x!"list"
+    Kinds,      // -jy<letters>
+    Size,       // -v<kilobytes>
+    Command,    // -vc"command", -ve"command"
+    Descriptor, // -pfd<n>, -npfd<n>
+};
 
 using Apply = void (*)(Options&);
 
@@ -55,6 +70,12 @@ constexpr std::string_view NotYetProtection =
     "protection (envelopes, authentication, encryption, locks) comes with a later version";
 constexpr std::string_view NotYetRecovery = "recovery records come with a later version";
 constexpr std::string_view NoShortNames = "Linux has no short 8.3 names";
+constexpr std::string_view NoEncryption =
+    "no archive can be protected by a password until encryption comes with a later version";
+// Commands that take files by time and by name.
+constexpr CommandSet Selecting = Adding | Members | set({"da", "sl"});
+// Commands whose written archive may be split into volumes.
+constexpr CommandSet Splitting = Adding | set({"c", "d", "da", "dc", "rh", "y"});
 
 // Every switch of the catalogue, in the order the front-end writes them.
 const Row Table[] = {
@@ -164,6 +185,48 @@ const Row Table[] = {
     {"jz", Treatment::Acted, Adding | bit("c"),
      "the comment of each file added (c: of each file named) from <file>; NUL removes it", nullptr,
      Value::Comment},
+    // The Advanced switches, in the order the front-end writes them.
+    {"ta", Treatment::Acted, Selecting,
+     "only files modified at or after today 00:00, or the local time given", nullptr, Value::Date},
+    {"tb", Treatment::Acted, Selecting,
+     "only files modified before today 00:00, or the local time given", nullptr, Value::Date},
+    {"to", Treatment::Acted, Selecting, "only files modified at least <days> days (of 86400 s) ago",
+     nullptr, Value::Days},
+    {"jc", Treatment::Acted, set({"e", "x", "l", "v", "ls", "t", "dc"}),
+     "work on chapters <from> to <to> (an empty side: the first or the last) instead of the "
+     "last chapter; e and x take of a name the version of the highest chapter in the range",
+     nullptr, Value::Chapters},
+    {"x", Treatment::Acted, Selecting | bit("c"),
+     "leave out files matching <mask>, or the names listed in <file> (rules of a !list)", nullptr,
+     Value::Exclude},
+    {"jy", Treatment::Acted, All,
+     "answer yes to these kinds of question: c create directory, d delete file, k available "
+     "space, n new file name, o overwrite file, r overwrite directory, v next volume "
+     "(c, k, n and r are never asked: directories are made, a full disk is a write error, no "
+     "name is asked, a directory is never replaced)",
+     nullptr, Value::Kinds},
+    {"va", Treatment::Acted, Splitting,
+     "split the archive into volumes as large as the free space of its file system once it is "
+     "written",
+     [](Options& o) { o.volumes.automatic = true, o.volumes.size = 0; }},
+    {"v", Treatment::Acted, Splitting,
+     "split the archive into volumes of <kilobytes> KiB: name.001, name.002, ... after the first",
+     nullptr, Value::Size},
+    {"vt", Treatment::Acted, Splitting, "ask before each new volume (-jyv answers yes)",
+     [](Options& o) { o.volumes.ask = true; }},
+    {"vb", Treatment::Acted, Splitting, "ring the terminal bell before each new volume",
+     [](Options& o) { o.volumes.beep = true; }},
+    {"vc", Treatment::Acted, Splitting,
+     "run <command> through /bin/sh before each new volume (JAR_VOLUME names it); a failure "
+     "stops",
+     nullptr, Value::Command},
+    {"ve", Treatment::Acted, Splitting, "as -vc, showing the command first", nullptr,
+     Value::Command},
+    {"p", Treatment::Refused, All, NoEncryption},
+    {"pfd", Treatment::Refused, All, NoEncryption, nullptr, Value::Descriptor},
+    {"np", Treatment::Refused, All, NoEncryption},
+    {"np-", Treatment::Refused, All, NoEncryption},
+    {"npfd", Treatment::Refused, All, NoEncryption, nullptr, Value::Descriptor},
 };
 
 constexpr std::string_view AttributeMeaning =
@@ -182,6 +245,14 @@ std::string commandNames(CommandSet commands) {
             text += (text.empty() ? "" : " ") + std::string(Letters[i]);
     }
     return text;
+}
+
+// The Advanced switches come with every command, as the masks do: each
+// command takes them, and they act on the commands their row names.
+bool sharedByAllCommands(const Row& row) {
+    constexpr std::array<std::string_view, 12> Shared = {"ta", "tb", "to", "jc", "x",  "jy",
+                                                         "va", "v",  "vt", "vb", "vc", "ve"};
+    return std::find(Shared.begin(), Shared.end(), row.name) != Shared.end();
 }
 
 [[noreturn]] void refuse(const std::string& token, const std::string& why) {
@@ -211,10 +282,132 @@ void applyAttributes(Options& options, const std::string& text, const std::strin
     options.attributes = filter;
 }
 
+// "YYYYMMDDHHMMSS" as local time; nothing when it is no real time.
+std::optional<std::int64_t> localTime(const std::string& text) {
+    if (text.size() != 14 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    auto field = [&](size_t at, size_t length) { return std::stoi(text.substr(at, length)); };
+    std::tm time{};
+    time.tm_year = field(0, 4) - 1900;
+    time.tm_mon = field(4, 2) - 1;
+    time.tm_mday = field(6, 2);
+    time.tm_hour = field(8, 2);
+    time.tm_min = field(10, 2);
+    time.tm_sec = field(12, 2);
+    time.tm_isdst = -1;
+    std::tm checked = time;
+    const std::time_t result = std::mktime(&checked);
+    // mktime carries a day 32 into the next month: such a date was a slip.
+    if (result == -1 || checked.tm_mday != time.tm_mday || checked.tm_mon != time.tm_mon ||
+        checked.tm_year != time.tm_year)
+        return std::nullopt;
+    return static_cast<std::int64_t>(result);
+}
+
+std::int64_t startOfToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm today{};
+    ::localtime_r(&now, &today);
+    today.tm_hour = today.tm_min = today.tm_sec = 0;
+    today.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&today));
+}
+
+// A whole number within limits; nothing when the text is not one.
+std::optional<std::uint64_t> number(std::string_view text, std::uint64_t max) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > max)
+        return std::nullopt;
+    return value;
+}
+
+// The Advanced switches' values.
+void applyAdvanced(Options& options, const Row& row, const Token& token, const std::string& value) {
+    const std::string& text = token.text;
+    Selection& selection = options.selection;
+    switch (row.value) {
+    case Value::Date: {
+        std::optional<std::int64_t> time = startOfToday();
+        if (!value.empty() && !(time = localTime(value)))
+            refuse(text, "needs a local time as \"YYYYMMDDHHMMSS\", or nothing for today");
+        (row.name == "ta" ? selection.after : selection.before) = *time;
+        return;
+    }
+    case Value::Days: {
+        const auto days = number(value, 100000);
+        if (!days)
+            refuse(text, "needs a number of days, as -to30");
+        selection.before = static_cast<std::int64_t>(std::time(nullptr)) -
+                           static_cast<std::int64_t>(*days) * 86400 + 1;
+        return;
+    }
+    case Value::Chapters: {
+        const size_t dash = value.find('-');
+        if (dash == std::string::npos)
+            refuse(text, "needs a chapter range: -jc2-4, -jc2- (to the last), -jc-3 (from the "
+                         "first) or -jc- (all)");
+        const std::string from = value.substr(0, dash);
+        const std::string to = value.substr(dash + 1);
+        const auto first = from.empty() ? std::optional<std::uint64_t>(0) : number(from, 1u << 30);
+        const auto last = to.empty() ? std::optional<std::uint64_t>(0) : number(to, 1u << 30);
+        if (!first || !last || (!from.empty() && *first == 0) || (!to.empty() && *last == 0) ||
+            (*first != 0 && *last != 0 && *first > *last))
+            refuse(text, "is no chapter range (chapters count from 1, the first side not above "
+                         "the second)");
+        selection.chapters = true;
+        selection.chapterFrom = static_cast<std::uint32_t>(*first);
+        selection.chapterTo = static_cast<std::uint32_t>(*last);
+        return;
+    }
+    case Value::Exclude: {
+        // -x!"list": the "!" outside the quotes, as a list on the command line.
+        const bool plainFirst = !value.empty() && !token.quoted[1 + row.name.size()];
+        if (plainFirst && value.size() > 1 && value[0] == '!') {
+            selection.excludeLists.push_back(value.substr(1));
+        } else if (value.empty() || (plainFirst && (value[0] == '-' || value[0] == '!'))) {
+            refuse(text, "needs a mask, as -x\"*.bak\", or a list file, as -x!\"list.txt\"");
+        } else {
+            selection.excludeMasks.push_back(value);
+        }
+        return;
+    }
+    case Value::Kinds:
+        if (value.empty())
+            refuse(text, "needs the kinds of question to answer: letters of cdknorv");
+        for (char kind : toLower(value)) {
+            if (std::string_view("cdknorv").find(kind) == std::string_view::npos)
+                refuse(text, "names an unknown kind of question \"" + std::string(1, kind) +
+                                 "\" (the kinds: c, d, k, n, o, r, v)");
+            if (options.assumeYes.find(kind) == std::string::npos)
+                options.assumeYes += kind;
+        }
+        return;
+    case Value::Size: {
+        const auto kilobytes = number(value, std::uint64_t{1} << 40);
+        if (!kilobytes || *kilobytes == 0)
+            refuse(text, "needs the volume size in kilobytes, as -v1440");
+        options.volumes.size = *kilobytes * 1024;
+        options.volumes.automatic = false;
+        return;
+    }
+    case Value::Command:
+        if (value.empty())
+            refuse(text, "needs the command to run, as " + text + "\"command\"");
+        options.volumes.command = value;
+        options.volumes.echo = row.name == "ve";
+        return;
+    default:
+        return;
+    }
+}
+
 void applyValue(Options& options, const Row& row, const Token& token) {
     const size_t start = 1 + row.name.size();
     const std::string value = token.text.substr(start);
     const bool quoted = token.quotedFrom(start);
+    if (row.value > Value::Comment)
+        return applyAdvanced(options, row, token, value);
     if (value.empty())
         refuse(token.text, "needs a " +
                                std::string(row.value == Value::Directory ? "directory" : "file") +
@@ -276,6 +469,22 @@ std::vector<SwitchHelp> switchHelp() {
             name += "<file>";
         else if (row.value == Value::Comment)
             name += "<file>|NUL";
+        else if (row.value == Value::Date)
+            name += "[YYYYMMDDHHMMSS]";
+        else if (row.value == Value::Days)
+            name += "<days>";
+        else if (row.value == Value::Chapters)
+            name += "[from]-[to]";
+        else if (row.value == Value::Exclude)
+            name += "<mask>|!<file>";
+        else if (row.value == Value::Kinds)
+            name += "<cdknorv>";
+        else if (row.value == Value::Size)
+            name += "<kilobytes>";
+        else if (row.value == Value::Command)
+            name += "<command>";
+        else if (row.value == Value::Descriptor)
+            name += "<n>";
         help.push_back({name, row.treatment,
                         row.treatment == Treatment::Refused ? "none" : commandNames(row.commands),
                         std::string(row.meaning)});
@@ -294,7 +503,8 @@ void applySwitch(Options& options, const Token& token) {
             continue;
         if (row.treatment == Treatment::Refused)
             refuse(text, "is not available yet: " + std::string(row.meaning));
-        checkCommand(text, row.commands, options);
+        if (!sharedByAllCommands(row))
+            checkCommand(text, row.commands, options);
         row.apply(options);
         return;
     }
@@ -309,7 +519,10 @@ void applySwitch(Options& options, const Token& token) {
     }
     if (found == nullptr)
         throw JarError(ExitBadParameters, "unknown switch \"" + text + "\"; nothing was done");
-    checkCommand(text, found->commands, options);
+    if (found->treatment == Treatment::Refused)
+        refuse(text, "is not available yet: " + std::string(found->meaning));
+    if (!sharedByAllCommands(*found))
+        checkCommand(text, found->commands, options);
     applyValue(options, *found, token);
 }
 

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,12 +35,23 @@ std::string extensionOf(const std::string& name) {
     return dot == std::string::npos || dot == 0 ? std::string() : toLower(base.substr(dot + 1));
 }
 
-// The files found, less the list files being read: a list naming itself, or
-// a mask taking it, must not put it into the archive.
+// The files found, less the list files being read and the archive's own
+// volumes: a list naming itself, or a mask taking it, must not put it into
+// the archive. The Advanced selection leaves out files by time and name.
 std::vector<SourceFile> findSources(const Options& options, Outcome& outcome) {
+    const Selector selector(options);
     auto sources = collectSources(masksOf(options), options.recurse, options.archive, outcome);
     std::vector<struct stat> lists;
-    for (const std::string& list : options.listFiles) {
+    std::vector<std::string> skipped = options.listFiles;
+    skipped.insert(skipped.end(), options.selection.excludeLists.begin(),
+                   options.selection.excludeLists.end());
+    for (size_t index = 1; index < 10000; ++index) {
+        const std::string volume = volumeName(options.archive, index);
+        if (volume == options.archive || !pathExists(volume))
+            break;
+        skipped.push_back(volume);
+    }
+    for (const std::string& list : skipped) {
         struct stat info {};
         if (::stat(list.c_str(), &info) == 0)
             lists.push_back(info);
@@ -52,7 +64,8 @@ std::vector<SourceFile> findSources(const Options& options, Outcome& outcome) {
                 info.st_ino == list.st_ino)
                 return true;
         }
-        return !options.attributes.accepts(source.attributes);
+        return !options.attributes.accepts(source.attributes) ||
+               !selector.takes(source.storedName, source.times.modified);
     });
     if (options.fullPath) {
         for (SourceFile& source : sources)
@@ -72,7 +85,7 @@ std::vector<SourceFile> findSources(const Options& options, Outcome& outcome) {
 
 void deleteMoved(const Options& options, const std::vector<std::string>& stored, Outcome& outcome) {
     Console& console = Console::instance();
-    Prompt deletion(options.yes || !options.queryDelete);
+    Prompt deletion(assumes(options, 'd') || !options.queryDelete);
     for (const std::string& path : stored) {
         throwIfInterrupted();
         struct stat info {};
@@ -100,11 +113,11 @@ int addFiles(const Options& options) {
     Outcome outcome;
     const Comments comments = loadComments(options);
     const bool exists = pathExists(options.archive);
-    std::optional<ArchiveFile> file;
+    std::optional<OpenArchive> file;
     Archive archive;
     if (exists) {
-        file.emplace(options.archive);
-        archive = readArchive(*file);
+        file.emplace(options);
+        archive = file->read();
     } else {
         archive.created = archive.modified = now();
         archive.chapters.push_back({archive.created, archive.created, 0, {}});
@@ -189,7 +202,8 @@ int addFiles(const Options& options) {
         return outcome.code();
     }
     touchChapter(archive);
-    saveArchive(options, archive, file ? &*file : nullptr, options.archive);
+    saveArchive(options, archive, file ? &file->file() : nullptr, options.archive,
+                file ? file->volumes() : 1);
     fileList.write();
     console.out() << stored.size() << " file(s) stored in chapter " << chapter << " of "
                   << highlighted(options.archive);

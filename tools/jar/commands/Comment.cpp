@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 namespace brak::jar {
 
@@ -18,15 +19,17 @@ int commentArchive(const Options& options) {
     if (!options.fileComment.given)
         requireNoMasks(options);
     const Comments comments = loadComments(options);
-    ArchiveFile file(options.archive);
-    Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    Archive archive = opened.read();
+    const Selector selector(options);
     const std::uint32_t chapter = archive.lastChapter();
     bool changed = applyComments(archive, comments, chapter);
     size_t commented = 0;
     if (comments.file) {
         MaskUse masks(masksOf(options));
         for (Entry& entry : archive.entries) {
-            if (entry.lastChapter != chapter || !masks.matches(entry.name))
+            if (entry.lastChapter != chapter || !selector.takes(entry) ||
+                !masks.matches(entry.name))
                 continue;
             ++commented;
             changed |= entry.comment != *comments.file;
@@ -40,7 +43,7 @@ int commentArchive(const Options& options) {
         return comments.file && commented == 0 ? ExitWarning : ExitSuccess;
     }
     archive.modified = now();
-    saveArchive(options, archive, &file, options.archive);
+    saveArchive(options, archive, &opened.file(), options.archive, opened.volumes());
     console.out() << "Comments of " << highlighted(options.archive) << " set"
                   << (comments.file ? " (" + std::to_string(commented) + " file(s))" : "");
     return comments.file && commented == 0 ? ExitWarning : ExitSuccess;

@@ -2,6 +2,7 @@
 #include "Files.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 #include <sys/stat.h>
 
@@ -23,8 +24,8 @@ int copyArchive(const Options& options) {
         target = name;
     }
     const Comments comments = loadComments(options);
-    ArchiveFile file(options.archive);
-    Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    Archive archive = opened.read();
     struct stat from {};
     struct stat to {};
     const bool inPlace =
@@ -35,13 +36,13 @@ int copyArchive(const Options& options) {
         struct stat info {};
         if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
             throw JarError(ExitBadParameters, "\"" + target + "\" is a directory");
-        if (Prompt(options.yes).ask(target + " exists. Replace it?") != Answer::Yes) {
+        if (Prompt(assumes(options, 'o')).ask(target + " exists. Replace it?") != Answer::Yes) {
             console.out() << "Nothing copied.";
             return ExitWarning;
         }
     }
     applyComments(archive, comments, archive.lastChapter());
-    saveArchive(options, archive, &file, target);
+    saveArchive(options, archive, &opened.file(), target, inPlace ? opened.volumes() : 1);
     if (inPlace)
         console.out() << "Archive " << highlighted(options.archive) << " written again";
     else

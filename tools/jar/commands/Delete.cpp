@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 #include <charconv>
 
@@ -39,18 +40,20 @@ int deleteFiles(const Options& options) {
     if (options.command == "da")
         requireNoMasks(options);
     const Comments comments = loadComments(options);
-    ArchiveFile file(options.archive);
-    Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    Archive archive = opened.read();
+    const Selector selector(options);
     MaskUse masks(options.command == "da" ? std::vector<std::string>() : masksOf(options));
     const std::uint32_t chapter = archive.lastChapter();
-    Prompt query(options.yes);
+    Prompt query(assumes(options, 'd'));
     FileList fileList(options);
     Outcome outcome;
     std::vector<Entry> kept;
     size_t matched = 0;
     size_t deleted = 0;
     for (Entry& entry : archive.entries) {
-        const bool matches = entry.lastChapter == chapter && masks.matches(entry.name) &&
+        const bool matches = entry.lastChapter == chapter && selector.takes(entry) &&
+                             masks.matches(entry.name) &&
                              options.attributes.accepts(entry.attributes);
         matched += matches ? 1 : 0;
         if (matches && (!(options.query || options.queryDelete) ||
@@ -77,26 +80,35 @@ int deleteFiles(const Options& options) {
     }
     archive.entries = std::move(kept);
     touchChapter(archive);
-    saveArchive(options, archive, &file, options.archive);
+    saveArchive(options, archive, &opened.file(), options.archive, opened.volumes());
     fileList.write();
     console.out() << deleted << " file(s) deleted from chapter " << chapter;
     return outcome.code();
 }
 
-// dc: deletes a range of chapters ("3" or "2-4"), the last chapter when none
-// is named. The chapters after the range take their numbers; a file version
+// dc: deletes a range of chapters ("3" or "2-4", or the range of -jc), the
+// last chapter when none is named. The chapters after the range take their numbers; a file version
 // that belonged only to deleted chapters goes.
 int deleteChapters(const Options& options) {
     Console& console = Console::instance();
     if (!options.listFiles.empty() || options.names.size() > 1)
         throw JarError(ExitBadParameters, "dc takes at most one chapter range, as 2 or 2-4");
     const Comments comments = loadComments(options);
-    ArchiveFile file(options.archive);
-    Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    Archive archive = opened.read();
     const std::uint32_t chapters = archive.lastChapter();
     std::uint32_t first = chapters;
     std::uint32_t last = chapters;
-    if (!options.names.empty() && options.names[0] != "*.*" && options.names[0] != "*") {
+    const bool named =
+        !options.names.empty() && options.names[0] != "*.*" && options.names[0] != "*";
+    if (named && options.selection.chapters)
+        throw JarError(ExitBadParameters, "dc takes its chapters from -jc or from a range after "
+                                          "the archive, not from both");
+    if (options.selection.chapters) {
+        const ChapterRange range = chapterRange(options, archive);
+        first = range.first;
+        last = range.last;
+    } else if (named) {
         const auto range = chapterRange(options.names[0]);
         if (!range || range->first < 1 || range->first > range->second)
             throw JarError(ExitBadParameters,
@@ -133,7 +145,7 @@ int deleteChapters(const Options& options) {
     archive.chapters.erase(archive.chapters.begin() + (first - 1), archive.chapters.begin() + last);
     applyComments(archive, comments, archive.lastChapter());
     archive.modified = now();
-    saveArchive(options, archive, &file, options.archive);
+    saveArchive(options, archive, &opened.file(), options.archive, opened.volumes());
     console.out() << "Chapter(s) " << first << (count > 1 ? "-" + std::to_string(last) : "")
                   << " deleted, " << dropped << " file version(s) with them; "
                   << archive.lastChapter() << " chapter(s) left";

@@ -2,6 +2,7 @@
 #include "Files.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 #include <charconv>
 #include <cstdio>
@@ -16,8 +17,8 @@ namespace fs = std::filesystem;
 // reader never sees half of it. It is put together by hand, as it may
 // describe hundreds of thousands of files.
 int writeDump(const Options& options) {
-    ArchiveFile file(options.archive);
-    const Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    const Archive archive = opened.read();
     const std::string& dumpName = options.names.front();
     struct stat archiveInfo {};
     struct stat dumpInfo {};

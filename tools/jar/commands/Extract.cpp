@@ -3,12 +3,14 @@
 #include "cli/CommandLine.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace brak::jar {
@@ -84,13 +86,35 @@ bool wantedOver(const Options& options, const Entry& entry, bool exists, const s
                              : info.st_mtime < entry.times.modified;
 }
 
+// Of each name, the version of the highest chapter in the range: the
+// indexes of the entries to extract, in the archive's order.
+std::vector<bool> newestInRange(const Archive& archive, const ChapterRange& range) {
+    std::vector<bool> chosen(archive.entries.size(), false);
+    std::unordered_map<std::string_view, size_t> best;
+    for (size_t i = 0; i < archive.entries.size(); ++i) {
+        const Entry& entry = archive.entries[i];
+        if (!range.holds(entry))
+            continue;
+        const auto [at, added] = best.try_emplace(entry.name, i);
+        if (!added && archive.entries[at->second].lastChapter < entry.lastChapter)
+            at->second = i;
+    }
+    for (const auto& [name, index] : best)
+        chosen[index] = true;
+    return chosen;
+}
+
 } // namespace
 
-// e and x: the files of the last chapter, into -o or the current directory.
+// e and x: the files of the last chapter (or of the chapters of -jc), into
+// -o or the current directory.
 int extractFiles(const Options& options) {
     Console& console = Console::instance();
-    ArchiveFile file(options.archive);
-    const Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    ArchiveFile& file = opened.file();
+    const Archive archive = opened.read();
+    const std::vector<bool> chosen = newestInRange(archive, chapterRange(options, archive));
+    const Selector selector(options);
     MaskUse masks(masksOf(options));
     const std::string base = options.output.value_or("");
     if (!base.empty()) {
@@ -102,15 +126,16 @@ int extractFiles(const Options& options) {
     }
     Outcome outcome;
     Prompt query(options.yes);
-    Prompt overwrite(options.yes, true);
+    Prompt overwrite(assumes(options, 'o'), true);
     FileList fileList(options);
     std::unordered_set<std::string> directories;
     size_t matched = 0;
     size_t extracted = 0;
     bool stopped = false;
-    for (const Entry& entry : archive.entries) {
+    for (size_t index = 0; index < archive.entries.size(); ++index) {
+        const Entry& entry = archive.entries[index];
         throwIfInterrupted();
-        if (entry.lastChapter != archive.lastChapter() || !masks.matches(entry.name) ||
+        if (!chosen[index] || !selector.takes(entry) || !masks.matches(entry.name) ||
             !options.attributes.accepts(entry.attributes))
             continue;
         ++matched;
@@ -165,7 +190,8 @@ int extractFiles(const Options& options) {
         console.error() << "Stopped by the user.";
         outcome.raise(ExitWarning);
     } else if (matched == 0) {
-        console.out() << "No file of the last chapter matches.";
+        console.out() << (options.selection.chapters ? "No file of the chapters chosen matches."
+                                                     : "No file of the last chapter matches.");
         outcome.raise(ExitWarning);
     }
     fileList.write();

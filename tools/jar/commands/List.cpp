@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 #include <cstdio>
 
@@ -33,11 +34,16 @@ std::string chapterFlags(std::uint32_t flags) {
 } // namespace
 
 // l lists the last chapter; v lists every stored version with its chapters;
-// ls gives the last chapter's names alone.
+// ls gives the last chapter's names alone. With -jc, l and v list the
+// versions of those chapters.
 int listArchive(const Options& options) {
     Console& console = Console::instance();
-    ArchiveFile file(options.archive);
-    const Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    const Archive archive = opened.read();
+    const Selector selector(options);
+    const ChapterRange range = options.selection.chapters || options.command != "v"
+                                   ? chapterRange(options, archive)
+                                   : ChapterRange{1, archive.lastChapter()};
     MaskUse masks(masksOf(options));
     FileList fileList(options);
     Outcome outcome;
@@ -57,8 +63,8 @@ int listArchive(const Options& options) {
     size_t count = 0;
     std::string columns;
     for (const Entry& entry : archive.entries) {
-        if ((!verbose && entry.lastChapter != archive.lastChapter()) ||
-            !masks.matches(entry.name) || !options.attributes.accepts(entry.attributes))
+        if (!range.holds(entry) || !selector.takes(entry) || !masks.matches(entry.name) ||
+            !options.attributes.accepts(entry.attributes))
             continue;
         ++count;
         total += entry.size;
@@ -96,8 +102,8 @@ int listArchive(const Options& options) {
 int listChapters(const Options& options) {
     Console& console = Console::instance();
     requireNoMasks(options);
-    ArchiveFile file(options.archive);
-    const Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    const Archive archive = opened.read();
     std::vector<size_t> files(archive.chapters.size() + 1, 0);
     for (const Entry& entry : archive.entries) {
         for (std::uint32_t c = entry.firstChapter; c <= entry.lastChapter; ++c)
@@ -120,18 +126,23 @@ int listChapters(const Options& options) {
     return ExitSuccess;
 }
 
-// t: every stored version, of every chapter.
+// t: every stored version, of every chapter (of those of -jc).
 int testArchive(const Options& options) {
     Console& console = Console::instance();
-    ArchiveFile file(options.archive);
-    const Archive archive = readArchive(file);
+    OpenArchive opened(options);
+    ArchiveFile& file = opened.file();
+    const Archive archive = opened.read();
+    const Selector selector(options);
+    const ChapterRange range = options.selection.chapters ? chapterRange(options, archive)
+                                                          : ChapterRange{1, archive.lastChapter()};
     MaskUse masks(masksOf(options));
     FileList fileList(options);
     Outcome outcome;
     size_t tested = 0;
     size_t failed = 0;
     for (const Entry& entry : archive.entries) {
-        if (!masks.matches(entry.name) || !options.attributes.accepts(entry.attributes))
+        if (!range.holds(entry) || !selector.takes(entry) || !masks.matches(entry.name) ||
+            !options.attributes.accepts(entry.attributes))
             continue;
         ++tested;
         const std::string chapters = " (chapters " + std::to_string(entry.firstChapter) + '-' +

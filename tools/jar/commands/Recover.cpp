@@ -2,6 +2,7 @@
 #include "Files.h"
 #include "commands/Commands.h"
 #include "commands/Support.h"
+#include "commands/Volumes.h"
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,13 @@ int recoverHeader(const Options& options) {
     Console& console = Console::instance();
     requireNoMasks(options);
     const Comments comments = loadComments(options);
+    // Rebuilt from its first volume alone, a split archive would lose the rest.
+    const std::string volume = volumeName(options.archive, 1);
+    if (volume != options.archive && pathExists(volume))
+        throw JarError(ExitBadParameters,
+                       "\"" + options.archive + "\" has volumes beside it (\"" + volume +
+                           "\"); rh rebuilds one file: join them first, as cat " + options.archive +
+                           " " + volume + " ... > whole.j, and run rh on that");
     ArchiveFile file(options.archive);
     Outcome outcome;
     Archive archive = recoverArchive(file, outcome);

@@ -38,8 +38,11 @@ std::string lockHolder(int fd) {
 int scanFiles(const Options& options) {
     Console& console = Console::instance();
     Outcome outcome;
-    const auto sources =
-        collectSources(masksOf(options), options.recurse, options.archive, outcome);
+    const Selector selector(options);
+    auto sources = collectSources(masksOf(options), options.recurse, options.archive, outcome);
+    std::erase_if(sources, [&](const SourceFile& source) {
+        return !selector.takes(source.storedName, source.times.modified);
+    });
     size_t problems = 0;
     for (const SourceFile& source : sources) {
         throwIfInterrupted();

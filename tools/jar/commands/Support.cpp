@@ -2,6 +2,8 @@
 
 #include "Console.h"
 #include "Files.h"
+#include "cli/CommandLine.h"
+#include "commands/Volumes.h"
 
 #include <algorithm>
 #include <ctime>
@@ -106,12 +108,14 @@ bool applyComments(Archive& archive, const Comments& comments, std::uint32_t cha
 }
 
 void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous,
-                 const std::string& path) {
+                 const std::string& path, std::size_t oldVolumes) {
     const std::string target = writeTarget(path);
     // The time the archive had: for a copy, that of the archive copied.
     struct stat before {};
     const bool existed = ::stat(options.archive.c_str(), &before) == 0;
     writeArchive(target, archive, previous, options.write);
+    if (options.volumes.active() || oldVolumes > 1)
+        splitVolumes(options, target, path, oldVolumes);
     struct timespec stamps[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
     if (options.stamp == ArchiveStamp::Original && existed) {
         stamps[1] = before.st_mtim;
@@ -126,6 +130,36 @@ void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous
     if (::utimensat(AT_FDCWD, target.c_str(), stamps, 0) != 0)
         throw JarError(ExitWrite, "the archive \"" + path +
                                       "\" was written, but its time stamp could not be set");
+}
+
+Selector::Selector(const Options& options)
+    : selection_(options.selection), excluded_(options.selection.excludeMasks) {
+    for (const std::string& list : selection_.excludeLists) {
+        auto names = readListFile(list);
+        excluded_.insert(excluded_.end(), std::make_move_iterator(names.begin()),
+                         std::make_move_iterator(names.end()));
+    }
+}
+
+bool Selector::takes(std::string_view storedName, std::int64_t modified) const {
+    if (!selection_.acceptsTime(modified))
+        return false;
+    return excluded_.empty() || !matchesMember(storedName, excluded_);
+}
+
+ChapterRange chapterRange(const Options& options, const Archive& archive) {
+    const std::uint32_t chapters = archive.lastChapter();
+    const Selection& selection = options.selection;
+    if (!selection.chapters)
+        return {chapters, chapters};
+    ChapterRange range{selection.chapterFrom == 0 ? 1 : selection.chapterFrom,
+                       selection.chapterTo == 0 ? chapters
+                                                : std::min(selection.chapterTo, chapters)};
+    if (range.first > chapters)
+        throw JarError(ExitBadParameters, "the archive has " + std::to_string(chapters) +
+                                              " chapter(s); there is no chapter " +
+                                              std::to_string(range.first));
+    return range;
 }
 
 void requireNoMasks(const Options& options) {

@@ -35,8 +35,34 @@ bool applyComments(Archive& archive, const Comments& comments, std::uint32_t cha
 
 // Writes the archive through a temporary file with the command's settings
 // and gives it the time stamp -s or -s1 asks for.
+// With -v or -va the written archive is then split into volumes; the
+// volumes of its earlier form (`oldVolumes` in all) that it no longer has go.
 void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous,
-                 const std::string& path);
+                 const std::string& path, std::size_t oldVolumes = 1);
+
+// The Advanced selection as a command applies it: the time of -ta, -tb and
+// -to, and the masks and lists of -x (read when it is made).
+class Selector {
+public:
+    explicit Selector(const Options& options);
+    bool takes(std::string_view storedName, std::int64_t modified) const;
+    bool takes(const Entry& entry) const { return takes(entry.name, entry.times.modified); }
+
+private:
+    const Selection& selection_;
+    std::vector<std::string> excluded_;
+};
+
+// The chapters a command works on: those of -jc, within the archive, or
+// the last one. A range starting after the last chapter is a bad parameter.
+struct ChapterRange {
+    std::uint32_t first = 1;
+    std::uint32_t last = 1;
+    bool holds(const Entry& entry) const {
+        return entry.firstChapter <= last && entry.lastChapter >= first;
+    }
+};
+ChapterRange chapterRange(const Options& options, const Archive& archive);
 
 // For commands that take no masks: "*.*" (as the front-end passes by
 // default) or none at all; anything else is a bad parameter.
