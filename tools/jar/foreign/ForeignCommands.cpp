@@ -46,6 +46,17 @@ Settings checkSwitches(const Options& options, const std::string& format) {
         {"z", "archive comment"},
         {"hg0", "authentication"},
         {"jr", "recovery of Jar's index"}};
+    // The Advanced selection and volumes are built for Jar's own archives only.
+    const Selection& selection = options.selection;
+    const char* advanced = selection.after || selection.before ? "date selection (-ta, -tb, -to)"
+                           : selection.chapters                ? "chapter ranges (-jc)"
+                           : !selection.excludeMasks.empty() || !selection.excludeLists.empty()
+                               ? "exclusion (-x)"
+                           : options.volumes.active() ? "volumes (-v, -va)"
+                                                      : nullptr;
+    if (advanced != nullptr)
+        throw JarError(ExitBadParameters, std::string(advanced) + " is not available for a " +
+                                              format + " archive yet; nothing was done");
     Settings settings;
     for (const std::string& body : options.switches) {
         if (body.size() == 2 && body[0] == 'm' && body[1] >= '1' && body[1] <= '4') {
