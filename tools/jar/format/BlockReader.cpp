@@ -53,9 +53,19 @@ const std::string* BlockReader::decode(size_t number) {
         damaged_[number] = true;
         return nullptr;
     }
-    if (Crc32::of(payload.data(), payload.size()) != header.payloadCrc)
+    if (Crc32::of(payload.data(), payload.size()) != header.payloadCrc) {
+        // Stored data is still given out, each file judged by its own CRC;
+        // a compressed payload is not decoded at all.
         damaged_[number] = true;
+        if (block.method != Stored)
+            return nullptr;
+    }
     if (block.method == Zstd) {
+        // What the frame declares is checked before room is made for it.
+        if (!frameDeclares(payload_.data(), payload_.size(), block.rawSize)) {
+            damaged_[number] = true;
+            return nullptr;
+        }
         raw_.resize(block.rawSize);
         if (!decompressFrame(payload_.data(), payload_.size(), raw_.data(), raw_.size())) {
             damaged_[number] = true;

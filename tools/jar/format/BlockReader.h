@@ -22,8 +22,8 @@ public:
     // when a block they lie in cannot be decoded.
     bool copy(std::uint64_t offset, std::uint64_t size, const Sink& sink);
     // Block `number` decoded, its data then its table; null when it cannot be.
-    // A payload whose checksum fails is still decoded when it can be, so that
-    // each file is judged by its own CRC and an undamaged one is not lost.
+    // A stored payload whose checksum fails is still given out, so that each
+    // file in it is judged by its own CRC and an undamaged one is not lost.
     const std::string* decode(size_t number);
     bool damaged(size_t number) const;
 

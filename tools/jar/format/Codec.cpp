@@ -92,11 +92,15 @@ std::string compressFrame(const std::string& raw) {
     return out;
 }
 
+bool frameDeclares(const char* payload, size_t size, size_t rawSize) {
+    return ZSTD_getFrameContentSize(payload, size) == rawSize &&
+           ZSTD_findFrameCompressedSize(payload, size) == size;
+}
+
 bool decompressFrame(const char* payload, size_t size, char* out, size_t rawSize) {
     // The frame's own claims are checked before any work: one frame, filling
     // the payload exactly, declaring the size the index gave.
-    if (ZSTD_getFrameContentSize(payload, size) != rawSize ||
-        ZSTD_findFrameCompressedSize(payload, size) != size)
+    if (!frameDeclares(payload, size, rawSize))
         return false;
     thread_local struct Context {
         ZSTD_DCtx* dctx = ZSTD_createDCtx();

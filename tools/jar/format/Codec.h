@@ -38,6 +38,9 @@ private:
 // One frame, whatever its size, at a fast level: the index is always one.
 std::string compressFrame(const std::string& raw);
 
+// Whether the payload is exactly one frame declaring `rawSize` bytes.
+bool frameDeclares(const char* payload, size_t size, size_t rawSize);
+
 // Decodes a payload that must be exactly one frame declaring `rawSize`
 // bytes, into `out`; false for anything else. Nothing is allocated beyond
 // `out` and a bounded context.
