@@ -124,7 +124,8 @@ TEST_F(Install, TheDebianPackageHoldsTheFilesAndNamesItsLibraries) {
                              "./usr/share/icons/hicolor/256x256/apps/brak.png"})
         EXPECT_NE(contents.find(file), std::string::npos) << file;
     const std::string info = runCommand({"dpkg-deb", "-I", deb}).output;
-    for (const char* library : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libvterm0"})
+    for (const char* library :
+         {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libvterm0", "libzstd1"})
         EXPECT_NE(info.find(library), std::string::npos) << library << "\n" << info;
 }
 

@@ -2,6 +2,7 @@
 // byte for byte at every level, older archives still read, damage is found,
 // and a crafted claim cannot make it take memory.
 
+#include "Archive.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 
@@ -215,6 +216,57 @@ TEST(JarFormat, CraftedClaimsTakeNoMemory) {
     put(block, 16 + 16, (32u << 20) + table, 4);
     put(block, 16 + 28, crc32(block.substr(16, 28)), 4);
     refused(block, "a block claiming 32 MiB");
+}
+
+// The write settings, in process: a work directory on another file system
+// (memory), the new archive tested and its files compared with their
+// sources, and every level and a recompressing copy reading back alike.
+TEST(JarFormat, WriteSettingsTestCompareAndMoveAcrossFileSystems) {
+    TempDir dir;
+    const std::string shm = "/dev/shm/jar_format_test_" + std::to_string(::getpid());
+    fs::create_directories(shm);
+    std::mt19937 random(11);
+    jar::Archive archive;
+    archive.chapters.push_back({1, 1, 0, "chapter"});
+    archive.comment = "archive";
+    for (int i = 0; i < 6; ++i) {
+        dir.write("f" + std::to_string(i), contents(random, 1000u * i, i % 2 == 0));
+        jar::Entry entry;
+        entry.name = "f" + std::to_string(i);
+        entry.source = dir.file(entry.name);
+        entry.comment = i == 2 ? "a file" : "";
+        archive.entries.push_back(entry);
+    }
+    for (int level = 1; level <= 4; ++level) {
+        jar::WriteSettings settings;
+        settings.level = level;
+        settings.testBeforeReplace = true;
+        settings.checkStored = jar::WriteSettings::Check::Compare;
+        settings.workDirectory = shm;
+        for (jar::Entry& entry : archive.entries)
+            entry.source = dir.file(entry.name);
+        ASSERT_NO_THROW(jar::writeArchive(dir.file("arc.j"), archive, nullptr, settings));
+        // Copied again with every block decoded and stored anew.
+        jar::ArchiveFile file(dir.file("arc.j"));
+        jar::Archive read = jar::readArchive(file);
+        settings.recompress = true;
+        settings.level = 5 - level;
+        ASSERT_NO_THROW(jar::writeArchive(dir.file("copy.j"), read, &file, settings));
+        jar::ArchiveFile copy(dir.file("copy.j"));
+        const jar::Archive copied = jar::readArchive(copy);
+        EXPECT_EQ(copied.comment, "archive");
+        EXPECT_EQ(copied.chapters[0].comment, "chapter");
+        ASSERT_EQ(copied.entries.size(), 6u);
+        for (const jar::Entry& entry : copied.entries) {
+            std::string data;
+            EXPECT_TRUE(jar::readEntryData(
+                copy, entry, [&](const char* bytes, size_t size) { data.append(bytes, size); }));
+            EXPECT_EQ(data, dir.read(entry.name)) << entry.name;
+            EXPECT_EQ(entry.comment, entry.name == "f2" ? "a file" : "");
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(shm)) << "nothing left in the work directory";
+    fs::remove_all(shm);
 }
 
 } // namespace

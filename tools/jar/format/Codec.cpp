@@ -1,5 +1,6 @@
 #include "Codec.h"
 
+#include <algorithm>
 #include <stdexcept>
 // The advanced parameter sets and size estimates; libzstd exports them.
 #define ZSTD_STATIC_LINKING_ONLY
@@ -29,24 +30,34 @@ void apply(ZSTD_CCtx_params* params, const LevelSettings& settings) {
 
 } // namespace
 
+// Measured on a copy of /usr/include (FORMAT.md): a window as large as the
+// block costs no time and saves 7 to 27 % at the faster levels.
 LevelSettings levelSettings(int level) {
     switch (level) {
     case 1:
-        return {1, 4 << 20, 0, false};
+        return {1, 4 << 20, 22, false};
     case 3:
-        return {9, 8 << 20, 0, false};
+        return {9, 8 << 20, 23, false};
     case 4:
         return {19, 16 << 20, 24, true};
     default:
-        return {3, 4 << 20, 0, false};
+        return {3, 8 << 20, 23, false};
     }
 }
 
 size_t compressorMemory(const LevelSettings& settings) {
+    // libzstd cannot estimate long-distance matching before it has chosen
+    // its parameters: its tables are added here, at their default sizes
+    // (a hash table of 8-byte entries, window / 2^7 of them, and as much
+    // again for the sequences it finds).
+    LevelSettings plain = settings;
+    plain.longMatching = false;
     ZSTD_CCtx_params* params = ZSTD_createCCtxParams();
-    apply(params, settings);
-    const size_t size = ZSTD_estimateCCtxSize_usingCCtxParams(params);
+    apply(params, plain);
+    size_t size = ZSTD_estimateCCtxSize_usingCCtxParams(params);
     ZSTD_freeCCtxParams(params);
+    if (settings.longMatching)
+        size += 2 * ((size_t{1} << std::max(settings.windowLog, 20)) >> 7) * 8;
     return size;
 }
 
