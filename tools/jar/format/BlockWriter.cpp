@@ -48,6 +48,10 @@ void BlockWriter::beginFile(size_t index) {
 }
 
 void BlockWriter::add(const char* data, size_t size) {
+    // Room for the data and its table at once: growing by doubling would
+    // take twice the block's size.
+    if (size > 0 && current_->raw.capacity() < settings_.blockData)
+        current_->raw.reserve(settings_.blockData + 2 * TableLimit);
     while (size > 0) {
         const size_t room = settings_.blockData - current_->raw.size();
         const size_t piece = std::min(room, size);

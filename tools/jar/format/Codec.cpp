@@ -50,12 +50,11 @@ size_t compressorMemory(const LevelSettings& settings) {
     // its parameters: its tables are added here, at their default sizes
     // (a hash table of 8-byte entries, window / 2^7 of them, and as much
     // again for the sequences it finds).
-    LevelSettings plain = settings;
-    plain.longMatching = false;
-    ZSTD_CCtx_params* params = ZSTD_createCCtxParams();
-    apply(params, plain);
-    size_t size = ZSTD_estimateCCtxSize_usingCCtxParams(params);
-    ZSTD_freeCCtxParams(params);
+    ZSTD_compressionParameters parameters =
+        ZSTD_getCParams(settings.zstdLevel, settings.blockData, 0);
+    if (settings.windowLog != 0)
+        parameters.windowLog = static_cast<unsigned>(settings.windowLog);
+    size_t size = ZSTD_estimateCCtxSize_usingCParams(parameters);
     if (settings.longMatching)
         size += 2 * ((size_t{1} << std::max(settings.windowLog, 20)) >> 7) * 8;
     return size;
