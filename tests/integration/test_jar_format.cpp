@@ -218,10 +218,10 @@ TEST(JarFormat, CraftedClaimsTakeNoMemory) {
     refused(block, "a block claiming 32 MiB");
 }
 
-// The write settings, in process: a work directory on another file system
-// (memory), the new archive tested and its files compared with their
-// sources, and every level and a recompressing copy reading back alike.
-TEST(JarFormat, WriteSettingsTestCompareAndMoveAcrossFileSystems) {
+// In process: the write settings (a work directory on another file system,
+// the new archive tested and its files compared with their sources, every
+// level and a recompressing copy reading back alike) and rh's rebuilding.
+TEST(JarFormat, WriteSettingsAndIndexRebuilding) {
     TempDir dir;
     const std::string shm = "/dev/shm/jar_format_test_" + std::to_string(::getpid());
     fs::create_directories(shm);
@@ -267,6 +267,31 @@ TEST(JarFormat, WriteSettingsTestCompareAndMoveAcrossFileSystems) {
     }
     EXPECT_TRUE(fs::is_empty(shm)) << "nothing left in the work directory";
     fs::remove_all(shm);
+
+    // With its index cut away, the files come back from the blocks alone;
+    // with its one block damaged too, nothing does.
+    std::string cut = readFile(dir.file("arc.j"));
+    cut.resize(cut.size() - 40);
+    for (bool damaged : {false, true}) {
+        if (damaged)
+            cut[cut.find("JBLK") + 40] ^= 1;
+        writeFile(dir.file("cut.j"), cut);
+        jar::ArchiveFile file(dir.file("cut.j"));
+        jar::Outcome outcome;
+        if (damaged) { // its only block
+            EXPECT_THROW(jar::recoverArchive(file, outcome), jar::JarError);
+            continue;
+        }
+        const jar::Archive found = jar::recoverArchive(file, outcome);
+        EXPECT_EQ(outcome.code(), 0);
+        EXPECT_EQ(found.entries.size(), 6u);
+        for (const jar::Entry& entry : found.entries) {
+            std::string data;
+            EXPECT_TRUE(jar::readEntryData(
+                file, entry, [&](const char* bytes, size_t size) { data.append(bytes, size); }));
+            EXPECT_EQ(data, dir.read(entry.name)) << entry.name;
+        }
+    }
 }
 
 } // namespace
