@@ -39,7 +39,6 @@ BlockWriter::~BlockWriter() {
 }
 
 void BlockWriter::beginFile(size_t index) {
-    inFile_ = true;
     fileEntry_ = index;
     fileDone_ = 0;
     pieceStart_ = 0;
@@ -73,11 +72,11 @@ void BlockWriter::endFile() {
     // An empty file, or the end of one, is a piece of the open block.
     current_->pieces.push_back(
         {fileEntry_, pieceStart_, static_cast<std::uint32_t>(fileDone_ - pieceStart_), true});
-    inFile_ = false;
-    size_t table = 0;
-    for (const PieceRef& piece : current_->pieces)
-        table += entries_[piece.entry].name.size() + entries_[piece.entry].comment.size() + 72;
-    if (table > TableLimit)
+    // The table's size so far, counted as pieces come: each piece's name,
+    // comment and fixed fields.
+    current_->tableEstimate +=
+        entries_[fileEntry_].name.size() + entries_[fileEntry_].comment.size() + 73;
+    if (current_->tableEstimate > TableLimit)
         seal();
 }
 

@@ -11,11 +11,6 @@
 #include <thread>
 #include <vector>
 
-namespace brak::jar {
-class TempFile;
-class ArchiveFile;
-} // namespace brak::jar
-
 namespace brak::jar::v2 {
 
 // Gathers file data into solid blocks and writes them in order after the
@@ -58,6 +53,7 @@ private:
         std::string raw;
         std::string payload;
         std::uint32_t tableSize = 0;
+        size_t tableEstimate = 0;
         std::vector<PieceRef> pieces;
         bool stored = false;
         bool done = false;
@@ -76,7 +72,6 @@ private:
     LevelSettings settings_;
     unsigned threads_ = 1;
     std::unique_ptr<Job> current_;
-    bool inFile_ = false;
     size_t fileEntry_ = 0;
     std::uint64_t fileDone_ = 0;
     std::uint64_t pieceStart_ = 0; // file offset where the current block's piece began
