@@ -1,5 +1,7 @@
 #include "Codec.h"
 
+#include "Common.h"
+
 #include <algorithm>
 #include <stdexcept>
 // The advanced parameter sets and size estimates; libzstd exports them.
@@ -22,6 +24,8 @@ void apply(ZSTD_CCtx_params* params, const LevelSettings& settings) {
     check(ZSTD_CCtxParams_init(params, settings.zstdLevel));
     check(ZSTD_CCtxParams_setParameter(params, ZSTD_c_contentSizeFlag, 1));
     check(ZSTD_CCtxParams_setParameter(params, ZSTD_c_checksumFlag, 0));
+    check(ZSTD_CCtxParams_setParameter(params, ZSTD_c_stableInBuffer, 1));
+    check(ZSTD_CCtxParams_setParameter(params, ZSTD_c_stableOutBuffer, 1));
     if (settings.windowLog != 0)
         check(ZSTD_CCtxParams_setParameter(params, ZSTD_c_windowLog, settings.windowLog));
     if (settings.longMatching)
@@ -80,13 +84,30 @@ Compressor::Compressor(const LevelSettings& settings) : context_(std::make_uniqu
 Compressor::~Compressor() = default;
 
 bool Compressor::compress(const std::string& raw, std::string& out) {
+    // Fed a megabyte at a time, so that Ctrl-C is heard within a moment
+    // even at the slowest level. Both buffers stay where they are, so zstd
+    // works on them in place, as in one call, and copies nothing.
+    constexpr size_t Step = 1 << 20;
+    ZSTD_CCtx* cctx = context_->cctx;
     out.resize(ZSTD_compressBound(raw.size()));
-    const size_t size =
-        ZSTD_compress2(context_->cctx, out.data(), out.size(), raw.data(), raw.size());
-    check(size);
-    if (size >= raw.size())
+    check(ZSTD_CCtx_reset(cctx, ZSTD_reset_session_only));
+    check(ZSTD_CCtx_setPledgedSrcSize(cctx, raw.size()));
+    ZSTD_inBuffer in{raw.data(), 0, 0};
+    ZSTD_outBuffer output{out.data(), out.size(), 0};
+    for (;;) {
+        if (interrupted())
+            throw JarError(ExitInterrupted, "interrupted");
+        in.size = std::min(raw.size(), in.size + Step);
+        const bool last = in.size == raw.size();
+        const size_t left =
+            ZSTD_compressStream2(cctx, &output, &in, last ? ZSTD_e_end : ZSTD_e_continue);
+        check(left);
+        if (last && left == 0)
+            break;
+    }
+    if (output.pos >= raw.size())
         return false;
-    out.resize(size);
+    out.resize(output.pos);
     return true;
 }
 
