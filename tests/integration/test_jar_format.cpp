@@ -282,9 +282,13 @@ TEST(JarFormat, WriteSettingsAndIndexRebuilding) {
             EXPECT_THROW(jar::recoverArchive(file, outcome), jar::JarError);
             continue;
         }
-        const jar::Archive found = jar::recoverArchive(file, outcome);
+        jar::Archive found = jar::recoverArchive(file, outcome);
         EXPECT_EQ(outcome.code(), 0);
         EXPECT_EQ(found.entries.size(), 6u);
+        // Written out again, its blocks copied as they are.
+        ASSERT_NO_THROW(jar::writeArchive(dir.file("cut.j"), found, &file));
+        jar::ArchiveFile fixed(dir.file("cut.j"));
+        EXPECT_EQ(jar::readArchive(fixed).entries.size(), 6u);
         for (const jar::Entry& entry : found.entries) {
             std::string data;
             EXPECT_TRUE(jar::readEntryData(
