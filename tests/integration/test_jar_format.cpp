@@ -288,11 +288,12 @@ TEST(JarFormat, WriteSettingsAndIndexRebuilding) {
         // Written out again, its blocks copied as they are.
         ASSERT_NO_THROW(jar::writeArchive(dir.file("cut.j"), found, &file));
         jar::ArchiveFile fixed(dir.file("cut.j"));
-        EXPECT_EQ(jar::readArchive(fixed).entries.size(), 6u);
-        for (const jar::Entry& entry : found.entries) {
+        const jar::Archive again = jar::readArchive(fixed);
+        EXPECT_EQ(again.entries.size(), 6u);
+        for (const jar::Entry& entry : again.entries) {
             std::string data;
             EXPECT_TRUE(jar::readEntryData(
-                file, entry, [&](const char* bytes, size_t size) { data.append(bytes, size); }));
+                fixed, entry, [&](const char* bytes, size_t size) { data.append(bytes, size); }));
             EXPECT_EQ(data, dir.read(entry.name)) << entry.name;
         }
     }
