@@ -7,8 +7,8 @@
 # /usr/include (generated source-like text when there is none), a
 # compressible log and a file that does not compress (200 MB each, or
 # BENCH_JAR_MB), and 100,000 files under 1 KiB (BENCH_JAR_SMALL). Best is
-# compared on the copy of /usr/include alone unless BENCH_JAR_BEST_ALL=1:
-# zstd -19 on the whole corpus takes many minutes. OLD_JAR32.EXE, a build of
+# compared on the copy of /usr/include alone, or on the folder of the corpus
+# BENCH_JAR_BEST names ("." for all of it): zstd -19 takes minutes. OLD_JAR32.EXE, a build of
 # version 1, gives the old listing time. Needs GNU time, tar and zstd.
 set -eu
 jar=$(realpath "${1:-build/bin/JAR32.EXE}")
@@ -73,8 +73,7 @@ set -- $(measure "$jar" e normal.j "corpus/$one" -oone -y); oneTime=$1; track "$
 cmp -s "one/$(basename "$one")" "corpus/$one" || { echo "bench_jar: extracted file differs" >&2; exit 1; }
 
 echo "Best ..." >&2
-best=corpus/include
-[ "${BENCH_JAR_BEST_ALL:-0}" = 1 ] && best=corpus
+best=corpus/${BENCH_JAR_BEST:-include}
 set -- $(measure "$jar" a best.j "$best" -r -m4); bestTime=$1; track "$2"
 set -- $(measure sh -c "tar cf - '$best' | zstd -19 --long=27 -T0 -q -o best.tar.zst"); zstdBestTime=$1
 
