@@ -1,6 +1,6 @@
 // Gives arbitrary bytes to the stand-in archiver as an archive, in process:
-// it lists them, tests them, writes their technical listing and extracts
-// them. Errors are expected; crashes, leaks, undefined behaviour, hangs,
+// it lists them, tests them, writes their technical listing, extracts them
+// and rebuilds their index. Errors are expected; crashes, leaks, undefined behaviour, hangs,
 // memory beyond what the input holds, any file written outside the
 // extraction directory, and a control character in what it shows or in the
 // listing are not. Inputs that other programs' formats claim (zip, tar, 7z,
@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "Console.h"
 #include "foreign/ForeignCommands.h"
+#include "format/Codec.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -40,9 +41,48 @@ std::uint64_t littleEndian(const std::string& data, size_t at, int size) {
     return value;
 }
 
+void putLittleEndian(std::string& data, size_t at, std::uint64_t value, int size) {
+    for (int i = 0; i < size; ++i)
+        data[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// Version 2: each block gets the checksums it claims to have, and an index
+// marked by a raw size of 0xFFFFFFFF is given uncompressed and compressed
+// here, so that the fuzzer can reach what a hostile index says.
+void sealVersion2(std::string& archive) {
+    constexpr size_t Footer = 32;
+    if (archive.size() < 16 + Footer || archive.compare(archive.size() - 8, 8, "JARINDX2") != 0)
+        return;
+    const size_t footer = archive.size() - Footer;
+    const std::uint64_t offset = littleEndian(archive, footer, 8);
+    if (offset < 16 || offset > footer)
+        return;
+    for (size_t at = 16; at + 32 <= offset && archive.compare(at, 4, "JBLK") == 0;) {
+        const std::uint64_t stored = littleEndian(archive, at + 12, 4);
+        if (stored > offset - at - 32)
+            break;
+        putLittleEndian(archive, at + 24, Crc32::of(archive.data() + at + 32, stored), 4);
+        putLittleEndian(archive, at + 28, Crc32::of(archive.data() + at, 28), 4);
+        at += 32 + stored;
+    }
+    std::string index = archive.substr(offset, footer - offset);
+    std::string tail = archive.substr(footer);
+    if (littleEndian(archive, footer + 12, 4) == 0xFFFFFFFFu) {
+        putLittleEndian(tail, 12, index.size(), 4);
+        index = compressFrame(index);
+    }
+    putLittleEndian(tail, 8, index.size(), 4);
+    putLittleEndian(tail, 16, Crc32::of(index.data(), index.size()), 4);
+    archive = archive.substr(0, offset) + index + tail;
+}
+
 // Gives the index the CRC it claims to have, so that the fuzzer reaches what
 // a hostile archive would reach: the checks of what the index says.
 void seal(std::string& archive) {
+    if (archive.compare(0, 8, "JARSTND2") == 0) {
+        sealVersion2(archive);
+        return;
+    }
     constexpr size_t Footer = 24;
     if (archive.size() < 8 + Footer)
         return;
@@ -66,6 +106,18 @@ void run(const std::string& command, std::vector<std::string> names = {}) {
     options.output = (work / "a/b/out").string();
     try {
         runCommand(options);
+    } catch (const JarError&) {
+    }
+}
+
+// The index rebuilt from the blocks alone, and every file it finds read.
+void recover() {
+    try {
+        ArchiveFile file((work / "arc.J").string());
+        Outcome outcome;
+        const Archive archive = recoverArchive(file, outcome);
+        for (const Entry& entry : archive.entries)
+            readEntryData(file, entry, [](const char*, size_t) {});
     } catch (const JarError&) {
     }
 }
@@ -152,6 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkNoControlCharacter(std::string(std::istreambuf_iterator<char>(dump), {}), "\r\n");
     run("x");
     run("e");
+    recover();
     Console::instance().finish();
     checkNoControlCharacter(takeShown(), "\n");
     checkNothingEscaped();

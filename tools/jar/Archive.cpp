@@ -1,12 +1,17 @@
 #include "Archive.h"
 
 #include "Console.h"
+#include "format/BlockReader.h"
+#include "format/BlockWriter.h"
+#include "format/Codec.h"
+#include "format/Container.h"
+#include "format/Version1.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,229 +20,8 @@ namespace brak::jar {
 namespace {
 
 constexpr size_t MagicSize = 8;
-constexpr size_t FooterSize = 8 + 4 + 4 + MagicSize;
-constexpr size_t HeaderSize = 4 + 4 + 4 + 8 + 8 + 4;
-constexpr size_t ChapterSize = 8 + 8 + 4;
-constexpr size_t EntryFixedSize = 4 + 4 + 8 + 8 + 8 + 4 + 8 + 4 + 8; // after the name
 constexpr size_t BufferSize = 256 * 1024;
 constexpr size_t WindowSize = 1024 * 1024;
-constexpr std::uint32_t MaxChapters = 65535;
-
-using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
-
-// Eight tables, so that the CRC takes eight bytes a step.
-const CrcTables& crcTables() {
-    static const CrcTables tables = [] {
-        CrcTables result{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t value = i;
-            for (int bit = 0; bit < 8; ++bit)
-                value = (value & 1) ? (value >> 1) ^ 0xEDB88320u : value >> 1;
-            result[0][i] = value;
-        }
-        for (size_t k = 1; k < result.size(); ++k) {
-            for (std::uint32_t i = 0; i < 256; ++i)
-                result[k][i] = (result[k - 1][i] >> 8) ^ result[0][result[k - 1][i] & 0xFF];
-        }
-        return result;
-    }();
-    return tables;
-}
-
-std::uint64_t littleEndian(const char* data, int size) {
-    std::uint64_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(data[i]);
-    return value;
-}
-
-class Encoder {
-public:
-    void u32(std::uint32_t value) { put(value, 4); }
-    void u64(std::uint64_t value) { put(value, 8); }
-    void i64(std::int64_t value) { put(static_cast<std::uint64_t>(value), 8); }
-    void bytes(std::string_view text) { data_ += text; }
-    const std::string& data() const { return data_; }
-    void reserve(size_t size) { data_.reserve(size); }
-
-private:
-    void put(std::uint64_t value, int size) {
-        char bytes[8];
-        for (int i = 0; i < size; ++i)
-            bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-        data_.append(bytes, static_cast<size_t>(size));
-    }
-    std::string data_;
-};
-
-struct Damaged {
-    const char* reason;
-};
-constexpr Damaged IndexLost{"its index is lost"};
-
-// The index, read from the file piece by piece as it is decoded, its CRC
-// taken on the way: memory follows what the index really holds, never what
-// it claims.
-class IndexReader {
-public:
-    IndexReader(ArchiveFile& file, std::uint64_t offset, std::uint64_t length)
-        : file_(file), offset_(offset), left_(length) {}
-
-    const char* take(size_t size) {
-        if (buffer_.size() - position_ < size)
-            refill(size);
-        const char* data = buffer_.data() + position_;
-        position_ += size;
-        return data;
-    }
-    std::uint32_t u32() { return static_cast<std::uint32_t>(littleEndian(take(4), 4)); }
-    std::uint64_t remaining() const { return left_ + (buffer_.size() - position_); }
-    std::uint32_t crc() const { return crc_.value(); }
-
-private:
-    static constexpr size_t Chunk = 1024 * 1024;
-
-    void refill(size_t size) {
-        buffer_.erase(0, position_);
-        position_ = 0;
-        while (buffer_.size() < size) {
-            if (left_ == 0)
-                throw IndexLost;
-            const size_t want = static_cast<size_t>(std::min<std::uint64_t>(left_, Chunk));
-            const size_t had = buffer_.size();
-            buffer_.resize(had + want);
-            if (!file_.readAt(offset_, buffer_.data() + had, want))
-                throw IndexLost;
-            crc_.update(buffer_.data() + had, want);
-            offset_ += want;
-            left_ -= want;
-        }
-    }
-
-    ArchiveFile& file_;
-    std::uint64_t offset_;
-    std::uint64_t left_;
-    std::string buffer_;
-    size_t position_ = 0;
-    Crc32 crc_;
-};
-
-std::string encodeIndex(const Archive& archive) {
-    Encoder out;
-    out.reserve(HeaderSize + archive.chapters.size() * ChapterSize +
-                archive.entries.size() * (EntryFixedSize + 4 + 48));
-    out.u32(FormatVersion);
-    out.u32(archive.versionUsed);
-    out.u32(archive.flags);
-    out.i64(archive.created);
-    out.i64(archive.modified);
-    out.u32(archive.lastChapter());
-    for (const Chapter& chapter : archive.chapters) {
-        out.i64(chapter.created);
-        out.i64(chapter.modified);
-        out.u32(chapter.flags);
-    }
-    out.u32(static_cast<std::uint32_t>(archive.entries.size()));
-    for (const Entry& entry : archive.entries) {
-        out.u32(static_cast<std::uint32_t>(entry.name.size()));
-        out.bytes(entry.name);
-        out.u32(entry.firstChapter);
-        out.u32(entry.lastChapter);
-        out.i64(entry.times.modified);
-        out.i64(entry.times.created);
-        out.i64(entry.times.accessed);
-        out.u32(entry.attributes);
-        out.u64(entry.size);
-        out.u32(entry.crc);
-        out.u64(entry.offset);
-    }
-    return out.data();
-}
-
-void checkName(std::string_view name) {
-    if (hasControlCharacter(name))
-        throw Damaged{"a stored name holds a control character"};
-    if (!isSafeStoredName(name))
-        throw Damaged{"a stored name would leave the directory it is extracted to"};
-}
-
-// No two files may share stored bytes: one stored copy must not become
-// many when extracted.
-void checkOverlaps(const std::vector<Entry>& entries) {
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges;
-    ranges.reserve(entries.size());
-    for (const Entry& entry : entries) {
-        if (entry.size > 0)
-            ranges.emplace_back(entry.offset, entry.offset + entry.size);
-    }
-    // Archives this program writes are in order already.
-    if (!std::is_sorted(ranges.begin(), ranges.end()))
-        std::sort(ranges.begin(), ranges.end());
-    for (size_t i = 1; i < ranges.size(); ++i) {
-        if (ranges[i].first < ranges[i - 1].second)
-            throw Damaged{"the data of two files overlap"};
-    }
-}
-
-// Everything the index claims is checked, so that later steps can trust it:
-// counts within what the index holds, chapters in range, data inside the
-// file and shared by no two files, names that stay in their directory.
-Archive decodeIndex(IndexReader& in, std::uint64_t dataEnd) {
-    Archive archive;
-    if (in.remaining() < HeaderSize)
-        throw IndexLost;
-    const char* header = in.take(HeaderSize);
-    if (littleEndian(header, 4) != FormatVersion)
-        throw IndexLost;
-    archive.versionUsed = static_cast<std::uint32_t>(littleEndian(header + 4, 4));
-    archive.flags = static_cast<std::uint32_t>(littleEndian(header + 8, 4));
-    archive.created = static_cast<std::int64_t>(littleEndian(header + 12, 8));
-    archive.modified = static_cast<std::int64_t>(littleEndian(header + 20, 8));
-    const auto chapters = static_cast<std::uint32_t>(littleEndian(header + 28, 4));
-    if (chapters == 0 || chapters > MaxChapters || chapters * ChapterSize > in.remaining())
-        throw IndexLost;
-    archive.chapters.reserve(chapters);
-    for (std::uint32_t i = 0; i < chapters; ++i) {
-        const char* data = in.take(ChapterSize);
-        archive.chapters.push_back({static_cast<std::int64_t>(littleEndian(data, 8)),
-                                    static_cast<std::int64_t>(littleEndian(data + 8, 8)),
-                                    static_cast<std::uint32_t>(littleEndian(data + 16, 4))});
-    }
-    const std::uint32_t entries = in.u32();
-    if (entries > in.remaining() / (4 + 1 + EntryFixedSize))
-        throw IndexLost;
-    // Room is made as entries really come, not for all that are claimed.
-    archive.entries.reserve(std::min<std::uint32_t>(entries, 4096));
-    for (std::uint32_t i = 0; i < entries; ++i) {
-        Entry entry;
-        const std::uint32_t nameLength = in.u32();
-        if (nameLength == 0 || nameLength > MaxStoredName)
-            throw Damaged{"a stored name is empty or too long"};
-        entry.name.assign(in.take(nameLength), nameLength);
-        checkName(entry.name);
-        const char* data = in.take(EntryFixedSize);
-        entry.firstChapter = static_cast<std::uint32_t>(littleEndian(data, 4));
-        entry.lastChapter = static_cast<std::uint32_t>(littleEndian(data + 4, 4));
-        entry.times.modified = static_cast<std::int64_t>(littleEndian(data + 8, 8));
-        entry.times.created = static_cast<std::int64_t>(littleEndian(data + 16, 8));
-        entry.times.accessed = static_cast<std::int64_t>(littleEndian(data + 24, 8));
-        entry.attributes = static_cast<std::uint32_t>(littleEndian(data + 32, 4));
-        entry.size = littleEndian(data + 36, 8);
-        entry.crc = static_cast<std::uint32_t>(littleEndian(data + 44, 4));
-        entry.offset = littleEndian(data + 48, 8);
-        if (entry.firstChapter < 1 || entry.firstChapter > entry.lastChapter ||
-            entry.lastChapter > chapters)
-            throw Damaged{"a file belongs to chapters the archive does not have"};
-        if (entry.offset < MagicSize || entry.offset > dataEnd ||
-            entry.size > dataEnd - entry.offset)
-            throw Damaged{"a file's data lies outside the archive's data"};
-        archive.entries.push_back(std::move(entry));
-    }
-    if (in.remaining() != 0)
-        throw IndexLost;
-    checkOverlaps(archive.entries);
-    return archive;
-}
 
 std::string withSeparators(std::uint64_t number) {
     std::string digits = std::to_string(number);
@@ -246,22 +30,142 @@ std::string withSeparators(std::uint64_t number) {
     return digits;
 }
 
-} // namespace
-
-void Crc32::update(const char* data, size_t size) {
-    const CrcTables& t = crcTables();
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    std::uint32_t crc = state_;
-    for (; size >= 8; size -= 8, p += 8) {
-        const std::uint32_t low =
-            crc ^ static_cast<std::uint32_t>(littleEndian(reinterpret_cast<const char*>(p), 4));
-        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^
-              t[4][low >> 24] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
-    }
-    for (; size > 0; --size, ++p)
-        crc = t[0][(crc ^ *p) & 0xFF] ^ (crc >> 8);
-    state_ = crc;
+JarError damagedError(const std::string& path, const char* reason) {
+    return JarError(ExitCrc, "the archive \"" + path + "\" is damaged: " + reason);
 }
+
+// Version 2: header, blocks, the compressed index, the footer.
+Archive readVersion2(ArchiveFile& file) {
+    const std::string& path = file.path();
+    const std::uint64_t fileSize = file.size();
+    try {
+        char header[v2::HeaderSize];
+        char footerData[v2::FooterSize];
+        v2::Footer footer;
+        if (fileSize < v2::HeaderSize + v2::FooterSize || !file.readAt(0, header, v2::HeaderSize) ||
+            !file.readAt(fileSize - v2::FooterSize, footerData, v2::FooterSize) ||
+            !v2::decodeFooter(footerData, footer))
+            throw v2::Damaged{"its index is lost"};
+        if (littleEndian(header + 8, 4) != 2 ||
+            (littleEndian(header + 12, 4) & ~std::uint64_t{v2::KnownHeaderFlags}) != 0)
+            throw v2::Damaged{"it uses features this version of Jar does not know"};
+        const std::uint64_t indexEnd = fileSize - v2::FooterSize;
+        if (footer.indexOffset < v2::HeaderSize || footer.indexOffset > indexEnd ||
+            footer.storedSize != indexEnd - footer.indexOffset)
+            throw v2::Damaged{"its index is lost"};
+        std::string stored(footer.storedSize, '\0');
+        if (!file.readAt(footer.indexOffset, stored.data(), stored.size()) ||
+            Crc32::of(stored.data(), stored.size()) != footer.crc)
+            throw v2::Damaged{"its index is lost"};
+        // Decoded as it is read, never beyond the size the footer declares.
+        FrameReader frame(std::move(stored));
+        std::uint64_t left = footer.rawSize;
+        const v2::Pull pull = [&](char* out, size_t size) {
+            const size_t got =
+                frame.read(out, static_cast<size_t>(std::min<std::uint64_t>(size, left)));
+            left -= got;
+            return got;
+        };
+        std::vector<v2::Block> blocks;
+        Archive archive = v2::decodeIndex(pull, footer.indexOffset, blocks);
+        char extra = 0;
+        if (left != 0 || frame.read(&extra, 1) != 0)
+            throw v2::Damaged{"its index is lost"};
+        file.setFormat(2, std::make_unique<v2::BlockReader>(file, std::move(blocks)));
+        return archive;
+    } catch (const v2::Damaged& damage) {
+        throw damagedError(path, damage.reason);
+    } catch (const std::runtime_error& error) {
+        if (dynamic_cast<const JarError*>(&error) != nullptr)
+            throw;
+        throw damagedError(path, "its index is lost");
+    }
+}
+
+// Which entries of a version 2 archive can keep their blocks as they are:
+// those whose blocks hold nothing but entries that keep theirs too, so that
+// no deleted or replaced file's bytes are carried into the new archive.
+std::vector<bool> copyableEntries(const Archive& archive, const v2::BlockReader& reader) {
+    const auto& blocks = reader.blocks();
+    std::vector<bool> copyable(archive.entries.size());
+    for (size_t i = 0; i < archive.entries.size(); ++i)
+        copyable[i] = archive.entries[i].source.empty() && archive.entries[i].size > 0;
+    for (bool changed = true; changed;) {
+        changed = false;
+        std::vector<std::uint64_t> covered(blocks.size(), 0);
+        for (size_t i = 0; i < archive.entries.size(); ++i) {
+            if (!copyable[i])
+                continue;
+            const Entry& entry = archive.entries[i];
+            const std::uint64_t end = entry.offset + entry.size;
+            for (size_t b = reader.blockAt(entry.offset);
+                 b < blocks.size() && reader.blockStart(b) < end; ++b) {
+                const std::uint64_t start = reader.blockStart(b);
+                const std::uint64_t stop = start + blocks[b].dataSize();
+                covered[b] += std::min(stop, end) - std::max(start, entry.offset);
+            }
+        }
+        for (size_t i = 0; i < archive.entries.size(); ++i) {
+            if (!copyable[i])
+                continue;
+            const Entry& entry = archive.entries[i];
+            const std::uint64_t end = entry.offset + entry.size;
+            for (size_t b = reader.blockAt(entry.offset);
+                 b < blocks.size() && reader.blockStart(b) < end; ++b) {
+                if (covered[b] != blocks[b].dataSize()) {
+                    copyable[i] = false;
+                    changed = true;
+                    break;
+                }
+            }
+        }
+    }
+    return copyable;
+}
+
+// The stored files of a finished archive read back before it replaces the
+// old one: by CRC, or byte for byte against their sources.
+void checkWritten(const std::string& tempPath, const Archive& archive,
+                  const std::vector<std::string>& sources, const WriteSettings& settings) {
+    ArchiveFile written(tempPath);
+    const Archive reread = readArchive(written);
+    if (reread.entries.size() != archive.entries.size())
+        throw JarError(ExitCrc, "the new archive does not read back; the archive is unchanged");
+    std::string expected(BufferSize, '\0');
+    for (size_t i = 0; i < reread.entries.size(); ++i) {
+        const Entry& entry = reread.entries[i];
+        const bool fresh = !sources[i].empty();
+        if (!settings.testBeforeReplace &&
+            !(fresh && settings.checkStored != WriteSettings::Check::None))
+            continue;
+        throwIfInterrupted();
+        Fd source;
+        bool same = true;
+        if (fresh && settings.checkStored == WriteSettings::Check::Compare) {
+            std::string problem;
+            source = openRegularFile(sources[i], problem);
+            same = source.valid();
+        }
+        const bool good = readEntryData(written, entry, [&](const char* data, size_t size) {
+            while (same && source.valid() && size > 0) {
+                const size_t step = std::min(size, expected.size());
+                same = source.read(expected.data(), step) == static_cast<ssize_t>(step) &&
+                       std::memcmp(expected.data(), data, step) == 0;
+                data += step;
+                size -= step;
+            }
+        });
+        char more = 0;
+        if (same && source.valid())
+            same = source.read(&more, 1) == 0;
+        if (!good || !same)
+            throw JarError(ExitCrc, "\"" + entry.name +
+                                        "\" does not read back as it was stored; the archive is "
+                                        "unchanged");
+    }
+}
+
+} // namespace
 
 ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
     std::string problem;
@@ -271,6 +175,13 @@ ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
         throw JarError(ExitCannotOpen, "cannot open the archive \"" + path + "\": " +
                                            (problem.empty() ? std::strerror(errno) : problem));
     size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+ArchiveFile::~ArchiveFile() = default;
+
+void ArchiveFile::setFormat(std::uint32_t version, std::unique_ptr<v2::BlockReader> blocks) {
+    version_ = version;
+    blocks_ = std::move(blocks);
 }
 
 bool ArchiveFile::readAt(std::uint64_t offset, char* buffer, size_t size) {
@@ -314,94 +225,136 @@ bool ArchiveFile::copy(std::uint64_t offset, std::uint64_t size, const Sink& sin
 }
 
 Archive readArchive(ArchiveFile& file) {
-    const std::string& path = file.path();
-    const std::uint64_t fileSize = file.size();
     char magic[MagicSize] = {};
-    if (fileSize < MagicSize || !file.readAt(0, magic, MagicSize) ||
-        std::memcmp(magic, ArchiveMagic, MagicSize) != 0)
-        throw JarError(ExitNotArchive, "\"" + path + "\" is not an archive of this archiver");
-
-    auto damaged = [&path](const Damaged& damage) {
-        return JarError(ExitCrc, "the archive \"" + path + "\" is damaged: " + damage.reason);
-    };
-    char footer[FooterSize] = {};
-    if (fileSize < MagicSize + FooterSize ||
-        !file.readAt(fileSize - FooterSize, footer, FooterSize) ||
-        std::memcmp(footer + 16, FooterMagic, MagicSize) != 0)
-        throw damaged(IndexLost);
-    const std::uint64_t indexOffset = littleEndian(footer, 8);
-    const auto indexLength = static_cast<std::uint32_t>(littleEndian(footer + 8, 4));
-    const auto indexCrc = static_cast<std::uint32_t>(littleEndian(footer + 12, 4));
-    if (indexOffset < MagicSize || indexOffset > fileSize - FooterSize ||
-        indexLength != fileSize - FooterSize - indexOffset)
-        throw damaged(IndexLost);
-
-    IndexReader index(file, indexOffset, indexLength);
-    try {
-        Archive archive = decodeIndex(index, indexOffset);
-        if (index.crc() != indexCrc)
-            throw IndexLost;
-        return archive;
-    } catch (const Damaged& damage) {
-        throw damaged(damage);
+    if (file.size() >= MagicSize && file.readAt(0, magic, MagicSize)) {
+        if (std::memcmp(magic, v2::Magic, MagicSize) == 0)
+            return readVersion2(file);
+        if (std::memcmp(magic, ArchiveMagic, MagicSize) == 0) {
+            Archive archive = v1::readIndex(file);
+            file.setFormat(1, nullptr);
+            return archive;
+        }
     }
+    throw JarError(ExitNotArchive, "\"" + file.path() + "\" is not an archive of this archiver");
 }
 
 bool readEntryData(ArchiveFile& file, const Entry& entry, const Sink& sink) {
     Crc32 crc;
-    const bool complete = file.copy(entry.offset, entry.size, [&](const char* data, size_t size) {
+    auto checked = [&](const char* data, size_t size) {
         crc.update(data, size);
         sink(data, size);
-    });
+    };
+    const bool complete = file.blocks() != nullptr
+                              ? file.blocks()->copy(entry.offset, entry.size, checked)
+                              : file.copy(entry.offset, entry.size, checked);
     return complete && crc.value() == entry.crc;
 }
 
-Archive recoverArchive(ArchiveFile& file, Outcome&) {
-    throw JarError(ExitBadParameters,
-                   "\"" + file.path() + "\": rebuilding an index is not possible yet");
-}
-
 void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous,
-                  const WriteSettings&) {
+                  const WriteSettings& settings) {
     struct stat info {};
     const mode_t mode =
         ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : defaultFileMode();
+    for (const std::string* comment : {&archive.comment}) {
+        if (comment->size() > v2::MaxComment)
+            throw JarError(ExitBadParameters, "a comment is longer than 1 MiB");
+    }
+    for (const Chapter& chapter : archive.chapters) {
+        if (chapter.comment.size() > v2::MaxComment)
+            throw JarError(ExitBadParameters, "a comment is longer than 1 MiB");
+    }
 
     Console& console = Console::instance();
     const std::string count = withSeparators(archive.entries.size());
-    size_t number = 0;
-    TempFile temp(path);
-    temp.write(ArchiveMagic, MagicSize);
-    std::uint64_t offset = MagicSize;
-    std::string buffer;
-    for (Entry& entry : archive.entries) {
-        ++number;
-        std::uint64_t done = 0;
-        auto store = [&](const char* data, size_t size) {
-            temp.write(data, size);
-            done += size;
-            if (console.statusDue())
-                console.status("Storing file " + withSeparators(number) + " of " + count + ": " +
-                               entry.name + " " +
-                               std::to_string(entry.size > 0 ? std::min<std::uint64_t>(
-                                                                   done * 100 / entry.size, 100)
-                                                             : 100) +
-                               "%");
-        };
-        const std::uint64_t start = offset;
-        if (entry.source.empty()) {
-            // Earlier data is copied as stored, CRC and all: damage stays detectable.
-            if (previous == nullptr || !previous->copy(entry.offset, entry.size, store))
-                throw JarError(ExitFatal, "cannot read \"" + entry.name + "\" from \"" +
-                                              (previous ? previous->path() : path) +
-                                              "\"; the archive is unchanged");
-        } else {
+    v2::BlockReader* old = previous != nullptr ? previous->blocks() : nullptr;
+    const std::vector<bool> copyable = old != nullptr && !settings.recompress
+                                           ? copyableEntries(archive, *old)
+                                           : std::vector<bool>(archive.entries.size(), false);
+    // Where each block of the previous archive went in this one.
+    constexpr std::uint32_t NotCopied = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> copiedTo(old != nullptr ? old->blocks().size() : 0, NotCopied);
+    std::vector<std::string> sources(archive.entries.size());
+
+    TempFile temp(path, settings.workDirectory);
+    {
+        v2::BlockWriter writer(temp, archive.entries, levelSettings(settings.level));
+        std::string buffer(BufferSize, '\0');
+        for (size_t number = 0; number < archive.entries.size(); ++number) {
+            Entry& entry = archive.entries[number];
+            if (entry.comment.size() > v2::MaxComment)
+                throw JarError(ExitBadParameters, "a comment is longer than 1 MiB");
+            std::uint64_t done = 0;
+            auto show = [&](size_t size) {
+                done += size;
+                if (console.statusDue())
+                    console.status("Storing file " + withSeparators(number + 1) + " of " + count +
+                                   ": " + entry.name + " " +
+                                   std::to_string(entry.size > 0 ? std::min<std::uint64_t>(
+                                                                       done * 100 / entry.size, 100)
+                                                                 : 100) +
+                                   "%");
+            };
+            if (copyable[number]) {
+                // Its blocks go over as they are, once, in order.
+                const size_t first = old->blockAt(entry.offset);
+                size_t last = first;
+                while (old->blockStart(last) + old->blocks()[last].dataSize() <
+                       entry.offset + entry.size)
+                    ++last;
+                bool fits = true;
+                bool copying = copiedTo[first] == NotCopied;
+                for (size_t b = first + 1; b <= last && fits; ++b) {
+                    if (copying) {
+                        fits = copiedTo[b] == NotCopied;
+                    } else if (copiedTo[b] == NotCopied) {
+                        fits = writer.follows(copiedTo[b - 1]);
+                        copying = true;
+                    } else {
+                        fits = copiedTo[b] == copiedTo[b - 1] + 1;
+                    }
+                }
+                if (fits) {
+                    for (size_t b = first; b <= last; ++b) {
+                        if (copiedTo[b] == NotCopied)
+                            copiedTo[b] = writer.copyBlock(*previous, old->blocks()[b]);
+                    }
+                    entry.offset = writer.blockStart(copiedTo[first]) +
+                                   (entry.offset - old->blockStart(first));
+                    show(static_cast<size_t>(entry.size));
+                    continue;
+                }
+            }
+            if (entry.source.empty()) {
+                // Taken out of the previous archive and stored again, with
+                // the CRC it had, so that damage stays detectable.
+                if (previous == nullptr)
+                    throw JarError(ExitFatal, "cannot read \"" + entry.name + "\"");
+                const Entry was = entry;
+                writer.beginFile(number);
+                const bool complete =
+                    previous->blocks() != nullptr
+                        ? previous->blocks()->copy(was.offset, was.size,
+                                                   [&](const char* data, size_t size) {
+                                                       writer.add(data, size);
+                                                       show(size);
+                                                   })
+                        : previous->copy(was.offset, was.size, [&](const char* data, size_t size) {
+                              writer.add(data, size);
+                              show(size);
+                          });
+                if (!complete)
+                    throw JarError(ExitCrc, "cannot read \"" + entry.name + "\" from \"" +
+                                                previous->path() +
+                                                "\": it is damaged; the archive is unchanged");
+                writer.endFile();
+                continue;
+            }
             std::string problem;
             Fd source = openRegularFile(entry.source, problem);
             if (!source.valid())
                 throw JarError(ExitFatal, "cannot read \"" + entry.source + "\": " + problem +
                                               "; the archive is unchanged");
-            buffer.resize(BufferSize);
+            writer.beginFile(number);
             Crc32 crc;
             for (;;) {
                 throwIfInterrupted();
@@ -410,28 +363,36 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
                     throw JarError(ExitFatal, "cannot read \"" + entry.source +
                                                   "\"; the archive is unchanged");
                 crc.update(buffer.data(), static_cast<size_t>(got));
-                store(buffer.data(), static_cast<size_t>(got));
+                writer.add(buffer.data(), static_cast<size_t>(got));
+                show(static_cast<size_t>(got));
                 if (got < static_cast<ssize_t>(BufferSize))
                     break;
             }
             entry.size = done;
             entry.crc = crc.value();
+            sources[number] = entry.source;
+            writer.endFile();
         }
-        entry.offset = start;
-        offset += entry.size;
+        const std::vector<v2::Block>& blocks = writer.finish();
+        const std::string index = v2::encodeIndex(archive, blocks);
+        const std::string stored = compressFrame(index);
+        if (index.size() > std::numeric_limits<std::uint32_t>::max() ||
+            stored.size() > std::numeric_limits<std::uint32_t>::max())
+            throw JarError(ExitFatal, "too many files for one archive; the archive is unchanged");
+        v2::Footer footer;
+        footer.indexOffset = writer.offset();
+        footer.storedSize = static_cast<std::uint32_t>(stored.size());
+        footer.rawSize = static_cast<std::uint32_t>(index.size());
+        footer.crc = Crc32::of(stored.data(), stored.size());
+        temp.write(stored);
+        temp.write(v2::encodeFooter(footer));
     }
-    const std::string index = encodeIndex(archive);
-    if (index.size() > std::numeric_limits<std::uint32_t>::max())
-        throw JarError(ExitFatal, "too many files for one archive; the archive is unchanged");
-    Crc32 crc;
-    crc.update(index.data(), index.size());
-    Encoder footer;
-    footer.u64(offset);
-    footer.u32(static_cast<std::uint32_t>(index.size()));
-    footer.u32(crc.value());
-    footer.bytes(std::string_view(FooterMagic, MagicSize));
-    temp.write(index);
-    temp.write(footer.data());
+    if (settings.testBeforeReplace || settings.checkStored != WriteSettings::Check::None) {
+        temp.flush();
+        console.endStatus("Stored " + count + " file(s)");
+        console.status("Testing the new archive");
+        checkWritten(temp.path(), archive, sources, settings);
+    }
     temp.commit(mode);
     console.endStatus("Stored " + count + " file(s)");
     for (Entry& entry : archive.entries)

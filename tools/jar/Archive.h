@@ -1,29 +1,28 @@
 #pragma once
 
 #include "Files.h"
+#include "format/Crc32.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace brak::jar {
 
-// Layout of an archive file (all numbers little-endian):
-//   "JARSTAND"                          magic, 8 bytes
-//   file data, stored as is, one after the other
-//   index:  u32 format, u32 versionUsed, u32 flags, i64 created, i64 modified,
-//           u32 chapters, per chapter {i64 created, i64 modified, u32 flags},
-//           u32 entries, per entry {u32 name length, name, u32 first chapter,
-//           u32 last chapter, i64 modified, i64 created, i64 accessed,
-//           u32 attributes, u64 size, u32 CRC-32, u64 data offset}
-//   footer: u64 index offset, u32 index length, u32 index CRC-32, "JARINDEX"
-// The index comes last so that a file is stored in one pass, whatever its
-// size turns out to be while it is read.
-inline constexpr char ArchiveMagic[] = "JARSTAND";
-inline constexpr char FooterMagic[] = "JARINDEX";
-inline constexpr std::uint32_t FormatVersion = 1;
+// The archive's format is described byte by byte in FORMAT.md; version 1
+// is still read, version 2 is written. The layers below, in format/, encode
+// it: Container (header, blocks, index, footer), Codec (zstd), BlockWriter
+// and BlockReader.
+inline constexpr char ArchiveMagic[] = "JARSTAND";   // version 1
+inline constexpr char FooterMagic[] = "JARINDEX";    // version 1
+inline constexpr std::uint32_t FormatVersion = 2;    // the version written
 inline constexpr std::uint32_t StandInVersion = 100; // shown as 0100
+
+namespace v2 {
+class BlockReader;
+}
 
 struct Chapter {
     std::int64_t created = 0;
@@ -42,9 +41,11 @@ struct Entry {
     std::uint64_t size = 0;
     std::uint64_t packedSize = 0; // the bytes it takes in the archive, its share of a block
     std::uint32_t crc = 0;
-    std::string comment;      // empty: none
-    std::uint64_t offset = 0; // where its data starts in the archive it was read from
-    std::string source;       // when set, the next write stores this file's contents instead
+    std::string comment; // empty: none
+    // Where its data starts in the archive it was read from: in the file
+    // (version 1), in the stream of all blocks' data (version 2).
+    std::uint64_t offset = 0;
+    std::string source; // when set, the next write stores this file's contents instead
 };
 
 struct Archive {
@@ -59,15 +60,6 @@ struct Archive {
     std::uint32_t lastChapter() const { return static_cast<std::uint32_t>(chapters.size()); }
 };
 
-class Crc32 {
-public:
-    void update(const char* data, size_t size);
-    std::uint32_t value() const { return ~state_; }
-
-private:
-    std::uint32_t state_ = 0xFFFFFFFFu;
-};
-
 using Sink = std::function<void(const char*, size_t)>;
 
 // An archive file open for reading, its index and its stored data alike.
@@ -77,7 +69,15 @@ class ArchiveFile {
 public:
     // Only a regular file is opened; anything else is "cannot open" (6).
     explicit ArchiveFile(const std::string& path);
+    ~ArchiveFile();
+    ArchiveFile(const ArchiveFile&) = delete;
+    ArchiveFile& operator=(const ArchiveFile&) = delete;
     const std::string& path() const { return path_; }
+    // The format version readArchive found; 0 before.
+    std::uint32_t formatVersion() const { return version_; }
+    void setFormat(std::uint32_t version, std::unique_ptr<v2::BlockReader> blocks);
+    // The blocks of a version 2 archive, once its index or rh found them.
+    v2::BlockReader* blocks() const { return blocks_.get(); }
     std::uint64_t size() const { return size_; }
     // Passes the bytes [offset, offset + size) to `sink` in pieces; false when
     // the file ends first.
@@ -91,6 +91,8 @@ private:
     std::string window_;
     std::uint64_t windowStart_ = 0;
     size_t windowLength_ = 0;
+    std::uint32_t version_ = 0;
+    std::unique_ptr<v2::BlockReader> blocks_;
 };
 
 // Reads the index of an archive. Fails with "not an archive" (9) for a file

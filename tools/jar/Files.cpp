@@ -192,9 +192,10 @@ Fd openRegularFile(const std::string& path, std::string& problem) {
     return file;
 }
 
-TempFile::TempFile(const std::string& target) : target_(target) {
+TempFile::TempFile(const std::string& target, const std::string& workDirectory) : target_(target) {
     const fs::path targetPath(target);
-    const std::string directory = targetPath.parent_path().string();
+    const std::string directory =
+        workDirectory.empty() ? targetPath.parent_path().string() : workDirectory;
     path_ = joinPath(directory, "." + targetPath.filename().string() + ".XXXXXX");
     fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
     if (fd_ < 0) {
@@ -268,9 +269,30 @@ void TempFile::commit(mode_t mode, bool durable) {
     fd_ = -1;
     if (::close(fd) != 0)
         fail("cannot write");
-    if (::rename(path_.c_str(), target_.c_str()) != 0)
+    if (::rename(path_.c_str(), target_.c_str()) == 0) {
+        path_.clear();
+        return;
+    }
+    if (errno != EXDEV)
         fail("cannot replace");
-    path_.clear();
+    // Made on another file system: copied beside the target, then renamed,
+    // so that the target is still replaced in one step.
+    std::string problem;
+    Fd made = openRegularFile(path_, problem);
+    if (!made.valid())
+        fail("cannot read back the file made for");
+    TempFile beside(target_);
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        throwIfInterrupted();
+        const ssize_t got = made.read(buffer.data(), buffer.size());
+        if (got < 0)
+            fail("cannot read back the file made for");
+        beside.write(buffer.data(), static_cast<size_t>(got));
+        if (got < static_cast<ssize_t>(buffer.size()))
+            break;
+    }
+    beside.commit(mode, durable);
 }
 
 mode_t defaultFileMode() {

@@ -54,7 +54,9 @@ Fd openRegularFile(const std::string& path, std::string& problem);
 // Writes are gathered, so that many small files cost few system calls.
 class TempFile {
 public:
-    explicit TempFile(const std::string& target);
+    // Made in `directory` when one is given (-w), else beside the target;
+    // from another file system it is copied beside the target on commit.
+    explicit TempFile(const std::string& target, const std::string& directory = "");
     ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -62,13 +64,15 @@ public:
     void write(const char* data, size_t size);
     void write(std::string_view data) { write(data.data(), data.size()); }
     void setTimes(const FileTimes& times);
+    // Writes what is gathered, so that the file can be read back whole.
+    void flush();
+    const std::string& path() const { return path_; }
     // Gives the file its mode and renames it over the target. A durable file
     // reaches the disk first, so that a crash cannot leave it empty.
     void commit(mode_t mode, bool durable = true);
 
 private:
     [[noreturn]] void fail(const std::string& what) const;
-    void flush();
     void writeAll(const char* data, size_t size);
 
     std::string target_;
