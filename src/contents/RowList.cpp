@@ -206,6 +206,67 @@ void RowList::reserve(std::size_t records, std::size_t groups) {
                      (groups_.capacity() - groups_.size()) * sizeof(Group));
 }
 
+std::size_t RowList::textBytesWith(const RowList& other) const {
+    std::size_t bytes = textBytes() + other.nameBytes_;
+    for (std::uint32_t id = 1; id < other.texts_.count(); ++id)
+        if (!texts_.contains(other.texts_.text(id)))
+            bytes += other.texts_.text(id).size() + TextOverhead;
+    return bytes;
+}
+
+bool RowList::canAppend(const RowList& other) const {
+    return (chunks_.size() + other.chunks_.size()) * ChunkSize <= std::size_t{0xFFFFFFFFu} + 1;
+}
+
+void RowList::append(RowList& other, Record* record) {
+    // The other list's texts get this list's ids, in the order they came in
+    // there: a list that read both parts would have met them in that order.
+    std::vector<std::uint32_t> ids(other.texts_.count());
+    bool sameIds = true;
+    for (std::uint32_t id = 1; id < ids.size(); ++id) {
+        ids[id] = texts_.intern(other.texts_.text(id));
+        sameIds = sameIds && ids[id] == id;
+    }
+    const auto nameBase = static_cast<std::uint32_t>(chunks_.size() * ChunkSize);
+    const auto recordBase = static_cast<std::uint32_t>(records_.size());
+    auto adopt = [&](Record& r) {
+        if (r.nameLength > 0)
+            r.nameOffset += nameBase;
+        if (sameIds)
+            return;
+        if (r.sizeText != DecimalSize)
+            r.sizeText = ids[r.sizeText];
+        for (std::uint32_t& id : r.times)
+            if (!(id & CodedDate))
+                id = ids[id];
+    };
+    if (records_.capacity() < records_.size() + other.records_.size())
+        records_.reserve(records_.size() + other.records_.size());
+    for (Record r : other.records_) {
+        adopt(r);
+        records_.push_back(r);
+    }
+    if (record)
+        adopt(*record);
+    if (groups_.capacity() < groups_.size() + other.groups_.size())
+        groups_.reserve(groups_.size() + other.groups_.size());
+    for (Group g : other.groups_)
+        groups_.push_back({g.record + recordBase, g.first, g.last});
+    rowCount_ += other.rowCount_;
+    if (!other.chunks_.empty()) {
+        for (auto& chunk : other.chunks_)
+            chunks_.push_back(std::move(chunk));
+        chunkUsed_ = other.chunkUsed_;
+    }
+    nameBytes_ += other.nameBytes_;
+    other.chunks_.clear();
+    other.chunkUsed_ = ChunkSize;
+    other.nameBytes_ = 0;
+    other.records_ = {};
+    other.groups_ = {};
+    other.rowCount_ = 0;
+}
+
 void RowList::addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last) {
     groups_.push_back({record, first, last});
     rowCount_ += static_cast<std::uint64_t>(last) - first + 1;

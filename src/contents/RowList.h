@@ -20,6 +20,7 @@ public:
     TextTable& operator=(const TextTable&) = delete;
 
     std::uint32_t intern(std::string_view text);
+    bool contains(std::string_view text) const { return ids_.count(text) > 0; }
     std::string_view text(std::uint32_t id) const { return texts_[id]; }
     std::size_t count() const { return texts_.size(); }
     // What the table costs, roughly: its characters and a fixed share per text.
@@ -120,6 +121,15 @@ public:
     void reserve(std::size_t records, std::size_t groups);
     // Names and texts held, roughly, in bytes.
     std::size_t textBytes() const { return nameBytes_ + texts_.bytes(); }
+    // What textBytes() would be after append(other).
+    std::size_t textBytesWith(const RowList& other) const;
+    // Whether the names of both lists can be told apart by their offsets.
+    bool canAppend(const RowList& other) const;
+    // Puts the rows of another list, read from the part of a listing that
+    // follows this one's, after this list's rows, as if one list had read
+    // both parts. The other list is left empty. Its record's name offset and
+    // text ids are made this list's (record, when not null).
+    void append(RowList& other, Record* record = nullptr);
 
 private:
     static constexpr std::size_t ChunkSize = std::size_t{1} << 20;
