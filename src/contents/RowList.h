@@ -63,15 +63,18 @@ public:
     static constexpr std::uint32_t CodedTime = 0xC0000000u;
     static constexpr std::uint32_t CodeMask = 0x3FFFFFFFu;
 
+    // 44 bytes: a million of them are held at once.
+#pragma pack(push, 4)
     struct Record {
         std::uint32_t nameOffset = 0;
-        std::uint32_t nameLength = 0;
+        std::uint32_t nameLength : 24 = 0; // at most MaxNameLength
+        std::uint32_t attributes : 8 = 0;  // the five attribute bits
         std::int64_t size = 0;
         std::uint32_t sizeText = 0; // a TextTable id, or DecimalSize
         // Modify, create and access date and time, coded or TextTable ids.
         std::array<std::uint32_t, 6> times{};
-        std::uint8_t attributes = 0; // the five attribute bits
     };
+#pragma pack(pop)
 
     struct Group {
         std::uint32_t record;
@@ -83,19 +86,31 @@ public:
     RowList(const RowList&) = delete;
     RowList& operator=(const RowList&) = delete;
 
-    const std::vector<Group>& groups() const { return groups_; }
-    std::size_t recordCount() const { return records_.size(); }
-    const Record& record(std::uint32_t index) const { return records_[index]; }
+    const std::vector<Group>& groups() const {
+        return groups_;
+    }
+    std::size_t recordCount() const {
+        return records_.size();
+    }
+    const Record& record(std::uint32_t index) const {
+        return records_[index];
+    }
     // Rows in all: one per file and chapter.
-    std::uint64_t rowCount() const { return rowCount_; }
+    std::uint64_t rowCount() const {
+        return rowCount_;
+    }
 
     std::string_view name(const Record& record) const;
-    std::string_view text(std::uint32_t id) const { return texts_.text(id); }
+    std::string_view text(std::uint32_t id) const {
+        return texts_.text(id);
+    }
     // The text of a date or time slot, coded or not.
     std::string timeText(std::uint32_t id) const;
     // The size as written in the listing; empty when the file had none.
     std::string sizeText(const Record& record) const;
-    bool hasSize(const Record& record) const { return record.sizeText != 0; }
+    bool hasSize(const Record& record) const {
+        return record.sizeText != 0;
+    }
     // One of the ten texts of a row of this record in the given chapter.
     std::string cell(const Record& record, int column, std::uint32_t chapter) const;
 
@@ -103,11 +118,15 @@ public:
     std::vector<std::array<std::string, FileColumnCount>> expand() const;
 
     // Building, for the dump reader.
-    TextTable& texts() { return texts_; }
+    TextTable& texts() {
+        return texts_;
+    }
     // The slot value of a date or time text: coded when it has the usual form.
     std::uint32_t addDate(std::string_view date);
     std::uint32_t addTime(std::string_view time);
-    const TextTable& texts() const { return texts_; }
+    const TextTable& texts() const {
+        return texts_;
+    }
     // Stores a name of at most MaxNameLength characters; the returned offset
     // and length go into a record.
     static constexpr std::size_t MaxNameLength = std::size_t{1} << 20;
@@ -120,7 +139,9 @@ public:
     }
     void reserve(std::size_t records, std::size_t groups);
     // Names and texts held, roughly, in bytes.
-    std::size_t textBytes() const { return nameBytes_ + texts_.bytes(); }
+    std::size_t textBytes() const {
+        return nameBytes_ + texts_.bytes();
+    }
     // What textBytes() would be after append(other).
     std::size_t textBytesWith(const RowList& other) const;
     // Whether the names of both lists can be told apart by their offsets.
