@@ -87,7 +87,8 @@ std::vector<std::uint64_t> dumpSplits(const DumpSource& source, std::uint64_t si
 
 void readDumpPieces(const DumpSource& source, std::uint64_t size,
                     const std::vector<std::uint64_t>& splits, DumpReader& reader) {
-    bool valid = !splits.empty() && size <= reader.limits().maxDumpBytes;
+    bool valid = !splits.empty() && splits.size() < RowList::MaxPieces &&
+                 size <= reader.limits().maxDumpBytes;
     for (std::size_t k = 0; valid && k < splits.size(); ++k)
         valid = splits[k] < size && (k == 0 || splits[k] > splits[k - 1]) &&
                 startsFileLine(source, splits[k]);
@@ -97,7 +98,7 @@ void readDumpPieces(const DumpSource& source, std::uint64_t size,
     // The head, up to the first file, holds what every piece must know
     // beforehand: the archive's last chapter.
     DumpReader first(reader.limits());
-    first.expectBytes(size); // the first piece makes room for all rows
+    first.expectBytes(splits[0], size); // room for the groups of all pieces
     const std::uint64_t head = findFileLine(source, 0, splits[0], size);
     try {
         feedRange(source, 0, head, first);
@@ -107,7 +108,7 @@ void readDumpPieces(const DumpSource& source, std::uint64_t size,
     std::vector<std::unique_ptr<DumpReader>> pieces;
     for (std::size_t k = 0; k < splits.size(); ++k) {
         pieces.push_back(std::make_unique<DumpReader>(reader.limits()));
-        pieces.back()->startPiece(first);
+        pieces.back()->startPiece(first, static_cast<unsigned>(k + 1));
     }
     std::vector<char> failed(splits.size() + 1, 0);
     runOnCores(static_cast<unsigned>(splits.size() + 1), [&](unsigned index) {

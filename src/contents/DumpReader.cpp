@@ -655,8 +655,8 @@ void DumpReader::addFileRows(std::int32_t attributes) {
         rows_->addRecord(record_);
         recordStored_ = true;
     }
-    rows_->addGroup(static_cast<std::uint32_t>(rows_->recordCount() - 1),
-                    static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last));
+    rows_->addGroup(rows_->lastRecord(), static_cast<std::uint32_t>(first),
+                    static_cast<std::uint32_t>(last));
 }
 
 // Growing by doubling would copy the rows several times and for a moment hold
@@ -665,16 +665,18 @@ void DumpReader::addFileRows(std::int32_t attributes) {
 void DumpReader::reserveRows() {
     if (readBytes_ == 0 || expectedBytes_ <= readBytes_)
         return;
-    const double scale = static_cast<double>(expectedBytes_) / static_cast<double>(readBytes_);
-    const auto room = [&](std::size_t count) {
+    const auto room = [&](std::size_t count, std::uint64_t bytes) {
+        const double scale = static_cast<double>(bytes) / static_cast<double>(readBytes_);
         const auto estimate = static_cast<std::size_t>(static_cast<double>(count) * scale * 1.03);
         return std::min(std::max(estimate, count + count / 2) + 256, limits_.maxFileEntries + 1);
     };
-    rows_->reserve(room(rows_->recordCount()), room(rows_->groups().size()));
+    rows_->reserve(room(rows_->recordCount(), expectedBytes_),
+                   room(rows_->groups().size(), std::max(expectedBytes_, expectedAllBytes_)));
 }
 
-void DumpReader::startPiece(const DumpReader& head) {
+void DumpReader::startPiece(const DumpReader& head, unsigned piece) {
     piece_ = true;
+    rows_ = std::make_shared<RowList>(piece);
     chapterLimit_ = head.chapterLimit_;
 }
 

@@ -82,18 +82,25 @@ public:
         std::uint32_t last;
     };
 
-    RowList() = default;
+    // A list read from one piece of a listing at the same time as the others
+    // keeps its records and names in the part of the numbering that belongs
+    // to its piece (0 for the first piece, or the whole listing), so that
+    // joining the pieces moves no record and renumbers none.
+    static constexpr unsigned MaxPieces = 16;
+    explicit RowList(unsigned piece = 0);
     RowList(const RowList&) = delete;
     RowList& operator=(const RowList&) = delete;
 
     const std::vector<Group>& groups() const {
         return groups_;
     }
-    std::size_t recordCount() const {
-        return records_.size();
+    std::size_t recordCount() const;
+    // The number of the record added last.
+    std::uint32_t lastRecord() const {
+        return static_cast<std::uint32_t>(piece_ << PieceShift | (own().size() - 1));
     }
     const Record& record(std::uint32_t index) const {
-        return records_[index];
+        return records_[index >> PieceShift][index & PieceMask];
     }
     // Rows in all: one per file and chapter.
     std::uint64_t rowCount() const {
@@ -135,7 +142,7 @@ public:
     void addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last);
     // True when the next record or group would make the list grow.
     bool full() const {
-        return records_.size() == records_.capacity() || groups_.size() == groups_.capacity();
+        return own().size() == own().capacity() || groups_.size() == groups_.capacity();
     }
     void reserve(std::size_t records, std::size_t groups);
     // Names and texts held, roughly, in bytes.
@@ -144,23 +151,36 @@ public:
     }
     // What textBytes() would be after append(other).
     std::size_t textBytesWith(const RowList& other) const;
-    // Whether the names of both lists can be told apart by their offsets.
+    // Whether another list read from a later piece can be appended.
     bool canAppend(const RowList& other) const;
-    // Puts the rows of another list, read from the part of a listing that
+    // Puts the rows of another list, read from the piece of a listing that
     // follows this one's, after this list's rows, as if one list had read
-    // both parts. The other list is left empty. Its record's name offset and
-    // text ids are made this list's (record, when not null).
+    // both pieces. The other list is left empty. Its record's text ids are
+    // made this list's (record, when not null).
     void append(RowList& other, Record* record = nullptr);
 
 private:
     static constexpr std::size_t ChunkSize = std::size_t{1} << 20;
+    // A record's number: its piece, and its place among the piece's records.
+    static constexpr unsigned PieceShift = 28;
+    static constexpr std::uint32_t PieceMask = (1u << PieceShift) - 1;
+    // The chunks of names a piece after the first may fill: offsets stay 32 bits.
+    static constexpr std::size_t PieceChunks = 256;
+    std::vector<Record>& own() {
+        return records_[piece_];
+    }
+    const std::vector<Record>& own() const {
+        return records_[piece_];
+    }
+
+    unsigned piece_;
     // Names live in chunks that never move; a name never spans two chunks.
     // An offset is the chunk's index times ChunkSize plus the place in it.
     std::vector<std::unique_ptr<char[]>> chunks_;
     std::size_t chunkUsed_ = ChunkSize;
     std::size_t nameBytes_ = 0;
     TextTable texts_;
-    std::vector<Record> records_;
+    std::array<std::vector<Record>, MaxPieces> records_;
     std::vector<Group> groups_;
     std::uint64_t rowCount_ = 0;
 };

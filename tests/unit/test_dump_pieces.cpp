@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 
 using namespace brak;
@@ -27,8 +28,15 @@ std::string snapshot(const DumpReader& reader, const std::string& error) {
     const RowList& rows = reader.rows();
     s += "\nrecords " + std::to_string(rows.recordCount()) + " texts " +
          std::to_string(rows.texts().count()) + " bytes " + std::to_string(rows.textBytes());
+    // Records are numbered by piece: what counts is which groups share one.
+    std::map<std::uint32_t, std::size_t> ranks;
     for (const RowList::Group& group : rows.groups())
-        s += " " + std::to_string(group.record) + ":" + std::to_string(group.first) + "-" +
+        ranks.emplace(group.record, 0);
+    std::size_t next = 0;
+    for (auto& entry : ranks)
+        entry.second = next++;
+    for (const RowList::Group& group : rows.groups())
+        s += " " + std::to_string(ranks[group.record]) + ":" + std::to_string(group.first) + "-" +
              std::to_string(group.last);
     for (const auto& row : rows.expand()) {
         s += "\n";
