@@ -47,6 +47,20 @@ enum FileColumn : int {
     FileColumnCount
 };
 
+// A file's texts in the row list, 44 bytes: a million of them are held at
+// once.
+#pragma pack(push, 4)
+struct FileRecord {
+    std::uint32_t nameOffset = 0;
+    std::uint32_t nameLength : 24 = 0; // at most RowList::MaxNameLength
+    std::uint32_t attributes : 8 = 0;  // the five attribute bits
+    std::int64_t size = 0;
+    std::uint32_t sizeText = 0; // a TextTable id, or RowList::DecimalSize
+    // Modify, create and access date and time, coded or TextTable ids.
+    std::array<std::uint32_t, 6> times{};
+};
+#pragma pack(pop)
+
 // The file rows of one listing, one row per file and chapter, kept compact
 // for a million files: a file's texts are stored once as a record, and a
 // group says in which run of chapters that record appears. Expanded in
@@ -63,18 +77,7 @@ public:
     static constexpr std::uint32_t CodedTime = 0xC0000000u;
     static constexpr std::uint32_t CodeMask = 0x3FFFFFFFu;
 
-    // 44 bytes: a million of them are held at once.
-#pragma pack(push, 4)
-    struct Record {
-        std::uint32_t nameOffset = 0;
-        std::uint32_t nameLength : 24 = 0; // at most MaxNameLength
-        std::uint32_t attributes : 8 = 0;  // the five attribute bits
-        std::int64_t size = 0;
-        std::uint32_t sizeText = 0; // a TextTable id, or DecimalSize
-        // Modify, create and access date and time, coded or TextTable ids.
-        std::array<std::uint32_t, 6> times{};
-    };
-#pragma pack(pop)
+    using Record = FileRecord;
 
     struct Group {
         std::uint32_t record;
@@ -91,9 +94,7 @@ public:
     RowList(const RowList&) = delete;
     RowList& operator=(const RowList&) = delete;
 
-    const std::vector<Group>& groups() const {
-        return groups_;
-    }
+    const std::vector<Group>& groups() const { return groups_; }
     std::size_t recordCount() const;
     // The number of the record added last.
     std::uint32_t lastRecord() const {
@@ -103,21 +104,15 @@ public:
         return records_[index >> PieceShift][index & PieceMask];
     }
     // Rows in all: one per file and chapter.
-    std::uint64_t rowCount() const {
-        return rowCount_;
-    }
+    std::uint64_t rowCount() const { return rowCount_; }
 
     std::string_view name(const Record& record) const;
-    std::string_view text(std::uint32_t id) const {
-        return texts_.text(id);
-    }
+    std::string_view text(std::uint32_t id) const { return texts_.text(id); }
     // The text of a date or time slot, coded or not.
     std::string timeText(std::uint32_t id) const;
     // The size as written in the listing; empty when the file had none.
     std::string sizeText(const Record& record) const;
-    bool hasSize(const Record& record) const {
-        return record.sizeText != 0;
-    }
+    bool hasSize(const Record& record) const { return record.sizeText != 0; }
     // One of the ten texts of a row of this record in the given chapter.
     std::string cell(const Record& record, int column, std::uint32_t chapter) const;
 
@@ -125,15 +120,11 @@ public:
     std::vector<std::array<std::string, FileColumnCount>> expand() const;
 
     // Building, for the dump reader.
-    TextTable& texts() {
-        return texts_;
-    }
+    TextTable& texts() { return texts_; }
     // The slot value of a date or time text: coded when it has the usual form.
     std::uint32_t addDate(std::string_view date);
     std::uint32_t addTime(std::string_view time);
-    const TextTable& texts() const {
-        return texts_;
-    }
+    const TextTable& texts() const { return texts_; }
     // Stores a name of at most MaxNameLength characters; the returned offset
     // and length go into a record.
     static constexpr std::size_t MaxNameLength = std::size_t{1} << 20;
@@ -146,9 +137,7 @@ public:
     }
     void reserve(std::size_t records, std::size_t groups);
     // Names and texts held, roughly, in bytes.
-    std::size_t textBytes() const {
-        return nameBytes_ + texts_.bytes();
-    }
+    std::size_t textBytes() const { return nameBytes_ + texts_.bytes(); }
     // What textBytes() would be after append(other).
     std::size_t textBytesWith(const RowList& other) const;
     // Whether another list read from a later piece can be appended.
@@ -166,12 +155,8 @@ private:
     static constexpr std::uint32_t PieceMask = (1u << PieceShift) - 1;
     // The chunks of names a piece after the first may fill: offsets stay 32 bits.
     static constexpr std::size_t PieceChunks = 256;
-    std::vector<Record>& own() {
-        return records_[piece_];
-    }
-    const std::vector<Record>& own() const {
-        return records_[piece_];
-    }
+    std::vector<Record>& own() { return records_[piece_]; }
+    const std::vector<Record>& own() const { return records_[piece_]; }
 
     unsigned piece_;
     // Names live in chunks that never move; a name never spans two chunks.
