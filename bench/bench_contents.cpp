@@ -1,16 +1,23 @@
 // The View tab with a million files: reading the listing, showing a chapter,
 // sorting the file grid by size, name and date, and narrowing it as each key
-// is typed into the filter field.
+// is typed into the filter field. Each figure is timed in several runs, each
+// just after a plain read pass over the listing file, and printed beside that
+// pass: a machine busy with other work weighs on both alike.
 #include "ContentsBench.h"
+#include "base/Threads.h"
 #include "contents/Contents.h"
 #include "contents/DumpReader.h"
 #include "ui/Brak.h"
 
-#include <benchmark/benchmark.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <functional>
 #include <memory>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -36,18 +43,6 @@ void feed(DumpReader& reader, const std::string& text) {
         reader.feed(std::string_view(text).substr(at, Piece));
     reader.finish();
 }
-
-void ParseListing(benchmark::State& state) {
-    const std::string& text = listing();
-    for (auto _ : state) {
-        DumpReader reader;
-        feed(reader, text);
-        benchmark::DoNotOptimize(reader.rows().rowCount());
-    }
-    state.counters["rows"] = static_cast<double>(Files);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
-}
-BENCHMARK(ParseListing)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The listing as Jar leaves it: a real file, removed at exit. It is on the
 // disk before anything is measured, so that no writing back of it competes
@@ -99,44 +94,6 @@ std::size_t readReference(const std::string& name) {
     return lines;
 }
 
-void ReadFileReference(benchmark::State& state) {
-    const std::string& name = listingFile();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(readReference(name));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing().size()));
-}
-BENCHMARK(ReadFileReference)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-// Brak's reader, and beside it how many times the reference it takes: each
-// reading is paired with a reference pass just before it, so that a machine
-// busy with other work weighs on both alike.
-void ReadDumpFile(benchmark::State& state) {
-    using Clock = std::chrono::steady_clock;
-    const std::string& name = listingFile();
-    Clock::duration reference{}, reading{};
-    for (auto _ : state) {
-        state.PauseTiming();
-        const auto before = Clock::now();
-        benchmark::DoNotOptimize(readReference(name));
-        reference += Clock::now() - before;
-        state.ResumeTiming();
-        const auto start = Clock::now();
-        auto reader = std::make_unique<DumpReader>();
-        readDumpFile(name, *reader);
-        benchmark::DoNotOptimize(reader->rows().rowCount());
-        reading += Clock::now() - start;
-        // Reading ends here; giving the rows back is not part of it.
-        state.PauseTiming();
-        reader.reset();
-        state.ResumeTiming();
-    }
-    state.counters["rows"] = static_cast<double>(Files);
-    state.counters["x_reference"] =
-        std::chrono::duration<double>(reading) / std::chrono::duration<double>(reference);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing().size()));
-}
-BENCHMARK(ReadDumpFile)->Unit(benchmark::kMillisecond)->Iterations(5);
-
 // A window holding the listing, as LoadContents leaves it.
 struct Window {
     bench::NullPlatform platform;
@@ -155,57 +112,129 @@ Window& window() {
     return w;
 }
 
-void SelectChapter(benchmark::State& state) {
-    Window& w = window();
-    for (auto _ : state) {
-        w.brak.contents().SelectChapter(1);
-        benchmark::DoNotOptimize(w.brak.form().stFile.rowCount());
-    }
-    state.counters["rows"] = w.brak.form().stFile.rowCount() - 1;
-}
-BENCHMARK(SelectChapter)->Unit(benchmark::kMillisecond)->Iterations(5);
+using Clock = std::chrono::steady_clock;
+volatile std::size_t lineSink = 0; // the pass's result is used, so the pass is made
 
-void SortBy(benchmark::State& state) {
-    Window& w = window();
-    const int column = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        w.brak.contents().SelectChapter(1); // the listing's order again
-        state.ResumeTiming();
-        w.brak.contents().stFileSelectCell(column, 1);
-    }
-    state.SetLabel(w.brak.form().stFile.cell(column, 0));
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
-BENCHMARK(SortBy)
-    ->Arg(ColSize)
-    ->Arg(ColName)
-    ->Arg(ColModifyDate)
-    ->Arg(ColFlags)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
 
-// One keystroke in the filter field: the chapter's million files narrowed
-// afresh to the names that hold the text, or match the mask; the empty text
-// is the key that clears the field and shows them all again.
-const char* const FilterTexts[] = {"file_0", "MODULE12", "*part1?/*.DAT", "", "\xC3\xA9t\xC3\xA9"};
-
-void NarrowByFilter(benchmark::State& state) {
-    Window& w = window();
-    Edit& filter = w.brak.form().edFilter;
-    const std::string text = FilterTexts[state.range(0)];
-    w.brak.contents().SelectChapter(1);
-    for (auto _ : state) {
-        state.PauseTiming();
-        filter.setText(text.empty() ? "x" : ""); // the text before the key
-        state.ResumeTiming();
-        filter.setText(text);
-    }
-    state.SetLabel(text.empty() ? "(cleared)" : text);
-    state.counters["shown"] = w.brak.form().stFile.rowCount() - 1;
-    filter.setText("");
+// Processor time of the whole process, every thread: on a busy machine the
+// work a figure takes, whatever share of the cores it was given.
+double cpuMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
-BENCHMARK(NarrowByFilter)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// A figure: what is set up before each run (not timed), what is timed, and
+// what it must reach.
+struct Figure {
+    std::string name;
+    std::function<void()> prepare, run, after;
+    double maxMs = 0;   // 0: no limit
+    double maxPass = 0; // times the plain pass; 0: no limit
+};
+
+std::string targetText(const Figure& f) {
+    char text[64] = "";
+    if (f.maxMs > 0 && f.maxPass > 0)
+        std::snprintf(text, sizeof text, "<= %.0f ms, <= %.0f x", f.maxMs, f.maxPass);
+    else if (f.maxMs > 0)
+        std::snprintf(text, sizeof text, "<= %.0f ms", f.maxMs);
+    else if (f.maxPass > 0)
+        std::snprintf(text, sizeof text, "<= %.0f x", f.maxPass);
+    return text;
+}
+
+void measure(const Figure& f, int runs) {
+    std::vector<double> times, passes, cpus, passCpus;
+    double cold = 0;
+    for (int r = 0; r <= runs; ++r) {
+        auto start = Clock::now();
+        const double passCpuBefore = cpuMs();
+        lineSink = readReference(listingFile());
+        const double pass = msSince(start), passCpu = cpuMs() - passCpuBefore;
+        if (f.prepare)
+            f.prepare();
+        start = Clock::now();
+        const double cpuBefore = cpuMs();
+        f.run();
+        const double took = msSince(start), cpu = cpuMs() - cpuBefore;
+        if (f.after)
+            f.after();
+        if (r == 0) {
+            cold = took; // the first run meets cold caches and fresh memory
+            continue;
+        }
+        times.push_back(took);
+        passes.push_back(pass);
+        cpus.push_back(cpu);
+        passCpus.push_back(passCpu);
+    }
+    const double t = median(times), pass = median(passes), ratio = t / pass;
+    const bool met = (f.maxMs <= 0 || t <= f.maxMs) && (f.maxPass <= 0 || ratio <= f.maxPass);
+    std::printf("%-20s %8.1f %9.1f %7.1f %8.1f %8.1f %6.2f  %-19s %s\n", f.name.c_str(), cold, t,
+                median(cpus), pass, median(passCpus), ratio, targetText(f).c_str(),
+                f.maxMs > 0 || f.maxPass > 0 ? (met ? "met" : "MISSED") : "");
+    std::fflush(stdout);
+}
 
 } // namespace
 
-BENCHMARK_MAIN();
+// bench_contents [runs] [part of a figure's name]
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::string only = argc > 2 ? argv[2] : "";
+    listingFile(); // written, and on the disk, before anything is timed
+
+    std::unique_ptr<DumpReader> reader;
+    std::vector<Figure> figures;
+    figures.push_back({"read listing", [&] { reader = std::make_unique<DumpReader>(); },
+                       [&] { readDumpFile(listingFile(), *reader); }, [&] { reader.reset(); }, 0,
+                       2}); // giving the rows back is not reading
+    figures.push_back({"show chapter", {}, [] { window().brak.contents().SelectChapter(1); }, {}});
+    const std::pair<int, double> sorts[] = {
+        {ColSize, 80}, {ColName, 150}, {ColModifyDate, 80}, {ColFlags, 0}};
+    for (const auto& [column, limit] : sorts)
+        figures.push_back(
+            {std::string("sort ") + FileHeadings[static_cast<std::size_t>(column)],
+             [] { window().brak.contents().SelectChapter(1); }, // the listing's order
+             [column = column] { window().brak.contents().stFileSelectCell(column, 1); },
+             {},
+             limit,
+             column == ColName ? 3.0 : 0.0});
+    // One keystroke in the filter field: the chapter's million files narrowed
+    // afresh to the names that hold the text, or match the mask; the empty
+    // text is the key that clears the field and shows them all again.
+    for (const std::string text :
+         {"file_0", "MODULE12", "*part1?/*.DAT", "", "\xC3\xA9t\xC3\xA9"}) {
+        Edit& filter = window().brak.form().edFilter;
+        figures.push_back({"filter " + (text.empty() ? std::string("(cleared)") : text),
+                           [&filter, text] { filter.setText(text.empty() ? "x" : ""); },
+                           [&filter, text] { filter.setText(text); },
+                           {}});
+    }
+
+    std::printf("bench_contents: %zu files, %u cores; each figure is the median of %d runs after\n"
+                "a first (cold) one, each run timed just after a plain read pass over the listing\n"
+                "file (pieces read, one search per line end); x pass = median / pass; cpu ms,\n"
+                "pass cpu: the median processor time of all threads.\n\n",
+                Files, coreCount(), runs);
+    std::printf("%-20s %8s %9s %7s %8s %8s %6s  %-19s\n", "figure", "cold ms", "median ms",
+                "cpu ms", "pass ms", "pass cpu", "x pass", "target");
+    for (const Figure& f : figures)
+        if (f.name.find(only) != std::string::npos) {
+            if (f.name.rfind("filter", 0) == 0)
+                window().brak.contents().SelectChapter(1);
+            measure(f, runs);
+        }
+    window().brak.form().edFilter.setText("");
+    return 0;
+}

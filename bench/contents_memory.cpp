@@ -4,6 +4,7 @@
 #include "contents/Contents.h"
 #include "ui/Brak.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -57,7 +58,9 @@ int main(int argc, char** argv) {
 
     std::cout << "files: " << files << "\nrows shown: " << brak.form().stFile.rowCount() - 1
               << "\nresident before reading: " << before / 1024 << " MB"
-              << "\npeak growth (rows, grid, sorts): " << (peak - before) / 1024 << " MB"
+              << "\npeak growth (rows, grid, sorts): " << (peak - before) / 1024 << " MB, "
+              << (peak - before) * 1024 / static_cast<long>(std::max<std::size_t>(files, 1))
+              << " bytes per row (target 140)"
               << "\nresident after: " << statusKb("VmRSS") / 1024 << " MB\n";
     return 0;
 }

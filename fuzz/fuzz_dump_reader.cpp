@@ -1,13 +1,16 @@
-// Feeds arbitrary bytes to the listing reader, as a whole and in pieces, then
-// shows and sorts what it read. Errors are expected; crashes, leaks, undefined
-// behaviour and hangs are not.
+// Feeds arbitrary bytes to the listing reader, as a whole, in uneven feeds
+// and in pieces read at the same time, then shows and sorts what it read.
+// Errors are expected; crashes, leaks, undefined behaviour and hangs are not.
+#include "contents/DumpPieces.h"
 #include "contents/DumpReader.h"
 #include "contents/FileGrid.h"
 #include "form/Grid.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -78,6 +81,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         whole.lineCount() != reader.lineCount() ||
         whole.rows().rowCount() != reader.rows().rowCount() ||
         (reader.rows().rowCount() < 5000 && whole.rows().expand() != reader.rows().expand()))
+        std::abort();
+    // Read in pieces cut at FILE lines near the middle and a third: the same again.
+    brak::DumpReader pieces(fuzzLimits());
+    std::string piecesError;
+    const brak::DumpSource source = [text](std::uint64_t offset, char* out, std::size_t n) {
+        if (offset >= text.size())
+            return std::size_t{0};
+        n = std::min<std::size_t>(n, text.size() - offset);
+        std::memcpy(out, text.data() + offset, n);
+        return n;
+    };
+    try {
+        brak::readDumpPieces(source, text.size(), brak::dumpSplits(source, text.size(), 3), pieces);
+    } catch (const brak::Error& e) {
+        piecesError = e.what();
+    }
+    if (piecesError != error || pieces.sizeSum() != reader.sizeSum() ||
+        pieces.lineCount() != reader.lineCount() ||
+        pieces.rows().rowCount() != reader.rows().rowCount() ||
+        (reader.rows().rowCount() < 5000 && pieces.rows().expand() != reader.rows().expand()))
         std::abort();
     for (const auto& [chapter, row] : reader.chapters())
         (void)row.cells[0];

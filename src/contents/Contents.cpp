@@ -2,14 +2,19 @@
 
 #include "base/Assert.h"
 #include "base/Text.h"
+#include "base/Threads.h"
 #include "contents/DumpFormat.h"
+#include "contents/DumpPieces.h"
 #include "contents/FileFilter.h"
 #include "core/ExitMessages.h"
 #include "core/JarCommand.h"
 #include "core/QuoteCheck.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brak {
 
@@ -35,26 +40,33 @@ bool WaitForFile(Platform& platform, ChildProcess& child, const std::string& nam
 }
 
 bool readDumpFile(const std::string& name, DumpReader& reader) {
-    std::FILE* file = std::fopen(name.c_str(), "rb");
-    if (!file)
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
     struct Closer {
-        std::FILE* file;
-        ~Closer() { std::fclose(file); }
-    } closer{file};
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        if (const long length = std::ftell(file); length > 0)
-            reader.expectBytes(static_cast<std::uint64_t>(length));
-        std::rewind(file);
-    }
-    std::vector<char> buffer(std::size_t{1} << 16);
-    for (;;) {
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
-        if (got == 0)
-            break;
-        reader.feed(std::string_view(buffer.data(), got));
-    }
-    reader.finish();
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    const std::uint64_t size =
+        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    const DumpSource source = [fd](std::uint64_t offset, char* out, std::size_t bytes) {
+        for (;;) {
+            const ::ssize_t got = ::pread(fd, out, bytes, static_cast<::off_t>(offset));
+            if (got >= 0)
+                return static_cast<std::size_t>(got);
+            if (errno != EINTR)
+                return std::size_t{0};
+        }
+    };
+    // A listing of a few thousand files is read in one pass before threads
+    // would have started; a large one is read on every core.
+    constexpr std::uint64_t PieceBytes = std::uint64_t{2} << 20;
+    const auto pieces = static_cast<unsigned>(
+        std::min<std::uint64_t>(coreCount(), std::max<std::uint64_t>(size / PieceBytes, 1)));
+    readDumpPieces(source, size,
+                   pieces > 1 ? dumpSplits(source, size, pieces) : std::vector<std::uint64_t>{},
+                   reader);
     return true;
 }
 

@@ -335,6 +335,7 @@ const char* DumpReader::readCommonLines(const char* at, const char* end) {
                 rangeFirst_ = static_cast<std::int32_t>(number);
                 rangeLast_ = static_cast<std::int32_t>(other);
                 haveRange_ = true;
+                known_ |= KnownRange;
             } else {
                 return at;
             }
@@ -411,9 +412,11 @@ void DumpReader::process(std::string_view key, bool indented, bool hasValue,
             switch (keyOf(key)) {
             case Key::Archive:
                 section_ = Section::Archive;
+                dependent_ = piece_;
                 break;
             case Key::Chapter:
                 section_ = Section::Chapter;
+                dependent_ = piece_;
                 break;
             case Key::File:
                 section_ = Section::File;
@@ -533,6 +536,7 @@ void DumpReader::setTime(int slot, std::string_view value) {
 }
 
 void DumpReader::setTimes(int slot, std::uint32_t date, std::uint32_t time) {
+    known_ |= static_cast<std::uint8_t>(KnownModify << (slot / 2));
     std::uint32_t* current = &record_.times[static_cast<std::size_t>(slot)];
     if (current[0] != date || current[1] != time) {
         current[0] = date;
@@ -547,6 +551,8 @@ void DumpReader::setSize(std::int64_t size, std::uint32_t text) {
         fail("The file sizes in the archive listing add up to more than " +
              FormatThousands(INT64_MAX) + " bytes");
     sizeSum_ = sum;
+    known_ |= KnownSize;
+    negativeSize_ = negativeSize_ || size < 0;
     record_.size = size;
     record_.sizeText = text;
     recordStored_ = false;
@@ -564,6 +570,9 @@ std::int32_t DumpReader::toInt(std::string_view value) const {
 void DumpReader::fileKey(std::string_view key, std::string_view value) {
     if (key.empty()) {
         // The file name keeps its case: names are case-sensitive here.
+        if (piece_ && !(known_ & KnownName))
+            firstName_.assign(value);
+        known_ |= KnownName;
         if (value != name_ || !nameStored_) {
             name_.assign(value);
             nameStored_ = false;
@@ -599,6 +608,7 @@ void DumpReader::fileKey(std::string_view key, std::string_view value) {
         rangeFirst_ = first;
         rangeLast_ = last;
         haveRange_ = true;
+        known_ |= KnownRange;
         break;
     }
     case Key::Attributes:
@@ -612,6 +622,10 @@ void DumpReader::fileKey(std::string_view key, std::string_view value) {
 // ATTRIBUTES ends a file's section: the file gets a row in each chapter of
 // its range. Chapters that the chapter grid cannot show get no row.
 void DumpReader::addFileRows(std::int32_t attributes) {
+    // A piece's first files may take parts of their record from the part
+    // before the piece, which its reader cannot know.
+    if (piece_ && known_ != KnownAll)
+        dependent_ = true;
     const auto bits = static_cast<std::uint8_t>(static_cast<std::uint32_t>(attributes) & 31u);
     if (bits != record_.attributes) {
         record_.attributes = bits;
@@ -641,8 +655,8 @@ void DumpReader::addFileRows(std::int32_t attributes) {
         rows_->addRecord(record_);
         recordStored_ = true;
     }
-    rows_->addGroup(static_cast<std::uint32_t>(rows_->recordCount() - 1),
-                    static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last));
+    rows_->addGroup(rows_->lastRecord(), static_cast<std::uint32_t>(first),
+                    static_cast<std::uint32_t>(last));
 }
 
 // Growing by doubling would copy the rows several times and for a moment hold
@@ -651,12 +665,51 @@ void DumpReader::addFileRows(std::int32_t attributes) {
 void DumpReader::reserveRows() {
     if (readBytes_ == 0 || expectedBytes_ <= readBytes_)
         return;
-    const double scale = static_cast<double>(expectedBytes_) / static_cast<double>(readBytes_);
-    const auto room = [&](std::size_t count) {
+    const auto room = [&](std::size_t count, std::uint64_t bytes) {
+        const double scale = static_cast<double>(bytes) / static_cast<double>(readBytes_);
         const auto estimate = static_cast<std::size_t>(static_cast<double>(count) * scale * 1.03);
         return std::min(std::max(estimate, count + count / 2) + 256, limits_.maxFileEntries + 1);
     };
-    rows_->reserve(room(rows_->recordCount()), room(rows_->groups().size()));
+    rows_->reserve(room(rows_->recordCount(), expectedBytes_),
+                   room(rows_->groups().size(), std::max(expectedBytes_, expectedAllBytes_)));
+}
+
+void DumpReader::startPiece(const DumpReader& head, unsigned piece) {
+    piece_ = true;
+    rows_ = std::make_shared<RowList>(piece);
+    chapterLimit_ = head.chapterLimit_;
+}
+
+bool DumpReader::joinPiece(DumpReader& piece) {
+    // A piece starts with a FILE line; the one reader would have kept the
+    // stored name and record only for the same name.
+    if (!piece.piece_ || piece.dependent_ || piece.negativeSize_ || !(piece.known_ & KnownName) ||
+        (piece.firstName_ == name_ && nameStored_) || piece.chapterLimit_ != chapterLimit_ ||
+        !pending_.empty())
+        return false;
+    // Sizes that are never negative overflow the sum, if at all, at its end.
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(sizeSum_, piece.sizeSum_, &sum) ||
+        rows_->groups().size() + piece.rows_->groups().size() > limits_.maxFileEntries ||
+        rows_->textBytesWith(*piece.rows_) > limits_.maxTextBytes ||
+        !rows_->canAppend(*piece.rows_) || bytes_ + piece.bytes_ > limits_.maxDumpBytes)
+        return false;
+    rows_->append(*piece.rows_, &piece.record_);
+    sizeSum_ = sum;
+    section_ = piece.section_;
+    haveRange_ = piece.haveRange_;
+    rangeFirst_ = piece.rangeFirst_;
+    rangeLast_ = piece.rangeLast_;
+    record_ = piece.record_;
+    name_ = std::move(piece.name_);
+    nameStored_ = piece.nameStored_;
+    recordStored_ = piece.recordStored_;
+    pending_ = std::move(piece.pending_);
+    readBytes_ = bytes_ + piece.readBytes_;
+    bytes_ += piece.bytes_;
+    lines_ += piece.lines_;
+    known_ = KnownAll;
+    return true;
 }
 
 void DumpReader::checkTextBudget() const {

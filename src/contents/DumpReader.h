@@ -70,7 +70,12 @@ public:
     void finish();
     // The listing's whole length, when it is known beforehand: the rows are
     // then given room for the whole listing at once instead of growing.
-    void expectBytes(std::uint64_t bytes) { expectedBytes_ = bytes; }
+    // A reader whose rows will be joined by those of later pieces is told
+    // the whole length too: its list of rows gets room for all of them.
+    void expectBytes(std::uint64_t bytes, std::uint64_t allBytes = 0) {
+        expectedBytes_ = bytes;
+        expectedAllBytes_ = std::max(bytes, allBytes);
+    }
 
     // The details fields, empty where the listing says nothing.
     const std::array<std::string, DetailCount>& details() const { return details_; }
@@ -82,6 +87,18 @@ public:
     const RowList& rows() const { return *rows_; }
     std::shared_ptr<RowList> takeRows();
     std::uint64_t lineCount() const { return lines_; }
+    const DumpLimits& limits() const { return limits_; }
+
+    // A listing can be read in pieces at the same time, each starting at a
+    // FILE line; see readDumpPieces. A piece's reader starts with what the
+    // reader of the listing's head knows (its last chapter), and notes
+    // whatever it read differently from one reader going through it all.
+    void startPiece(const DumpReader& head, unsigned piece);
+    // Puts what the reader of the next piece read after what this one read,
+    // as if one reader had read both, and true; false, with neither changed,
+    // when the piece depended on what came before it or would break a limit
+    // only both together break: the listing must then be read in one pass.
+    bool joinPiece(DumpReader& piece);
 
 private:
     enum class Section { None, Archive, Chapter, File };
@@ -124,8 +141,23 @@ private:
     std::string pending_; // a line not yet ended
     std::uint64_t bytes_ = 0;
     std::uint64_t readBytes_ = 0; // up to the end of the line being read
-    std::uint64_t expectedBytes_ = 0;
+    std::uint64_t expectedBytes_ = 0, expectedAllBytes_ = 0;
     std::uint64_t lines_ = 0;
+
+    // Which parts of the current file record were read (Known bits), and
+    // for a piece, what makes it depend on the part before it.
+    enum : std::uint8_t {
+        KnownName = 1,
+        KnownSize = 2,
+        KnownModify = 4, // then create and access
+        KnownRange = 32,
+        KnownAll = 63
+    };
+    std::uint8_t known_ = 0;
+    bool piece_ = false;
+    bool dependent_ = false; // a row of an incomplete record, or an archive or chapter section
+    bool negativeSize_ = false;
+    std::string firstName_;
 };
 
 } // namespace brak

@@ -3,6 +3,7 @@
 #include "base/Convert.h"
 #include "base/Error.h"
 #include "base/Text.h"
+#include "base/Threads.h"
 #include "contents/DumpFormat.h"
 
 #include <algorithm>
@@ -127,6 +128,21 @@ std::string dropLastFour(const std::string& text) {
     return text.substr(0, text.size() < 4 ? 0 : text.size() - 4);
 }
 
+// Eight characters in upper case as one number that orders as they do by
+// character code.
+std::uint64_t orderedUpperWord(const char* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if constexpr (std::endian::native == std::endian::little)
+        word = __builtin_bswap64(word);
+    // Each byte at once: a to z, bytes without their top bit, lose 0x20.
+    constexpr std::uint64_t Top = 0x8080808080808080u;
+    const std::uint64_t low = word & ~Top;
+    const std::uint64_t fromA = low + 0x1F1F1F1F1F1F1F1Fu; // top bit set from 'a' on
+    const std::uint64_t pastZ = low + 0x0505050505050505u; // top bit set past 'z'
+    return word - ((fromA & ~pastZ & ~word & Top) >> 2);
+}
+
 // A row's key beside the row, so that the quicksort moves them together and
 // reads the keys in the order they lie in, never through the permutation.
 struct NumberKey {
@@ -134,16 +150,19 @@ struct NumberKey {
     std::uint32_t row;
 };
 
-// A text key: the 24 characters after the part that all keys share, in upper
-// case, as three numbers that order as the characters do (zeros past the
-// text's end), and the text's length, beside the row. Only texts that agree
-// in all of them and go on beyond them are compared whole.
+// A text key: the 23 characters after the part that all keys share, in upper
+// case, and how far the text goes beyond that part (up to 24, "longer than
+// the head"), as three numbers that order as the characters and then the
+// lengths do (zeros past the text's end), beside the row: 28 bytes, as a
+// million of them are held at once. Only texts that agree in all of them and
+// go on beyond them are compared whole.
+#pragma pack(push, 4)
 struct TextKey {
     std::array<std::uint64_t, 3> head;
-    std::uint32_t length;
     std::uint32_t row;
 };
-constexpr std::size_t HeadLength = 24;
+#pragma pack(pop)
+constexpr std::size_t HeadLength = 23;
 
 // The keys of the rows below the heading, read either from the records
 // they show or from their texts.
@@ -160,30 +179,57 @@ public:
         if (!store_)
             for (int r = 0; r < rows_; ++r)
                 text(column_, r + 1); // one copy each, in row order
-        shared = rows_ > 0 ? textOf(0).size() : 0;
-        const std::string_view first = rows_ > 0 ? textOf(0) : std::string_view();
-        for (std::uint32_t r = 0; r < static_cast<std::uint32_t>(rows_); ++r) {
-            const std::string_view text = textOf(r);
-            std::size_t i = 0;
-            while (i < shared && i < text.size() && upperChar(text[i]) == upperChar(first[i]))
-                ++i;
-            shared = i;
-        }
-        std::vector<TextKey> keys(static_cast<std::size_t>(rows_));
-        for (std::uint32_t r = 0; r < static_cast<std::uint32_t>(rows_); ++r) {
-            const std::string_view text = textOf(r);
-            TextKey& key = keys[r];
-            for (std::size_t w = 0; w < key.head.size(); ++w) {
-                std::uint64_t word = 0;
-                for (std::size_t i = shared + 8 * w; i < shared + 8 * w + 8; ++i)
-                    word = word << 8 |
-                           (i < text.size() ? static_cast<unsigned char>(upperChar(text[i])) : 0u);
-                key.head[w] = word;
+        const auto n = static_cast<std::uint32_t>(rows_);
+        // A large grid reads its texts on every core, each a run of rows
+        // (only from the row list, which nothing changes meanwhile).
+        const unsigned cores = store_ && n >= (1u << 15) ? std::min(coreCount(), 16u) : 1u;
+        auto runOf = [n, cores](unsigned part) {
+            return std::pair<std::uint32_t, std::uint32_t>{
+                static_cast<std::uint32_t>(std::uint64_t{n} * part / cores),
+                static_cast<std::uint32_t>(std::uint64_t{n} * (part + 1) / cores)};
+        };
+        const std::string_view first = n > 0 ? textOf(0) : std::string_view();
+        std::vector<std::size_t> shares(cores, first.size());
+        runOnCores(cores, [&](unsigned part) {
+            const auto [from, to] = runOf(part);
+            std::size_t common = first.size();
+            for (std::uint32_t r = from; r < to; ++r) {
+                const std::string_view text = textOf(r);
+                std::size_t i = 0;
+                while (i < common && i < text.size() && upperChar(text[i]) == upperChar(first[i]))
+                    ++i;
+                common = i;
             }
-            key.length = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), UINT32_MAX));
-            key.row = r;
-        }
+            shares[part] = common;
+        });
+        shared = n > 0 ? *std::min_element(shares.begin(), shares.end()) : 0;
+        std::vector<TextKey> keys(n);
+        runOnCores(cores, [&](unsigned part) {
+            const auto [from, to] = runOf(part);
+            for (std::uint32_t r = from; r < to; ++r)
+                keys[r] = {headOf(textOf(r), shared), r};
+        });
         return keys;
+    }
+
+    // The head of a text key: 23 characters after the shared part, in upper
+    // case, and the length byte.
+    static std::array<std::uint64_t, 3> headOf(std::string_view text, std::size_t shared) {
+        std::array<std::uint64_t, 3> head{};
+        const std::size_t length = text.size() - shared;
+        if (length >= 24) { // whole words, without a test per character
+            const char* at = text.data() + shared;
+            head = {orderedUpperWord(at), orderedUpperWord(at + 8),
+                    (orderedUpperWord(at + 16) & ~std::uint64_t{0xFF}) | (HeadLength + 1)};
+            return head;
+        }
+        for (std::size_t k = 0; k < HeadLength; ++k) {
+            const std::size_t i = shared + k;
+            head[k / 8] = head[k / 8] << 8 |
+                          (i < text.size() ? static_cast<unsigned char>(upperChar(text[i])) : 0u);
+        }
+        head[2] = head[2] << 8 | std::min<std::size_t>(length, HeadLength + 1);
+        return head;
     }
 
     // The text of row r + 1 in the sort column, for the text keys.
@@ -317,21 +363,6 @@ bool operator<(const NumberKey& a, const NumberKey& b) {
     return a.key < b.key;
 }
 
-// Eight characters in upper case as one number that orders as they do by
-// character code.
-std::uint64_t orderedUpperWord(const char* at) {
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    if constexpr (std::endian::native == std::endian::little)
-        word = __builtin_bswap64(word);
-    // Each byte at once: a to z, bytes without their top bit, lose 0x20.
-    constexpr std::uint64_t Top = 0x8080808080808080u;
-    const std::uint64_t low = word & ~Top;
-    const std::uint64_t fromA = low + 0x1F1F1F1F1F1F1F1Fu; // top bit set from 'a' on
-    const std::uint64_t pastZ = low + 0x0505050505050505u; // top bit set past 'z'
-    return word - ((fromA & ~pastZ & ~word & Top) >> 2);
-}
-
 // Orders text keys as their texts in upper case by character code, a
 // shorter text before a longer one it begins. File names keep their case
 // here, and README must not come before data.bin for it.
@@ -348,11 +379,10 @@ public:
         }
         if (!equal)
             return less;
-        // The same characters as far as the heads go: a text that ends there
-        // begins the other (the other's characters there are zeros).
-        const std::size_t end = shared_ + HeadLength;
-        if (a.length <= end || b.length <= end)
-            return a.length < b.length;
+        // The same characters and lengths as far as the heads go: texts that
+        // end there are equal, and only longer ones are compared on.
+        if ((a.head[2] & 0xFFu) <= HeadLength)
+            return false;
         return a.row != b.row && tailLess(rows_.textOf(a.row), rows_.textOf(b.row));
     }
 
@@ -389,7 +419,7 @@ std::vector<std::uint32_t> orderBy(std::vector<Key> keys, Less less) {
     // thousand rows even the quadratic case stays within the budget.
     const std::uint64_t n = keys.size();
     const std::uint64_t budget = 8 * n * static_cast<std::uint64_t>(std::bit_width(n)) + 16'000'000;
-    if (!quickSortPermutation(keys, less, budget))
+    if (!quickSortPermutationOnCores(keys, less, budget, coreCount()))
         std::sort(keys.begin(), keys.end(), [&less](const Key& a, const Key& b) {
             return less(a, b) || (!less(b, a) && a.row < b.row);
         });

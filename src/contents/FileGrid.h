@@ -1,13 +1,17 @@
 #pragma once
 
+#include "base/Threads.h"
 #include "contents/RowList.h"
 #include "form/Grid.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -78,6 +82,74 @@ void moveSortMarkers(StringGrid& grid, int column);
 // the order. Raises Error when a cell cannot be read as the column's key.
 std::vector<std::uint32_t> fileSortOrder(const StringGrid& grid, int column);
 
+// One step of the file grid's quicksort: partitions lo..hi around the key
+// of its middle item and leaves i and j where the scans end. Returns how
+// many comparisons the scans made.
+template <typename Item, typename Less>
+std::uint64_t partitionRange(Item* const items, std::ptrdiff_t lo, std::ptrdiff_t hi, Less& less,
+                             std::ptrdiff_t& i, std::ptrdiff_t& j) {
+    constexpr std::ptrdiff_t Block = 64;
+    std::array<std::uint8_t, Block> leftStops, rightStops;
+    std::uint64_t compares = 0;
+    const Item pivot = items[(lo + hi) / 2];
+    i = lo;
+    j = hi;
+    // The scans below stop, from the left, at each item not less than the
+    // pivot and, from the right, at each item the pivot is not less than,
+    // and swap those two. On a long range the stops are found a block at
+    // a time, without a branch for each comparison, and swapped in pairs
+    // as the scans would: the range ends up exactly as the scans leave it,
+    // with i and j where they stand after the last of these swaps.
+    std::ptrdiff_t leftNext = lo, rightNext = hi, leftBase = 0, rightBase = 0;
+    int leftCount = 0, rightCount = 0, leftUsed = 0, rightUsed = 0;
+    for (;;) {
+        if (leftUsed == leftCount) {
+            if (rightNext - leftNext + 1 < Block)
+                break;
+            leftBase = leftNext;
+            leftCount = leftUsed = 0;
+            for (int k = 0; k < Block; ++k) {
+                leftStops[static_cast<std::size_t>(leftCount)] = static_cast<std::uint8_t>(k);
+                leftCount += !less(items[leftBase + k], pivot);
+            }
+            leftNext += Block;
+        }
+        if (rightUsed == rightCount) {
+            if (rightNext - leftNext + 1 < Block)
+                break;
+            rightBase = rightNext;
+            rightCount = rightUsed = 0;
+            for (int k = 0; k < Block; ++k) {
+                rightStops[static_cast<std::size_t>(rightCount)] = static_cast<std::uint8_t>(k);
+                rightCount += !less(pivot, items[rightBase - k]);
+            }
+            rightNext -= Block;
+        }
+        const int pairs = std::min(leftCount - leftUsed, rightCount - rightUsed);
+        for (int m = 0; m < pairs; ++m, ++leftUsed, ++rightUsed)
+            std::swap(items[leftBase + leftStops[static_cast<std::size_t>(leftUsed)]],
+                      items[rightBase - rightStops[static_cast<std::size_t>(rightUsed)]]);
+        if (pairs > 0) {
+            i = leftBase + leftStops[static_cast<std::size_t>(leftUsed - 1)] + 1;
+            j = rightBase - rightStops[static_cast<std::size_t>(rightUsed - 1)] - 1;
+        }
+    }
+    // The scans would have compared once for each item they passed.
+    compares += static_cast<std::uint64_t>((i - lo) + (hi - j));
+    while (i <= j) {
+        while (++compares, less(items[i], pivot) && i < hi)
+            ++i;
+        while (++compares, less(pivot, items[j]) && j > lo)
+            --j;
+        if (i <= j) {
+            std::swap(items[i], items[j]);
+            ++i;
+            --j;
+        }
+    }
+    return compares;
+}
+
 // The file grid's quicksort on a list of items: a permutation of rows whose
 // keys less(a, b) looks up, or keys each beside its row. It fixes the order
 // in which equal keys come out. It gives up, returning false with the items
@@ -87,68 +159,12 @@ template <typename Item, typename Less>
 bool quickSortPermutation(std::vector<Item>& p, Less less, std::uint64_t budget) {
     if (p.size() < 2)
         return true;
-    constexpr std::ptrdiff_t Block = 64;
-    std::array<std::uint8_t, Block> leftStops, rightStops;
     std::uint64_t compares = 0;
     std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
     std::ptrdiff_t lo = 0, hi = static_cast<std::ptrdiff_t>(p.size()) - 1;
-    Item* const items = p.data();
     for (;;) {
-        const Item pivot = items[(lo + hi) / 2];
-        std::ptrdiff_t i = lo, j = hi;
-        // The scans below stop, from the left, at each item not less than the
-        // pivot and, from the right, at each item the pivot is not less than,
-        // and swap those two. On a long range the stops are found a block at
-        // a time, without a branch for each comparison, and swapped in pairs
-        // as the scans would: the range ends up exactly as the scans leave it,
-        // with i and j where they stand after the last of these swaps.
-        std::ptrdiff_t leftNext = lo, rightNext = hi, leftBase = 0, rightBase = 0;
-        int leftCount = 0, rightCount = 0, leftUsed = 0, rightUsed = 0;
-        for (;;) {
-            if (leftUsed == leftCount) {
-                if (rightNext - leftNext + 1 < Block)
-                    break;
-                leftBase = leftNext;
-                leftCount = leftUsed = 0;
-                for (int k = 0; k < Block; ++k) {
-                    leftStops[static_cast<std::size_t>(leftCount)] = static_cast<std::uint8_t>(k);
-                    leftCount += !less(items[leftBase + k], pivot);
-                }
-                leftNext += Block;
-            }
-            if (rightUsed == rightCount) {
-                if (rightNext - leftNext + 1 < Block)
-                    break;
-                rightBase = rightNext;
-                rightCount = rightUsed = 0;
-                for (int k = 0; k < Block; ++k) {
-                    rightStops[static_cast<std::size_t>(rightCount)] = static_cast<std::uint8_t>(k);
-                    rightCount += !less(pivot, items[rightBase - k]);
-                }
-                rightNext -= Block;
-            }
-            const int pairs = std::min(leftCount - leftUsed, rightCount - rightUsed);
-            for (int m = 0; m < pairs; ++m, ++leftUsed, ++rightUsed)
-                std::swap(items[leftBase + leftStops[static_cast<std::size_t>(leftUsed)]],
-                          items[rightBase - rightStops[static_cast<std::size_t>(rightUsed)]]);
-            if (pairs > 0) {
-                i = leftBase + leftStops[static_cast<std::size_t>(leftUsed - 1)] + 1;
-                j = rightBase - rightStops[static_cast<std::size_t>(rightUsed - 1)] - 1;
-            }
-        }
-        // The scans would have compared once for each item they passed.
-        compares += static_cast<std::uint64_t>((i - lo) + (hi - j));
-        while (i <= j) {
-            while (++compares, less(items[i], pivot) && i < hi)
-                ++i;
-            while (++compares, less(pivot, items[j]) && j > lo)
-                --j;
-            if (i <= j) {
-                std::swap(items[i], items[j]);
-                ++i;
-                --j;
-            }
-        }
+        std::ptrdiff_t i = 0, j = 0;
+        compares += partitionRange(p.data(), lo, hi, less, i, j);
         if (compares > budget)
             return false;
         // The two ranges left are disjoint, so the order in which they are
@@ -174,6 +190,66 @@ bool quickSortPermutation(std::vector<Item>& p, Less less, std::uint64_t budget)
             pending.pop_back();
         }
     }
+}
+
+// The same quicksort on several cores: each range a partition leaves is
+// sorted on its own, so ranges sorted at the same time end up exactly as
+// one after the other would, and the comparisons add up the same. Large
+// ranges are shared out to whichever core is free.
+template <typename Item, typename Less>
+bool quickSortPermutationOnCores(std::vector<Item>& p, Less less, std::uint64_t budget,
+                                 unsigned cores) {
+    constexpr std::ptrdiff_t ShareAbove = std::ptrdiff_t{1} << 12;
+    if (cores < 2 || static_cast<std::ptrdiff_t>(p.size()) <= 4 * ShareAbove)
+        return quickSortPermutation(p, less, budget);
+    using Range = std::pair<std::ptrdiff_t, std::ptrdiff_t>;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Range> shared{{0, static_cast<std::ptrdiff_t>(p.size()) - 1}};
+    unsigned busy = 0;
+    std::atomic<bool> stop{false};
+    std::atomic<std::uint64_t> compares{0};
+    runOnCores(cores, [&](unsigned) {
+        std::vector<Range> local;
+        for (;;) {
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || !shared.empty() || busy == 0; });
+                if (stop || shared.empty()) {
+                    changed.notify_all();
+                    return;
+                }
+                local.push_back(shared.back());
+                shared.pop_back();
+                ++busy;
+            }
+            while (!local.empty() && !stop) {
+                const auto [lo, hi] = local.back();
+                local.pop_back();
+                std::ptrdiff_t i = 0, j = 0;
+                const std::uint64_t made = partitionRange(p.data(), lo, hi, less, i, j);
+                if (compares.fetch_add(made) + made > budget) {
+                    stop = true;
+                    break;
+                }
+                for (const Range& range : {Range{lo, j}, Range{i, hi}}) {
+                    if (range.second <= range.first)
+                        continue;
+                    if (range.second - range.first > ShareAbove) {
+                        std::lock_guard lock(mutex);
+                        shared.push_back(range);
+                        changed.notify_one();
+                    } else {
+                        local.push_back(range);
+                    }
+                }
+            }
+            std::lock_guard lock(mutex);
+            --busy;
+            changed.notify_all();
+        }
+    });
+    return !stop;
 }
 
 } // namespace brak

@@ -2,6 +2,7 @@
 
 #include "contents/DumpFormat.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <sys/mman.h>
@@ -163,7 +164,7 @@ std::vector<std::array<std::string, FileColumnCount>> RowList::expand() const {
             std::array<std::string, FileColumnCount> row;
             for (int col = 0; col < FileColumnCount; ++col)
                 row[static_cast<std::size_t>(col)] =
-                    cell(records_[group.record], col, static_cast<std::uint32_t>(c));
+                    cell(record(group.record), col, static_cast<std::uint32_t>(c));
             rows.push_back(std::move(row));
         }
     return rows;
@@ -175,9 +176,15 @@ std::pair<std::uint32_t, std::uint32_t> RowList::addName(std::string_view name) 
     if (name.empty())
         return {0, 0};
     if (ChunkSize - chunkUsed_ < name.size()) {
+        // A later piece's names start at its own chunks, and stay within them.
+        if (piece_ > 0) {
+            if (chunks_.size() >= (piece_ + 1) * PieceChunks)
+                throw std::length_error("too many names for a piece of the row list");
+            chunks_.resize(std::max(chunks_.size(), piece_ * PieceChunks));
+        }
         // Most listings are small: the first chunk gets its pages as names
         // come, and only a listing that fills it has the next ones at once.
-        const bool growing = !chunks_.empty();
+        const bool growing = chunks_.size() > piece_ * PieceChunks;
         chunks_.push_back(std::unique_ptr<char[]>(new char[ChunkSize]));
         if (growing)
             populate(chunks_.back().get(), ChunkSize);
@@ -193,17 +200,81 @@ std::pair<std::uint32_t, std::uint32_t> RowList::addName(std::string_view name) 
 }
 
 std::uint32_t RowList::addRecord(const Record& record) {
-    records_.push_back(record);
-    return static_cast<std::uint32_t>(records_.size() - 1);
+    if (own().size() > PieceMask)
+        throw std::length_error("too many records for the row list");
+    own().push_back(record);
+    return lastRecord();
 }
 
 void RowList::reserve(std::size_t records, std::size_t groups) {
-    records_.reserve(records);
+    own().reserve(records);
     groups_.reserve(groups);
-    preferLargePages(records_.data() + records_.size(),
-                     (records_.capacity() - records_.size()) * sizeof(Record));
+    preferLargePages(own().data() + own().size(),
+                     (own().capacity() - own().size()) * sizeof(Record));
     preferLargePages(groups_.data() + groups_.size(),
                      (groups_.capacity() - groups_.size()) * sizeof(Group));
+}
+
+std::size_t RowList::textBytesWith(const RowList& other) const {
+    std::size_t bytes = textBytes() + other.nameBytes_;
+    for (std::uint32_t id = 1; id < other.texts_.count(); ++id)
+        if (!texts_.contains(other.texts_.text(id)))
+            bytes += other.texts_.text(id).size() + TextOverhead;
+    return bytes;
+}
+
+RowList::RowList(unsigned piece) : piece_(std::min(piece, MaxPieces - 1)) {}
+
+std::size_t RowList::recordCount() const {
+    std::size_t count = 0;
+    for (const auto& records : records_)
+        count += records.size();
+    return count;
+}
+
+bool RowList::canAppend(const RowList& other) const {
+    return other.piece_ > piece_ && chunks_.size() <= other.piece_ * PieceChunks;
+}
+
+void RowList::append(RowList& other, Record* record) {
+    // The other list's texts get this list's ids, in the order they came in
+    // there: a list that read both pieces would have met them in that order.
+    std::vector<std::uint32_t> ids(other.texts_.count());
+    bool sameIds = true;
+    for (std::uint32_t id = 1; id < ids.size(); ++id) {
+        ids[id] = texts_.intern(other.texts_.text(id));
+        sameIds = sameIds && ids[id] == id;
+    }
+    auto adopt = [&ids](Record& r) {
+        if (r.sizeText != DecimalSize)
+            r.sizeText = ids[r.sizeText];
+        for (std::uint32_t& id : r.times)
+            if (!(id & CodedDate))
+                id = ids[id];
+    };
+    if (!sameIds) {
+        for (Record& r : other.own())
+            adopt(r);
+        if (record)
+            adopt(*record);
+    }
+    records_[other.piece_] = std::move(other.own());
+    piece_ = other.piece_;
+    groups_.insert(groups_.end(), other.groups_.begin(), other.groups_.end());
+    rowCount_ += other.rowCount_;
+    if (chunks_.size() < other.chunks_.size())
+        chunks_.resize(other.chunks_.size());
+    for (std::size_t c = other.piece_ * PieceChunks; c < other.chunks_.size(); ++c)
+        chunks_[c] = std::move(other.chunks_[c]);
+    if (other.chunks_.size() > other.piece_ * PieceChunks)
+        chunkUsed_ = other.chunkUsed_;
+    nameBytes_ += other.nameBytes_;
+    other.own() = {};
+    other.chunks_.clear();
+    other.chunkUsed_ = ChunkSize;
+    other.nameBytes_ = 0;
+    other.groups_ = {};
+    other.rowCount_ = 0;
 }
 
 void RowList::addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last) {

@@ -20,6 +20,7 @@ public:
     TextTable& operator=(const TextTable&) = delete;
 
     std::uint32_t intern(std::string_view text);
+    bool contains(std::string_view text) const { return ids_.count(text) > 0; }
     std::string_view text(std::uint32_t id) const { return texts_[id]; }
     std::size_t count() const { return texts_.size(); }
     // What the table costs, roughly: its characters and a fixed share per text.
@@ -46,6 +47,20 @@ enum FileColumn : int {
     FileColumnCount
 };
 
+// A file's texts in the row list, 44 bytes: a million of them are held at
+// once.
+#pragma pack(push, 4)
+struct FileRecord {
+    std::uint32_t nameOffset = 0;
+    std::uint32_t nameLength : 24 = 0; // at most RowList::MaxNameLength
+    std::uint32_t attributes : 8 = 0;  // the five attribute bits
+    std::int64_t size = 0;
+    std::uint32_t sizeText = 0; // a TextTable id, or RowList::DecimalSize
+    // Modify, create and access date and time, coded or TextTable ids.
+    std::array<std::uint32_t, 6> times{};
+};
+#pragma pack(pop)
+
 // The file rows of one listing, one row per file and chapter, kept compact
 // for a million files: a file's texts are stored once as a record, and a
 // group says in which run of chapters that record appears. Expanded in
@@ -62,15 +77,7 @@ public:
     static constexpr std::uint32_t CodedTime = 0xC0000000u;
     static constexpr std::uint32_t CodeMask = 0x3FFFFFFFu;
 
-    struct Record {
-        std::uint32_t nameOffset = 0;
-        std::uint32_t nameLength = 0;
-        std::int64_t size = 0;
-        std::uint32_t sizeText = 0; // a TextTable id, or DecimalSize
-        // Modify, create and access date and time, coded or TextTable ids.
-        std::array<std::uint32_t, 6> times{};
-        std::uint8_t attributes = 0; // the five attribute bits
-    };
+    using Record = FileRecord;
 
     struct Group {
         std::uint32_t record;
@@ -78,13 +85,24 @@ public:
         std::uint32_t last;
     };
 
-    RowList() = default;
+    // A list read from one piece of a listing at the same time as the others
+    // keeps its records and names in the part of the numbering that belongs
+    // to its piece (0 for the first piece, or the whole listing), so that
+    // joining the pieces moves no record and renumbers none.
+    static constexpr unsigned MaxPieces = 16;
+    explicit RowList(unsigned piece = 0);
     RowList(const RowList&) = delete;
     RowList& operator=(const RowList&) = delete;
 
     const std::vector<Group>& groups() const { return groups_; }
-    std::size_t recordCount() const { return records_.size(); }
-    const Record& record(std::uint32_t index) const { return records_[index]; }
+    std::size_t recordCount() const;
+    // The number of the record added last.
+    std::uint32_t lastRecord() const {
+        return static_cast<std::uint32_t>(piece_ << PieceShift | (own().size() - 1));
+    }
+    const Record& record(std::uint32_t index) const {
+        return records_[index >> PieceShift][index & PieceMask];
+    }
     // Rows in all: one per file and chapter.
     std::uint64_t rowCount() const { return rowCount_; }
 
@@ -115,21 +133,39 @@ public:
     void addGroup(std::uint32_t record, std::uint32_t first, std::uint32_t last);
     // True when the next record or group would make the list grow.
     bool full() const {
-        return records_.size() == records_.capacity() || groups_.size() == groups_.capacity();
+        return own().size() == own().capacity() || groups_.size() == groups_.capacity();
     }
     void reserve(std::size_t records, std::size_t groups);
     // Names and texts held, roughly, in bytes.
     std::size_t textBytes() const { return nameBytes_ + texts_.bytes(); }
+    // What textBytes() would be after append(other).
+    std::size_t textBytesWith(const RowList& other) const;
+    // Whether another list read from a later piece can be appended.
+    bool canAppend(const RowList& other) const;
+    // Puts the rows of another list, read from the piece of a listing that
+    // follows this one's, after this list's rows, as if one list had read
+    // both pieces. The other list is left empty. Its record's text ids are
+    // made this list's (record, when not null).
+    void append(RowList& other, Record* record = nullptr);
 
 private:
     static constexpr std::size_t ChunkSize = std::size_t{1} << 20;
+    // A record's number: its piece, and its place among the piece's records.
+    static constexpr unsigned PieceShift = 28;
+    static constexpr std::uint32_t PieceMask = (1u << PieceShift) - 1;
+    // The chunks of names a piece after the first may fill: offsets stay 32 bits.
+    static constexpr std::size_t PieceChunks = 256;
+    std::vector<Record>& own() { return records_[piece_]; }
+    const std::vector<Record>& own() const { return records_[piece_]; }
+
+    unsigned piece_;
     // Names live in chunks that never move; a name never spans two chunks.
     // An offset is the chunk's index times ChunkSize plus the place in it.
     std::vector<std::unique_ptr<char[]>> chunks_;
     std::size_t chunkUsed_ = ChunkSize;
     std::size_t nameBytes_ = 0;
     TextTable texts_;
-    std::vector<Record> records_;
+    std::array<std::vector<Record>, MaxPieces> records_;
     std::vector<Group> groups_;
     std::uint64_t rowCount_ = 0;
 };

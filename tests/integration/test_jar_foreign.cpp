@@ -294,7 +294,10 @@ TEST_F(ForeignTest, MeaninglessSwitchesAndMissingPasswordsAreRefusedAtOnce) {
                              Args{"a", "t.7z", "f.txt", "-hg1"}}) {
         const Result refused = jar(args);
         EXPECT_EQ(refused.code, BadParameters) << args[0] << ' ' << args.back();
-        EXPECT_NE(refused.output.find(args[1].substr(2)), std::string::npos) << refused.output;
+        // The message names the format, or the switch that no archive takes yet.
+        EXPECT_TRUE(refused.output.find(args[1].substr(2)) != std::string::npos ||
+                    refused.output.find(args.back()) != std::string::npos)
+            << refused.output;
     }
     EXPECT_EQ(dir_.read("work/t.tar"), before);
     EXPECT_FALSE(dir_.exists("work/t.7z"));

@@ -358,7 +358,9 @@ TEST(RowList, NamesOverManyChunksReadBackWhole) {
     std::vector<std::pair<RowList::Record, std::string>> stored;
     auto add = [&](std::string name) {
         RowList::Record record;
-        std::tie(record.nameOffset, record.nameLength) = list.addName(name);
+        const auto [offset, length] = list.addName(name);
+        record.nameOffset = offset;
+        record.nameLength = length;
         stored.emplace_back(record, std::move(name));
     };
     for (int i = 0; i < 3000; ++i)

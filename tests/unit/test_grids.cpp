@@ -304,7 +304,7 @@ TEST_F(GridTest, SortsAsThePlainQuicksortDoes) {
     const std::vector<std::string> dates = {"1998/09/14", "1998/09/15", "2026/01/01"};
     const std::vector<std::string> times = {"06:30:00", "06:30:01", "23:59:59"};
     std::mt19937 random(42);
-    const std::size_t n = 3000;
+    const std::size_t n = 20000; // enough to be sorted on every core
     std::vector<std::string> upperNames(n), flags(n);
     std::vector<std::int64_t> size(n);
     std::vector<std::pair<std::string, std::string>> modified(n);
@@ -353,9 +353,10 @@ TEST_F(GridTest, SortsAsThePlainQuicksortDoes) {
     }
 }
 
-// Long ranges are partitioned a block at a time; the swaps, the order of
-// equal keys and the count of comparisons (where the sort gives up) stay
-// those of the plain scans, whatever the shape of the keys.
+// Long ranges are partitioned a block at a time, and large lists on several
+// cores; the swaps, the order of equal keys and the count of comparisons
+// (where the sort gives up) stay those of the plain scans, whatever the
+// shape of the keys.
 TEST(FileSort, BlockScansMatchThePlainScans) {
     using Shape = std::function<std::uint32_t(std::uint32_t i, std::uint32_t n, std::uint32_t r)>;
     std::mt19937 random(5);
@@ -365,7 +366,10 @@ TEST(FileSort, BlockScansMatchThePlainScans) {
         [](std::uint32_t i, std::uint32_t n, std::uint32_t r) { return (n - i) % r; },
         [](std::uint32_t i, std::uint32_t n, std::uint32_t r) { return std::min(i, n - i) % r; }};
     for (int round = 0; round < 160; ++round) {
-        const auto n = static_cast<std::uint32_t>(random() % (round < 120 ? 700 : 4000) + 2);
+        const auto n = static_cast<std::uint32_t>(random() % (round < 120   ? 700
+                                                              : round < 150 ? 4000
+                                                                            : 60000) +
+                                                  2);
         const std::uint32_t range = 1 + random() % std::array{3u, 50u, 100000u}[round % 3];
         std::vector<std::uint32_t> keys(n);
         for (std::uint32_t i = 0; i < n; ++i)
@@ -380,5 +384,12 @@ TEST(FileSort, BlockScansMatchThePlainScans) {
         EXPECT_EQ(p, expected) << round;
         std::iota(p.begin(), p.end(), 0u);
         EXPECT_FALSE(quickSortPermutation(p, less, compares - 1)) << round;
+        for (const unsigned cores : {2u, 3u}) {
+            std::iota(p.begin(), p.end(), 0u);
+            ASSERT_TRUE(quickSortPermutationOnCores(p, less, compares, cores)) << round;
+            EXPECT_EQ(p, expected) << round << " on " << cores << " cores";
+            std::iota(p.begin(), p.end(), 0u);
+            EXPECT_FALSE(quickSortPermutationOnCores(p, less, compares - 1, cores)) << round;
+        }
     }
 }
