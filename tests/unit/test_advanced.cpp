@@ -132,9 +132,12 @@ TEST(AdvancedPiece, JarGetsItAsAFifthArgumentOnlyWhenThereIsOne) {
         advanced.platform.terminalStarts[0].args,
         (std::vector<std::string>{"JAR32.EXE ", "a ", "\"arc.j\" *.* ", "", "-x\"*.bak\" -va "}));
     // The listing after the run has no part of it.
-    for (const ProcessRequest& listing : advanced.platform.started)
+    ASSERT_FALSE(advanced.platform.started.empty());
+    for (const ProcessRequest& listing : advanced.platform.started) {
+        EXPECT_EQ(listing.args.size(), 4u);
         for (const std::string& arg : listing.args)
-            EXPECT_EQ(arg.find("-x"), std::string::npos) << arg;
+            EXPECT_EQ(arg.find("*.bak"), std::string::npos) << arg;
+    }
 }
 
 TEST(AdvancedPiece, ATypedPasswordReachesJarOnlyThroughItsDescriptor) {
