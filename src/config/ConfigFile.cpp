@@ -3,6 +3,7 @@
 #include "base/AtomicFile.h"
 #include "base/Convert.h"
 #include "base/Text.h"
+#include "config/AdvancedState.h"
 #include "config/Colours.h"
 #include "config/TextFile.h"
 #include "contents/DumpFormat.h"
@@ -111,6 +112,7 @@ std::string ConfigFile::configText(const std::string& name) const {
     value(";[Brak]Source", f.Directory.directory());
     value(";[Brak]MaskSelect", f.edContentMask.text());
     value(";[Brak]ListSelect", f.edContentList.text());
+    writeAdvancedState(f, value);
     line("");
     line("; ----- Default Section -----");
     line("");
@@ -278,6 +280,7 @@ void ConfigFile::applyLine(const KeyValueLine& line) {
             f.raContentList.setChecked(true);
             f.edContentList.setText(exact);
         }
+        applyAdvancedState(f, trimBlanks(key), line);
     }
     if (line.value.empty() || line.value.front() == ';')
         return;

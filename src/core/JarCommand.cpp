@@ -1,5 +1,6 @@
 #include "core/JarCommand.h"
 
+#include "core/AdvancedSwitches.h"
 #include "core/Commands.h"
 #include "platform/Platform.h"
 
@@ -15,6 +16,7 @@ JarCommand JarCommand::fromForm(const MainForm& f) {
     command.masks = f.edContentMask.text();
     command.list = f.edContentList.text();
     command.switches = GetSwitch(f, &command.switchValues);
+    command.advanced = GetAdvanced(f, &command.advancedValues);
     return command;
 }
 
@@ -44,11 +46,19 @@ std::array<std::string, 4> JarCommand::pieces() const {
     return {programPiece(), commandPiece(), archivePiece(), switchPiece()};
 }
 
+std::vector<std::string> JarCommand::arguments() const {
+    const auto four = pieces();
+    std::vector<std::string> args(four.begin(), four.end());
+    if (!advanced.empty())
+        args.push_back(advanced);
+    return args;
+}
+
 std::string JarCommand::line() const {
     std::string text;
     for (const std::string& piece : pieces())
         text += piece;
-    return text;
+    return text + advanced;
 }
 
 std::vector<QuotedValue> JarCommand::quotedValues() const {
@@ -56,6 +66,7 @@ std::vector<QuotedValue> JarCommand::quotedValues() const {
     if (listFile)
         values.push_back({"edContentList", list});
     values.insert(values.end(), switchValues.begin(), switchValues.end());
+    values.insert(values.end(), advancedValues.begin(), advancedValues.end());
     return values;
 }
 

@@ -19,8 +19,9 @@ struct QuotedValue {
 
 // One Jar command as data, taken from the window's controls at one moment:
 // the program, the command letter, the archive with the masks or the list
-// file, and the switches. It gives the four pieces of the command line, each
-// ending in exactly one space, which are also Jar's argument vector.
+// file, the switches and the Advanced tab's switches. It gives the pieces of
+// the command line, each ending in exactly one space, which are also Jar's
+// argument vector: four, and a fifth while an Advanced panel is checked.
 struct JarCommand {
     std::string path;                      // the directory of Jar as typed; empty: a bare JAR32.EXE
     std::string letter;                    // empty when no command is selected
@@ -30,6 +31,8 @@ struct JarCommand {
     std::string list;                      // the list file's name
     std::string switches;                  // the switch string: each switch followed by a space
     std::vector<QuotedValue> switchValues; // the quoted values inside switches
+    std::string advanced;                  // the Advanced tab's switches, or empty
+    std::vector<QuotedValue> advancedValues;
 
     static JarCommand fromForm(const MainForm& form);
 
@@ -39,7 +42,11 @@ struct JarCommand {
     std::string commandPiece() const;
     std::string archivePiece() const;
     const std::string& switchPiece() const { return switches; }
+    // The first four pieces, the fifth coming only with the arguments.
     std::array<std::string, 4> pieces() const;
+    // Jar's argument vector: the four pieces, and the Advanced piece when
+    // there is one.
+    std::vector<std::string> arguments() const;
     // The pieces joined: the line the status bar shows.
     std::string line() const;
     // Every value Jar gets between double quotes, with its field.

@@ -6,7 +6,7 @@
 namespace brak {
 
 std::string fieldTitle(const std::string& field) {
-    static const std::array<std::pair<const char*, const char*>, 8> titles{{
+    static const std::array<std::pair<const char*, const char*>, 11> titles{{
         {"edArchive", "\"Archive Name\" on the View tab"},
         {"edContentList", "\"List File\" on the Selection tab"},
         {"edOutput", "\"Output\" on the Medium tab"},
@@ -15,6 +15,9 @@ std::string fieldTitle(const std::string& field) {
         {"edFile", "\"Comment Archive\" on the Medium tab"},
         {"edComment", "\"Comment Chapters\" on the Medium tab"},
         {"edCommentFile", "\"Comment Files\" on the Medium tab"},
+        {"edExcludeList", "\"Exclude: List File\" on the Advanced tab"},
+        {"edExcludeMask", "\"Exclude: File Masks\" on the Advanced tab"},
+        {"edVolumeCommand", "\"Command Prompt\" on the Advanced tab"},
     }};
     for (const auto& [name, title] : titles)
         if (field == name)

@@ -30,10 +30,11 @@ void SwitchSets::wire() {
 
 void SwitchSets::followCommandLine() {
     // Everything the line is made of: the commands, the switch tabs, the
-    // path to Jar, the archive name and the file selection.
+    // Advanced tab, the path to Jar, the archive name and the file selection.
     MainForm& f = f_;
     auto feedsTheLine = [&f](const Control& control) {
-        for (const Panel* source : {&f.grCommand, &f.taBasic, &f.taMedium, &f.grContent})
+        for (const Panel* source :
+             {&f.grCommand, &f.taBasic, &f.taMedium, &f.taAdvanced, &f.grContent})
             if (source->contains(control))
                 return true;
         return &control == &f.edPath || &control == &f.edArchive;

@@ -11,6 +11,15 @@
 
 namespace brak {
 
+// Bytes a child reads from an inherited descriptor of that number: a pipe
+// holding them, its writing end closed, so the child reads them to their
+// end. For a secret that must never be an argument, a variable or a file.
+struct ChildInput {
+    int descriptor; // 3 or above: 0 to 2 are the terminal
+    std::string bytes;
+    bool operator==(const ChildInput&) const = default;
+};
+
 // What to start: the file to run, its argument vector (argv[0] included)
 // and the directory it runs in. No shell is ever involved.
 struct ProcessRequest {
@@ -20,6 +29,9 @@ struct ProcessRequest {
     // Changes to the child's environment: name and value; an empty value
     // removes the variable. The rest is inherited.
     std::vector<std::pair<std::string, std::string>> environment{};
+    // Only a start on a terminal hands these over; the other starts refuse
+    // a request that has any (EINVAL).
+    std::vector<ChildInput> inputs{};
 };
 
 // A child started without waiting for it. Destroying one that still runs

@@ -189,6 +189,8 @@ std::vector<std::string> childEnvironment(const ProcessRequest& request) {
 Spawned spawn(const ProcessRequest& request, const std::string& programDirectory, bool detached) {
     if (const int invalid = requestError(request); invalid != 0)
         return {invalid};
+    if (!request.inputs.empty())
+        return {EINVAL}; // only a start on a terminal hands descriptors over
     int error = 0;
     std::string program = findProgram(request.program, programDirectory, searchPath(), error);
     if (error != 0)
@@ -259,6 +261,14 @@ int requestError(const ProcessRequest& request) {
         if (name.empty() || holdsNul(name) || holdsNul(value) ||
             name.find('=') != std::string::npos)
             return EINVAL;
+    }
+    for (std::size_t i = 0; i < request.inputs.size(); ++i) {
+        const int descriptor = request.inputs[i].descriptor;
+        if (descriptor < 3 || descriptor >= ChildInputLimit)
+            return EINVAL;
+        for (std::size_t j = 0; j < i; ++j)
+            if (request.inputs[j].descriptor == descriptor)
+                return EINVAL;
     }
     return 0;
 }

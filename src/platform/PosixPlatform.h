@@ -64,8 +64,11 @@ std::string findProgram(const std::string& name, const std::string& firstDirecto
 std::string programSearchPath();
 // This program's environment with the request's changes made, as NAME=value.
 std::vector<std::string> environmentFor(const ProcessRequest& request);
-// The errno that a request's texts alone cause (a NUL inside one, a bad
-// variable name), or 0.
+// Inherited descriptors a child may be given are below this; the start
+// moves its own descriptors above it while it places them.
+inline constexpr int ChildInputLimit = 64;
+// The errno that a request alone causes (a NUL inside a text, a bad
+// variable name, a descriptor out of range or given twice), or 0.
 int requestError(const ProcessRequest& request);
 
 } // namespace brak

@@ -239,6 +239,30 @@ TerminalStart startOnPty(const ProcessRequest& request, TerminalSize size,
     Descriptor report(fds[0]);
     Descriptor reportEnd(fds[1]);
 
+    // Each input is written whole into a pipe of its own before the fork
+    // and the writing end closed, so the program reads it to its end and
+    // nobody has to feed it later. A pipe holds far more than a password.
+    std::vector<std::unique_ptr<Descriptor>> inputs;
+    std::vector<int> targets, moved(request.inputs.size(), -1);
+    for (const ChildInput& input : request.inputs) {
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return {errno, nullptr};
+        inputs.push_back(std::make_unique<Descriptor>(fds[0]));
+        Descriptor writing(fds[1]);
+        ::fcntl(writing.get(), F_SETFL, O_NONBLOCK);
+        std::size_t put = 0;
+        while (put < input.bytes.size()) {
+            const ssize_t n =
+                ::write(writing.get(), input.bytes.data() + put, input.bytes.size() - put);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return {n < 0 && errno != EAGAIN ? errno : E2BIG, nullptr};
+            put += static_cast<std::size_t>(n);
+        }
+        targets.push_back(input.descriptor);
+    }
+
     const pid_t pid = ::fork();
     if (pid < 0)
         return {errno, nullptr};
@@ -251,6 +275,17 @@ TerminalStart startOnPty(const ProcessRequest& request, TerminalSize size,
                 failInChild(out);
         if (!request.directory.empty() && ::chdir(request.directory.c_str()) != 0)
             failInChild(out);
+        // The inputs go to their numbers only once nothing of ours can sit
+        // there: the report pipe and the pipes move above them first.
+        int reporting = out;
+        if (!inputs.empty() && (reporting = ::fcntl(out, F_DUPFD_CLOEXEC, ChildInputLimit)) < 0)
+            failInChild(out);
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if ((moved[i] = ::fcntl(inputs[i]->get(), F_DUPFD_CLOEXEC, ChildInputLimit)) < 0)
+                failInChild(reporting);
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (::dup2(moved[i], targets[i]) < 0)
+                failInChild(reporting);
         // Every signal at its default and none blocked, whatever Brak does.
         struct sigaction defaults {};
         defaults.sa_handler = SIG_DFL;
@@ -260,11 +295,12 @@ TerminalStart startOnPty(const ProcessRequest& request, TerminalSize size,
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
         ::execve(program.c_str(), argv.data(), envp.data());
-        failInChild(out);
+        failInChild(reporting);
     }
 
     reportEnd.reset();
     slave.reset();
+    inputs.clear();
     if (const int failed = childError(report.get()); failed != 0) {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {

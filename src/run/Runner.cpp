@@ -1,11 +1,13 @@
 #include "run/Runner.h"
 
 #include "base/Assert.h"
+#include "core/AdvancedSwitches.h"
 #include "core/Commands.h"
 #include "core/ExitMessages.h"
 #include "core/QuoteCheck.h"
 
 #include <cerrno>
+#include <string.h>
 
 namespace brak {
 
@@ -27,6 +29,8 @@ void Runner::buGoClick() {
     // A value that would split the command is refused before anything else
     // happens: no question, no line, no file written.
     if (!checkQuotedValues(dialogs_, JarCommand::fromForm(f).quotedValues()))
+        return;
+    if (!passwordsGiven())
         return;
     if (!switchSets_.executionCheck())
         return;
@@ -50,8 +54,11 @@ void Runner::buGoClick() {
     const JarCommand command = JarCommand::fromForm(f);
     ProcessRequest request;
     request.program = command.programFile();
-    const auto pieces = command.pieces();
-    request.args.assign(pieces.begin(), pieces.end());
+    request.args = command.arguments();
+    // A typed password reaches Jar only through the descriptor its switch
+    // names.
+    for (const PasswordInput& password : passwordInputs(f))
+        request.inputs.push_back({password.descriptor, password.field->text()});
     request.directory = directory;
     // Jar reads the configuration named here; none when the name is empty,
     // even when Brak itself was started with one.
@@ -64,6 +71,8 @@ void Runner::buGoClick() {
 
     BusyCursor busy(dialogs_);
     TerminalStart started = platform_.startOnTerminal(request, console_->size());
+    for (ChildInput& input : request.inputs)
+        ::explicit_bzero(input.bytes.data(), input.bytes.size());
     if (!started.started()) {
         busy.release();
         record.startError = started.error != 0 ? started.error : ENOENT;
@@ -100,6 +109,24 @@ void Runner::buGoClick() {
     closeConsole.now();
     if (success)
         contents_.LoadContents();
+}
+
+bool Runner::passwordsGiven() {
+    // Jar would take an empty password for the one to use, which protects
+    // nothing.
+    for (const PasswordInput& password : passwordInputs(f_)) {
+        if (!password.field->text().empty())
+            continue;
+        const bool isNew = password.field == &f_.edNewPassword;
+        showMessage(dialogs_,
+                    std::string(isNew ? "\"New Password\"" : "\"Password\"") +
+                        " on the Advanced tab is set to Specify, but no password is typed.\n\n"
+                        "Type it, or choose Prompt to give it in Jar's console; Jar was not "
+                        "started.",
+                    PasswordCaption, MessageIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 void Runner::LastOutput1Click() {

@@ -42,8 +42,12 @@ public:
 
     // The program Jar's console and messages name.
     static constexpr const char* ProgramTitle = "JAR32.EXE";
+    static constexpr const char* PasswordCaption = "Password";
 
 private:
+    // False, with a message, when a password to hand over is empty.
+    bool passwordsGiven();
+
     MainForm& f_;
     Platform& platform_;
     Dialogs& dialogs_;
