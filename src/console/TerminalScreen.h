@@ -2,6 +2,7 @@
 
 #include "platform/Pty.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -74,9 +75,14 @@ enum KeyModifier : unsigned { NoModifier = 0, ShiftKey = 1, AltKey = 2, ControlK
 // with the lines that scrolled off the top kept below a limit. It also
 // turns keys into the bytes a terminal sends. No Qt, no window: the
 // console's widget paints it, tests and benchmarks read it.
+//
+// Any byte stream and any sequence of sizes is safe: libvterm 0.1.4 is
+// handed only what it handles safely (see TerminalScreen.cpp).
 class TerminalScreen {
 public:
     static constexpr int ScrollbackLimit = 10000;
+    // Answers owed to the program beyond this are dropped (and counted).
+    static constexpr std::size_t ReplyLimit = std::size_t{64} << 10;
     static constexpr Rgb DefaultForeground = 0xC0C0C0;
     static constexpr Rgb DefaultBackground = 0x000000;
 
@@ -89,6 +95,8 @@ public:
     void feed(std::string_view bytes);
     // Bytes the terminal owes the program (answers to its queries).
     std::string takeReplies();
+    // How many bytes of answers were dropped at ReplyLimit, since the start.
+    std::size_t droppedReplies() const { return droppedReplies_; }
     // True once after anything shown changed.
     bool takeChanged();
     // Called with the text of every line that scrolls off the top.
@@ -126,6 +134,13 @@ private:
     friend struct ScreenCallbacks;
     ScreenCell convert(const void* cell) const;
     std::string keys(const std::function<void()>& press);
+    void filter(std::string_view bytes, std::string& out);
+    void endSequence(std::string& out);
+    void noteCharacter(unsigned char byte);
+    void write(std::string_view bytes);
+
+    // Where the filter in front of libvterm stands in the byte stream.
+    enum class Filter : std::uint8_t { Text, Escape, EscapeMore, Csi };
 
     VTerm* vt_;
     VTermScreen* screen_;
@@ -134,6 +149,15 @@ private:
     std::deque<std::vector<ScreenCell>> scrollback_;
     std::function<void(std::string_view)> lineLog_;
     std::string output_;
+    std::size_t droppedReplies_ = 0;
+    Filter filter_ = Filter::Text;
+    std::string sequence_; // a control sequence's parameters and intermediates
+    int sequenceIntermediates_ = 0;
+    bool sequenceDropped_ = false;
+    std::string lastCharacter_; // UTF-8, for a repeat
+    std::string partial_;       // a character not yet whole
+    std::size_t partialNeeds_ = 0;
+    bool heldLead_ = false; // a 0xC2 held: a C1 control may follow
     bool changed_ = true;
     bool cursorVisible_ = true;
 };
