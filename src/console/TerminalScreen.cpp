@@ -1,5 +1,7 @@
 #include "console/TerminalScreen.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
 #include <string>
 #include <vterm.h>
@@ -20,6 +22,8 @@ constexpr int MaxIntermediates = 2;
 constexpr std::size_t MaxEscapeIntermediates = 8;
 // Cancels an escape sequence libvterm is in the middle of.
 constexpr char Cancel = 0x18;
+// What a byte that is no part of a valid character shows.
+constexpr std::string_view Replacement = "\xEF\xBF\xBD";
 // A wide character must fit on a line: libvterm 0.1.4 writes its second
 // cell past the end of a one-column line.
 constexpr int MinColumns = 2;
@@ -260,24 +264,27 @@ void TerminalScreen::filter(std::string_view bytes, std::string& out) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
         switch (filter_) {
         case Filter::Text:
-            if (heldLead_) {
-                heldLead_ = false;
-                // A C1 control written as a character moves libvterm's
-                // cursor back, past the line's start: it goes.
-                if (byte >= 0x80 && byte < 0xA0) {
-                    partialNeeds_ = 0;
+            if (!character_.empty()) {
+                if (byte >= 0x80 && byte < 0xC0) {
+                    character_ += static_cast<char>(byte);
+                    if (character_.size() == characterLength_)
+                        endCharacter(out);
                     break;
                 }
-                out += '\xC2';
+                out += Replacement; // broken off
+                character_.clear();
             }
-            if (byte == 0xC2) {
-                heldLead_ = true;
-                noteCharacter(byte);
+            if (byte >= 0xC2 && byte <= 0xF4) {
+                character_.assign(1, static_cast<char>(byte));
+                characterLength_ = byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+            } else if (byte >= 0x80) {
+                out += Replacement;
             } else if (byte == 0x1B) {
                 filter_ = Filter::Escape;
             } else {
                 out += static_cast<char>(byte);
-                noteCharacter(byte);
+                if (byte >= 0x20 && byte < 0x7F)
+                    lastCharacter_.assign(1, static_cast<char>(byte));
             }
             break;
         case Filter::Escape: // the ESC is held
@@ -424,31 +431,19 @@ void TerminalScreen::endSequence(std::string& out) {
     out += rebuilt;
 }
 
-// Keeps the last printable character written, for a repeat.
-void TerminalScreen::noteCharacter(unsigned char byte) {
-    if (byte < 0x80) {
-        partialNeeds_ = 0;
-        if (byte >= 0x20 && byte < 0x7F)
-            lastCharacter_.assign(1, static_cast<char>(byte));
-        return;
+// A character's bytes go to libvterm together (0.1.4 loses one whose bytes
+// come in two writes), and only a valid one: it reads a stray or overlong
+// byte as a C1 control, and a C1 control as a character moves its cursor
+// back, past the line's start.
+void TerminalScreen::endCharacter(std::string& out) {
+    char32_t code = 0;
+    if (decodeUtf8(character_, 0, code) != character_.size()) {
+        out += Replacement;
+    } else if (code >= 0xA0) {
+        out += character_;
+        lastCharacter_ = character_;
     }
-    if (byte >= 0xC2 && byte <= 0xF4) {
-        partial_.assign(1, static_cast<char>(byte));
-        partialNeeds_ = byte < 0xE0 ? 1 : byte < 0xF0 ? 2 : 3;
-        return;
-    }
-    if (byte >= 0xC0 || partialNeeds_ == 0) {
-        partialNeeds_ = 0;
-        return;
-    }
-    partial_ += static_cast<char>(byte);
-    if (--partialNeeds_ == 0) {
-        // The C1 controls (U+0080 to U+009F) are not characters to repeat.
-        const bool control = static_cast<unsigned char>(partial_[0]) == 0xC2 &&
-                             static_cast<unsigned char>(partial_[1]) < 0xA0;
-        if (!control)
-            lastCharacter_ = partial_;
-    }
+    character_.clear();
 }
 
 std::string TerminalScreen::takeReplies() {

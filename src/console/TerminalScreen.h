@@ -136,7 +136,7 @@ private:
     std::string keys(const std::function<void()>& press);
     void filter(std::string_view bytes, std::string& out);
     void endSequence(std::string& out);
-    void noteCharacter(unsigned char byte);
+    void endCharacter(std::string& out);
     void write(std::string_view bytes);
 
     // Where the filter in front of libvterm stands in the byte stream.
@@ -155,9 +155,8 @@ private:
     int sequenceIntermediates_ = 0;
     bool sequenceDropped_ = false;
     std::string lastCharacter_; // UTF-8, for a repeat
-    std::string partial_;       // a character not yet whole
-    std::size_t partialNeeds_ = 0;
-    bool heldLead_ = false; // a 0xC2 held: a C1 control may follow
+    std::string character_;     // a character's first bytes, held
+    std::size_t characterLength_ = 0;
     bool changed_ = true;
     bool cursorVisible_ = true;
 };

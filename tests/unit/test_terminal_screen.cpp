@@ -169,6 +169,10 @@ TEST(TerminalScreen, HostileOutputAndResizesLeaveAWorkingScreen) {
         {"C1 controls as characters",
          {{"\xc2\x91\xc2\x85\xc2\x9f\xc2"}, {"\x9b\xc2\xa0ok"}},
          "\xc2\xa0ok"},
+        {"stray and overlong bytes",
+         {{"\x91\xc2\xff\xe0\x82\x91x"}},
+         "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbdx"},
+        {"a character in two writes", {{"ab\xe6\xbc"}, {"\xa2"}}, "ab\xe6\xbc\xa2"},
         {"unanswered queries", {{queries}, {"done"}}, "done"},
     };
     for (const auto& test : cases) {
