@@ -141,9 +141,14 @@ struct ScreenCallbacks {
         for (int c = 0; c < end; ++c)
             line.push_back(screen.convert(&cells[c]));
         if (screen.lineLog_) {
-            std::string text;
+            // A row written up to its last column goes on in the next one:
+            // the log keeps the line as the program wrote it.
+            std::string& text = screen.logPending_;
             appendCells(text, line);
-            screen.lineLog_(text);
+            if (columns == 0 || isBlank(screen.convert(&cells[columns - 1]))) {
+                screen.lineLog_(text);
+                text.clear();
+            }
         }
         screen.scrollback_.push_back(std::move(line));
         screen.changed_ = true;
@@ -583,6 +588,26 @@ std::string TerminalScreen::screenText() const {
     std::string text;
     for (const std::string& line : lines)
         text += line + "\n";
+    return text;
+}
+
+std::string TerminalScreen::loggedScreenText() const {
+    std::vector<std::string> lines;
+    std::string line = logPending_;
+    std::vector<ScreenCell> cells;
+    for (int row = 0; row < size_.rows; ++row) {
+        lineCells(scrollbackLines() + row, cells);
+        appendCells(line, cells);
+        if (row + 1 < size_.rows && !isBlank(cells.back()))
+            continue;
+        lines.push_back(std::move(line));
+        line.clear();
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    std::string text;
+    for (const std::string& each : lines)
+        text += each + "\n";
     return text;
 }
 

@@ -99,7 +99,8 @@ public:
     std::size_t droppedReplies() const { return droppedReplies_; }
     // True once after anything shown changed.
     bool takeChanged();
-    // Called with the text of every line that scrolls off the top.
+    // Called with the text of every line that scrolls off the top (rows
+    // written up to their last column joined to the next, as one line).
     void setLineLog(std::function<void(std::string_view)> log) { lineLog_ = std::move(log); }
 
     TerminalSize size() const { return size_; }
@@ -119,6 +120,9 @@ public:
     std::string text(TerminalPoint from, TerminalPoint to) const;
     // The screen's lines, without the empty ones at its end.
     std::string screenText() const;
+    // The same for the log: a row written up to its last column joined to
+    // the next, after the start of such a line that scrolled away.
+    std::string loggedScreenText() const;
 
     TerminalPoint cursor() const;
     bool cursorVisible() const { return cursorVisible_; }
@@ -148,6 +152,7 @@ private:
     TerminalSize size_;
     std::deque<std::vector<ScreenCell>> scrollback_;
     std::function<void(std::string_view)> lineLog_;
+    std::string logPending_; // rows that went on in the next one
     std::string output_;
     std::size_t droppedReplies_ = 0;
     Filter filter_ = Filter::Text;

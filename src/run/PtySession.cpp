@@ -219,7 +219,7 @@ void PtySession::finish() {
     pending_.clear();
     status_ = process_->status();
 
-    output_ = scrolled_.text() + screen_.screenText();
+    output_ = scrolled_.text() + screen_.loggedScreenText();
     if (const std::size_t dropped = droppedReplies(); dropped > 0)
         output_ += "[Brak dropped " + std::to_string(dropped) + " bytes of answers to " +
                    programName_ + "'s terminal queries: it did not read them]\n";

@@ -191,3 +191,18 @@ TEST(TerminalScreen, HostileOutputAndResizesLeaveAWorkingScreen) {
         EXPECT_LE(screen.takeReplies().size(), TerminalScreen::ReplyLimit);
     }
 }
+
+// The log keeps a line longer than the screen is wide as one line, whether it
+// scrolled away or is still on the screen.
+TEST(TerminalScreen, TheLogKeepsLinesAsTheProgramWroteThem) {
+    TerminalScreen screen({3, 10});
+    std::vector<std::string> logged;
+    screen.setLineLog([&](std::string_view line) { logged.emplace_back(line); });
+    screen.feed("Extracting some/long/path/name.txt  OK\r\nshort\r\n\xe6\xbc\xa2\xe5\xad\x97 "
+                "wide-wide\xe6\x96\x87\r\nlast_one,long too");
+    EXPECT_EQ(logged,
+              (std::vector<std::string>{"Extracting some/long/path/name.txt  OK", "short"}));
+    EXPECT_EQ(screen.loggedScreenText(),
+              "\xe6\xbc\xa2\xe5\xad\x97 wide-wide\xe6\x96\x87\nlast_one,long too\n");
+    EXPECT_EQ(screen.lineText(screen.lineCount() - 1), "ong too") << "the screen itself still wraps";
+}
