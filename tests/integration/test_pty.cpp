@@ -374,7 +374,8 @@ TEST_F(PtyTest, AProgramThatAsksAndNeverReadsNeitherFillsTheMemoryNorHoldsTheWin
     tick.start(10);
     EXPECT_EQ(finish(*session), ExitStatus::exited(0));
     tick.stop();
-    EXPECT_TRUE(shows(*session, "done"));
+    // The terminal's echo of the answers may push it off the screen.
+    EXPECT_NE(session->output().find("done\n"), std::string::npos);
     EXPECT_GT(session->droppedReplies(), 0u);
     EXPECT_NE(session->output().find("answers to JAR32.EXE's terminal queries"), std::string::npos);
     std::printf("longest pause of the event loop: %lld ms in %lld ms\n",
