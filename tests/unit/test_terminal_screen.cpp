@@ -204,5 +204,6 @@ TEST(TerminalScreen, TheLogKeepsLinesAsTheProgramWroteThem) {
               (std::vector<std::string>{"Extracting some/long/path/name.txt  OK", "short"}));
     EXPECT_EQ(screen.loggedScreenText(),
               "\xe6\xbc\xa2\xe5\xad\x97 wide-wide\xe6\x96\x87\nlast_one,long too\n");
-    EXPECT_EQ(screen.lineText(screen.lineCount() - 1), "ong too") << "the screen itself still wraps";
+    EXPECT_EQ(screen.lineText(screen.lineCount() - 1), "ong too")
+        << "the screen itself still wraps";
 }
