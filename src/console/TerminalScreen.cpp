@@ -1,6 +1,9 @@
 #include "console/TerminalScreen.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
+#include <string>
 #include <vterm.h>
 
 namespace brak {
@@ -9,6 +12,30 @@ namespace {
 
 // A wide character's second cell, as libvterm marks it.
 constexpr std::uint32_t WideContinuation = 0xFFFFFFFFu;
+
+// libvterm 0.1.4 keeps 16 parameters of a control sequence and writes past
+// them; its counts are summed into ints. What reaches it stays well inside.
+constexpr std::size_t MaxParameters = 15;
+constexpr std::size_t MaxDigits = 4;
+constexpr std::size_t MaxSequence = 256;
+constexpr int MaxIntermediates = 2;
+constexpr std::size_t MaxEscapeIntermediates = 8;
+// Cancels an escape sequence libvterm is in the middle of.
+constexpr char Cancel = 0x18;
+// What a byte that is no part of a valid character shows.
+constexpr std::string_view Replacement = "\xEF\xBF\xBD";
+// A wide character must fit on a line: libvterm 0.1.4 writes its second
+// cell past the end of a one-column line.
+constexpr int MinColumns = 2;
+
+bool isControl(unsigned char byte) {
+    return byte < 0x20 && byte != 0x1B;
+}
+
+// Digits and the separators of a control sequence's parameters.
+bool isParameter(char c) {
+    return c >= '0' && c <= ';';
+}
 
 // Jar's colour numbers give blue in bit 0 and red in bit 2; a terminal's
 // colour index the other way round.
@@ -114,9 +141,14 @@ struct ScreenCallbacks {
         for (int c = 0; c < end; ++c)
             line.push_back(screen.convert(&cells[c]));
         if (screen.lineLog_) {
-            std::string text;
+            // A row written up to its last column goes on in the next one:
+            // the log keeps the line as the program wrote it.
+            std::string& text = screen.logPending_;
             appendCells(text, line);
-            screen.lineLog_(text);
+            if (columns == 0 || isBlank(screen.convert(&cells[columns - 1]))) {
+                screen.lineLog_(text);
+                text.clear();
+            }
         }
         screen.scrollback_.push_back(std::move(line));
         screen.changed_ = true;
@@ -135,8 +167,19 @@ struct ScreenCallbacks {
                                                      TerminalScreen::DefaultBackground, 1, 0};
             VTermScreenCell& out = cells[c];
             out = VTermScreenCell{};
-            out.chars[0] = cell.width == 0 ? WideContinuation : cell.ch;
-            out.width = static_cast<char>(cell.width == 0 ? 1 : cell.width);
+            // A wide character goes back whole or not at all: libvterm 0.1.4
+            // corrupts its heap with half of one at the last column.
+            const bool half =
+                (cell.width == 2 && c + 1 >= columns) ||
+                (cell.width == 0 && (c == 0 || static_cast<std::size_t>(c) > line.size() ||
+                                     line[static_cast<std::size_t>(c) - 1].width != 2));
+            if (half) {
+                out.chars[0] = 0;
+                out.width = 1;
+            } else {
+                out.chars[0] = cell.width == 0 ? WideContinuation : cell.ch;
+                out.width = static_cast<char>(cell.width == 0 ? 1 : cell.width);
+            }
             out.attrs.bold = (cell.attributes & ScreenCell::Bold) != 0;
             out.attrs.underline = (cell.attributes & ScreenCell::Underline) != 0;
             out.attrs.italic = (cell.attributes & ScreenCell::Italic) != 0;
@@ -148,7 +191,13 @@ struct ScreenCallbacks {
         return 1;
     }
     static void output(const char* bytes, std::size_t length, void* user) {
-        self(user).output_.append(bytes, length);
+        TerminalScreen& screen = self(user);
+        // A program that asks and never reads must not fill the memory.
+        if (screen.output_.size() + length > TerminalScreen::ReplyLimit) {
+            screen.droppedReplies_ += length;
+            return;
+        }
+        screen.output_.append(bytes, length);
     }
 };
 
@@ -168,8 +217,8 @@ const VTermScreenCallbacks screenCallbacks = {
 } // namespace
 
 TerminalScreen::TerminalScreen(TerminalSize size)
-    : vt_(vterm_new(std::max(size.rows, 1), std::max(size.columns, 1))),
-      size_{std::max(size.rows, 1), std::max(size.columns, 1)} {
+    : vt_(vterm_new(std::max(size.rows, 1), std::max(size.columns, MinColumns))),
+      size_{std::max(size.rows, 1), std::max(size.columns, MinColumns)} {
     vterm_set_utf8(vt_, 1);
     vterm_output_set_callback(vt_, &ScreenCallbacks::output, this);
     state_ = vterm_obtain_state(vt_);
@@ -197,8 +246,209 @@ TerminalScreen::~TerminalScreen() {
 void TerminalScreen::feed(std::string_view bytes) {
     if (bytes.empty())
         return;
-    vterm_input_write(vt_, bytes.data(), bytes.size());
+    std::string safe;
+    safe.reserve(bytes.size() + 16);
+    filter(bytes, safe);
+    write(safe);
     vterm_screen_flush_damage(screen_);
+}
+
+void TerminalScreen::write(std::string_view bytes) {
+    if (!bytes.empty())
+        vterm_input_write(vt_, bytes.data(), bytes.size());
+}
+
+// The filter in front of libvterm. Every control sequence (ESC [, wherever
+// it stands, even inside a string libvterm may be reading) is held until it
+// is whole and passed on rebuilt within libvterm's limits, or dropped; a
+// repeat (CSI b) is done here, as libvterm's spins forever without a
+// previous character. Other bytes pass as they are, so that libvterm and
+// the filter agree on where a sequence starts.
+void TerminalScreen::filter(std::string_view bytes, std::string& out) {
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        switch (filter_) {
+        case Filter::Text:
+            if (!character_.empty()) {
+                if (byte >= 0x80 && byte < 0xC0) {
+                    character_ += static_cast<char>(byte);
+                    if (character_.size() == characterLength_)
+                        endCharacter(out);
+                    break;
+                }
+                out += Replacement; // broken off
+                character_.clear();
+            }
+            if (byte >= 0xC2 && byte <= 0xF4) {
+                character_.assign(1, static_cast<char>(byte));
+                characterLength_ = byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+            } else if (byte >= 0x80) {
+                out += Replacement;
+            } else if (byte == 0x1B) {
+                filter_ = Filter::Escape;
+            } else {
+                out += static_cast<char>(byte);
+                if (byte >= 0x20 && byte < 0x7F)
+                    lastCharacter_.assign(1, static_cast<char>(byte));
+            }
+            break;
+        case Filter::Escape: // the ESC is held
+            if (byte == 0x1B)
+                break;
+            if (byte == 0x18 || byte == 0x1A) {
+                out += static_cast<char>(byte);
+                filter_ = Filter::Text;
+            } else if (isControl(byte)) {
+                out += static_cast<char>(byte);
+            } else if (byte == '[') {
+                sequence_.clear();
+                sequenceIntermediates_ = 0;
+                sequenceDropped_ = false;
+                filter_ = Filter::Csi;
+            } else if (byte >= 0x20 && byte < 0x7F) {
+                out += '\x1b';
+                out += static_cast<char>(byte);
+                sequence_.clear();
+                filter_ = byte < 0x30 ? Filter::EscapeMore : Filter::Text;
+                if (byte < 0x30)
+                    sequence_ += static_cast<char>(byte);
+            } else {
+                filter_ = Filter::Text; // the ESC goes
+                --at;
+            }
+            break;
+        case Filter::EscapeMore: // libvterm holds an ESC and intermediates
+            if (isControl(byte)) {
+                out += static_cast<char>(byte);
+                if (byte == 0x18 || byte == 0x1A)
+                    filter_ = Filter::Text;
+            } else if (byte == '[') {
+                // libvterm starts a control sequence here too: it is held
+                // and rebuilt whole, after the escape is cancelled.
+                out += Cancel;
+                sequence_.clear();
+                sequenceIntermediates_ = 0;
+                sequenceDropped_ = false;
+                filter_ = Filter::Csi;
+            } else if (byte >= 0x20 && byte < 0x30 && sequence_.size() < MaxEscapeIntermediates) {
+                out += static_cast<char>(byte);
+                sequence_ += static_cast<char>(byte);
+            } else if (byte >= 0x30 && byte < 0x7F) {
+                out += static_cast<char>(byte);
+                filter_ = Filter::Text;
+            } else {
+                out += Cancel;
+                filter_ = Filter::Text;
+                --at;
+            }
+            break;
+        case Filter::Csi: // ESC [ and sequence_ are held
+            if (byte == 0x18 || byte == 0x1A) {
+                out += static_cast<char>(byte);
+                filter_ = Filter::Text;
+            } else if (byte == 0x1B) {
+                filter_ = Filter::Escape;
+            } else if (isControl(byte)) {
+                out += static_cast<char>(byte); // done in the middle, as a terminal does
+            } else if (byte >= 0x30 && byte < 0x40 && sequenceIntermediates_ == 0) {
+                if (sequence_.size() < MaxSequence)
+                    sequence_ += static_cast<char>(byte);
+                else
+                    sequenceDropped_ = true;
+            } else if (byte >= 0x20 && byte < 0x30) {
+                if (++sequenceIntermediates_ <= MaxIntermediates)
+                    sequence_ += static_cast<char>(byte);
+                else
+                    sequenceDropped_ = true;
+            } else if (byte >= 0x40 && byte < 0x7F) {
+                sequence_ += static_cast<char>(byte);
+                endSequence(out);
+                filter_ = Filter::Text;
+            } else {
+                filter_ = Filter::Text; // a sequence broken off is dropped
+                --at;
+            }
+            break;
+        }
+    }
+}
+
+// A whole control sequence, ESC [ and sequence_ (its last byte the final).
+void TerminalScreen::endSequence(std::string& out) {
+    if (sequenceDropped_)
+        return;
+    const char final = sequence_.back();
+    const std::string_view body(sequence_.data(), sequence_.size() - 1);
+    std::size_t at = 0;
+    while (at < body.size() && at < 2 && body[at] >= 0x3C && body[at] <= 0x3F)
+        ++at;
+    std::string rebuilt = "\x1b[";
+    rebuilt.append(body.substr(0, at));
+    const std::size_t leader = at;
+    std::size_t parameters = 1, digits = 0;
+    for (; at < body.size() && isParameter(body[at]); ++at) {
+        const char c = body[at];
+        if (c == ';' || c == ':') {
+            if (++parameters > MaxParameters)
+                break;
+            digits = 0;
+            rebuilt += c;
+        } else if (digits == 0 && c == '0') {
+            // Leading zeros count for nothing; a lone 0 is kept.
+            if (at + 1 == body.size() || body[at + 1] < '0' || body[at + 1] > '9')
+                rebuilt += c;
+        } else if (digits < MaxDigits) {
+            rebuilt += c;
+            ++digits;
+        } else {
+            // Larger than any size: the largest number kept.
+            rebuilt.replace(rebuilt.size() - MaxDigits, MaxDigits, MaxDigits, '9');
+        }
+    }
+    // Skip the parameters past the limit; a leader byte after the numbers is
+    // something no terminal knows.
+    while (at < body.size() && isParameter(body[at]))
+        ++at;
+    if (at < body.size() && body[at] >= 0x30)
+        return;
+    const std::string_view intermediates = body.substr(at);
+    if (final == 'b' && leader == 0 && intermediates.empty()) {
+        // Repeat the previous character, never past the line's end.
+        if (lastCharacter_.empty())
+            return;
+        int count = 0;
+        for (char c : rebuilt.substr(2)) {
+            if (c < '0' || c > '9')
+                break;
+            count = count * 10 + (c - '0');
+        }
+        write(out);
+        out.clear();
+        VTermPos cursor;
+        vterm_state_get_cursorpos(state_, &cursor);
+        count = std::clamp(count, 1, std::max(size_.columns - cursor.col, 1));
+        for (int n = 0; n < count; ++n)
+            out += lastCharacter_;
+        return;
+    }
+    rebuilt.append(intermediates);
+    rebuilt += final;
+    out += rebuilt;
+}
+
+// A character's bytes go to libvterm together (0.1.4 loses one whose bytes
+// come in two writes), and only a valid one: it reads a stray or overlong
+// byte as a C1 control, and a C1 control as a character moves its cursor
+// back, past the line's start.
+void TerminalScreen::endCharacter(std::string& out) {
+    char32_t code = 0;
+    if (decodeUtf8(character_, 0, code) != character_.size()) {
+        out += Replacement;
+    } else if (code >= 0xA0) {
+        out += character_;
+        lastCharacter_ = character_;
+    }
+    character_.clear();
 }
 
 std::string TerminalScreen::takeReplies() {
@@ -215,11 +465,27 @@ bool TerminalScreen::takeChanged() {
 
 void TerminalScreen::resize(TerminalSize size) {
     size.rows = std::max(size.rows, 1);
-    size.columns = std::max(size.columns, 1);
+    size.columns = std::max(size.columns, MinColumns);
     if (size == size_)
         return;
     size_ = size;
+    // libvterm 0.1.4 keeps the scrolling margins across a change of size,
+    // past the new edges: they go back to the whole screen, the cursor
+    // staying where it was.
+    VTermPos cursor;
+    vterm_state_get_cursorpos(state_, &cursor);
+    if (filter_ == Filter::EscapeMore)
+        filter_ = Filter::Text; // the ESC below ends that sequence
+    write("\x1b[r\x1b[?69h\x1b[s\x1b[?69l\x1b[" + std::to_string(cursor.row + 1) + ";" +
+          std::to_string(cursor.col + 1) + "H");
     vterm_set_size(vt_, size.rows, size.columns);
+    // Fewer rows push lines above the cursor off the top, and libvterm 0.1.4
+    // moves the cursor up with them, past the top: it goes to the first row,
+    // as writing there would corrupt the heap.
+    vterm_state_get_cursorpos(state_, &cursor);
+    if (cursor.row < 0 || cursor.row >= size.rows || cursor.col < 0 || cursor.col >= size.columns)
+        write("\x1b[" + std::to_string(std::clamp(cursor.row, 0, size.rows - 1) + 1) + ";" +
+              std::to_string(std::clamp(cursor.col, 0, size.columns - 1) + 1) + "H");
     vterm_screen_flush_damage(screen_);
     changed_ = true;
 }
@@ -322,6 +588,26 @@ std::string TerminalScreen::screenText() const {
     std::string text;
     for (const std::string& line : lines)
         text += line + "\n";
+    return text;
+}
+
+std::string TerminalScreen::loggedScreenText() const {
+    std::vector<std::string> lines;
+    std::string line = logPending_;
+    std::vector<ScreenCell> cells;
+    for (int row = 0; row < size_.rows; ++row) {
+        lineCells(scrollbackLines() + row, cells);
+        appendCells(line, cells);
+        if (row + 1 < size_.rows && !isBlank(cells.back()))
+            continue;
+        lines.push_back(std::move(line));
+        line.clear();
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    std::string text;
+    for (const std::string& each : lines)
+        text += each + "\n";
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Pty.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -74,9 +75,14 @@ enum KeyModifier : unsigned { NoModifier = 0, ShiftKey = 1, AltKey = 2, ControlK
 // with the lines that scrolled off the top kept below a limit. It also
 // turns keys into the bytes a terminal sends. No Qt, no window: the
 // console's widget paints it, tests and benchmarks read it.
+//
+// Any byte stream and any sequence of sizes is safe: libvterm 0.1.4 is
+// handed only what it handles safely (see TerminalScreen.cpp).
 class TerminalScreen {
 public:
     static constexpr int ScrollbackLimit = 10000;
+    // Answers owed to the program beyond this are dropped (and counted).
+    static constexpr std::size_t ReplyLimit = std::size_t{64} << 10;
     static constexpr Rgb DefaultForeground = 0xC0C0C0;
     static constexpr Rgb DefaultBackground = 0x000000;
 
@@ -89,9 +95,12 @@ public:
     void feed(std::string_view bytes);
     // Bytes the terminal owes the program (answers to its queries).
     std::string takeReplies();
+    // How many bytes of answers were dropped at ReplyLimit, since the start.
+    std::size_t droppedReplies() const { return droppedReplies_; }
     // True once after anything shown changed.
     bool takeChanged();
-    // Called with the text of every line that scrolls off the top.
+    // Called with the text of every line that scrolls off the top (rows
+    // written up to their last column joined to the next, as one line).
     void setLineLog(std::function<void(std::string_view)> log) { lineLog_ = std::move(log); }
 
     TerminalSize size() const { return size_; }
@@ -111,6 +120,9 @@ public:
     std::string text(TerminalPoint from, TerminalPoint to) const;
     // The screen's lines, without the empty ones at its end.
     std::string screenText() const;
+    // The same for the log: a row written up to its last column joined to
+    // the next, after the start of such a line that scrolled away.
+    std::string loggedScreenText() const;
 
     TerminalPoint cursor() const;
     bool cursorVisible() const { return cursorVisible_; }
@@ -126,6 +138,13 @@ private:
     friend struct ScreenCallbacks;
     ScreenCell convert(const void* cell) const;
     std::string keys(const std::function<void()>& press);
+    void filter(std::string_view bytes, std::string& out);
+    void endSequence(std::string& out);
+    void endCharacter(std::string& out);
+    void write(std::string_view bytes);
+
+    // Where the filter in front of libvterm stands in the byte stream.
+    enum class Filter : std::uint8_t { Text, Escape, EscapeMore, Csi };
 
     VTerm* vt_;
     VTermScreen* screen_;
@@ -133,7 +152,16 @@ private:
     TerminalSize size_;
     std::deque<std::vector<ScreenCell>> scrollback_;
     std::function<void(std::string_view)> lineLog_;
+    std::string logPending_; // rows that went on in the next one
     std::string output_;
+    std::size_t droppedReplies_ = 0;
+    Filter filter_ = Filter::Text;
+    std::string sequence_; // a control sequence's parameters and intermediates
+    int sequenceIntermediates_ = 0;
+    bool sequenceDropped_ = false;
+    std::string lastCharacter_; // UTF-8, for a repeat
+    std::string character_;     // a character's first bytes, held
+    std::size_t characterLength_ = 0;
     bool changed_ = true;
     bool cursorVisible_ = true;
 };

@@ -2,6 +2,7 @@
 
 #include "core/ExitMessages.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -11,8 +12,12 @@ namespace brak {
 namespace {
 
 // How much is read in one pass of the event loop before the window gets its
-// turn to paint and take keys.
+// turn to paint and take keys (and Brak to notice it is told to close).
 constexpr std::size_t PassBudget = std::size_t{1} << 20;
+// A pass also ends after this time; the screen takes what was read in
+// slices, as some sequences cost far more than others.
+constexpr qint64 PassMilliseconds = 20;
+constexpr std::size_t SliceBytes = 2048;
 // What is still read after the end: a descendant that keeps the terminal
 // open and writing cannot hold the console.
 constexpr std::size_t EndBudget = std::size_t{16} << 20;
@@ -22,15 +27,22 @@ constexpr std::size_t EndBudget = std::size_t{16} << 20;
 PtySession::PtySession(std::unique_ptr<TerminalProcess> process, TerminalSize size,
                        std::string programName)
     : process_(std::move(process)), programName_(std::move(programName)), screen_(size),
-      stopTimer_(std::make_unique<QTimer>()) {
+      stopTimer_(std::make_unique<QTimer>()), resume_(std::make_unique<QTimer>()) {
     screen_.setLineLog([this](std::string_view line) { scrolled_.appendLine(line); });
     stopTimer_->setSingleShot(true);
     QObject::connect(stopTimer_.get(), &QTimer::timeout, stopTimer_.get(),
                      [this] { nextStopStep(); });
+    resume_->setSingleShot(true);
+    QObject::connect(resume_.get(), &QTimer::timeout, resume_.get(), [this] {
+        if (ending_)
+            drainEnd();
+        else
+            readOutput();
+    });
     if (const int fd = process_->terminalFd(); fd >= 0) {
         reader_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         QObject::connect(reader_.get(), &QSocketNotifier::activated, reader_.get(),
-                         [this] { readOutput(PassBudget); });
+                         [this] { readOutput(); });
         writer_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
         writer_->setEnabled(false);
         QObject::connect(writer_.get(), &QSocketNotifier::activated, writer_.get(),
@@ -49,35 +61,75 @@ PtySession::~PtySession() {
     writer_.reset();
     end_.reset();
     stopTimer_.reset();
+    resume_.reset();
     process_.reset();
 }
 
-void PtySession::readOutput(std::size_t budget) {
+// Reads what the program wrote and feeds it to the screen, until nothing
+// more is waiting, the budget is spent or the pass's time is up (false).
+bool PtySession::pump(std::size_t& budget) {
+    QElapsedTimer clock;
+    clock.start();
     char buffer[64 * 1024];
-    while (budget > 0) {
+    for (;;) {
+        while (fed_ < unfed_.size()) {
+            if (clock.elapsed() >= PassMilliseconds)
+                return false;
+            const std::size_t slice = std::min(SliceBytes, unfed_.size() - fed_);
+            screen_.feed(std::string_view(unfed_).substr(fed_, slice));
+            fed_ += slice;
+        }
+        unfed_.clear();
+        fed_ = 0;
+        if (budget == 0 || endOfOutput_)
+            return true;
         const long got = process_->read(buffer, sizeof buffer);
         if (got > 0) {
-            screen_.feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+            unfed_.assign(buffer, static_cast<std::size_t>(got));
             budget -= std::min(budget, static_cast<std::size_t>(got));
             continue;
         }
         if (got < 0 && reader_) {
             // Nobody holds the terminal any more: it would read as ready
             // forever, so it is no longer watched.
+            endOfOutput_ = true;
             reader_->setEnabled(false);
             if (!end_ && process_->reap())
                 QTimer::singleShot(0, reader_.get(), [this] { ended(); });
         }
-        break;
+        return true;
     }
-    if (const std::string replies = screen_.takeReplies(); !replies.empty())
-        sendBytes(replies);
+}
+
+void PtySession::readOutput() {
+    std::size_t budget = PassBudget;
+    const bool done = pump(budget);
+    // Until what was read is in the screen, no more is read; the rest goes
+    // on in the event loop's next pass.
+    if (reader_ && !endOfOutput_)
+        reader_->setEnabled(done);
+    if (!done)
+        resume_->start(0);
+    sendReplies();
     if (screen_.takeChanged() && onChanged)
         onChanged();
 }
 
+void PtySession::sendReplies() {
+    const std::string replies = screen_.takeReplies();
+    if (replies.empty())
+        return;
+    // A program that asks and never reads its answers does not fill the
+    // memory with them.
+    if (pending_.size() + replies.size() > PendingLimit) {
+        droppedReplies_ += replies.size();
+        return;
+    }
+    sendBytes(replies);
+}
+
 void PtySession::sendBytes(std::string_view bytes) {
-    if (!running() || bytes.empty())
+    if (!running() || ending_ || bytes.empty())
         return;
     pending_.append(bytes);
     writePending();
@@ -111,14 +163,14 @@ void PtySession::resize(TerminalSize size) {
     if (size == screen_.size())
         return;
     screen_.resize(size);
-    if (running())
+    if (running() && !ending_)
         process_->resize(screen_.size());
     if (screen_.takeChanged() && onChanged)
         onChanged();
 }
 
 void PtySession::stop() {
-    if (!running() || stopping())
+    if (!running() || ending_ || stopping())
         return;
     stopStep_ = 0;
     process_->signal(StopLadder[0]);
@@ -137,22 +189,40 @@ void PtySession::nextStopStep() {
 }
 
 void PtySession::ended() {
-    if (status_ || !process_->reap())
+    if (status_ || ending_ || !process_->reap())
         return;
     if (end_)
         end_->setEnabled(false);
-    // What the program wrote last is still in the terminal.
-    if (reader_ && reader_->isEnabled()) {
-        readOutput(EndBudget);
+    if (reader_)
         reader_->setEnabled(false);
-    }
     if (writer_)
         writer_->setEnabled(false);
     stopTimer_->stop();
+    // What the program wrote last is still in the terminal.
+    ending_ = true;
+    endBudget_ = reader_ ? EndBudget : 0;
+    drainEnd();
+}
+
+void PtySession::drainEnd() {
+    if (!pump(endBudget_)) {
+        resume_->start(0);
+        if (screen_.takeChanged() && onChanged)
+            onChanged();
+        return;
+    }
+    finish();
+}
+
+void PtySession::finish() {
+    ending_ = false;
     pending_.clear();
     status_ = process_->status();
 
-    output_ = scrolled_.text() + screen_.screenText();
+    output_ = scrolled_.text() + screen_.loggedScreenText();
+    if (const std::size_t dropped = droppedReplies(); dropped > 0)
+        output_ += "[Brak dropped " + std::to_string(dropped) + " bytes of answers to " +
+                   programName_ + "'s terminal queries: it did not read them]\n";
     // Said on the console's own last line, in its own colours.
     std::string last = "\x1b[0m";
     if (screen_.cursor().column != 0)

@@ -59,10 +59,18 @@ public:
     std::function<void()> onChanged;
     std::function<void()> onEnded;
 
+    // Answers to the program's queries it never read, dropped at the limit.
+    static constexpr std::size_t PendingLimit = std::size_t{64} << 10;
+    std::size_t droppedReplies() const { return droppedReplies_ + screen_.droppedReplies(); }
+
 private:
-    void readOutput(std::size_t budget);
+    bool pump(std::size_t& budget);
+    void readOutput();
+    void sendReplies();
     void writePending();
     void ended();
+    void drainEnd();
+    void finish();
     void nextStopStep();
 
     std::unique_ptr<TerminalProcess> process_;
@@ -73,7 +81,14 @@ private:
     std::unique_ptr<QSocketNotifier> writer_;
     std::unique_ptr<QSocketNotifier> end_;
     std::unique_ptr<QTimer> stopTimer_;
+    std::unique_ptr<QTimer> resume_;
+    std::string unfed_; // read, not yet in the screen
+    std::size_t fed_ = 0;
+    bool endOfOutput_ = false;
+    bool ending_ = false;
+    std::size_t endBudget_ = 0;
     std::string pending_;
+    std::size_t droppedReplies_ = 0;
     std::optional<ExitStatus> status_;
     std::string output_;
     int stopStep_ = -1;

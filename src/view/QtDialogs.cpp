@@ -3,6 +3,7 @@
 #include "base/QtText.h"
 #include "view/SchemeColour.h"
 #include "view/TFormAbout.h"
+#include "view/TFormConsole.h"
 #include "view/TFormSearch.h"
 #include "view/TFormSplash.h"
 #include "view/TFormWait.h"
@@ -11,6 +12,7 @@
 #include <QColorDialog>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
@@ -61,6 +63,35 @@ QString qtFilter(const std::string& filter) {
     }
     return entries.join(QStringLiteral(";;"));
 }
+
+namespace {
+
+// What a title bar needs beside its text: the window's icon and buttons.
+constexpr int TitleBarExtra = 120;
+
+// A box at least as wide as its caption, which a narrow box's title bar cuts.
+void fitCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + TitleBarExtra;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+// Over Jar's console, the box leaves Jar's last lines readable: below them
+// when there is room in the console, else at its top, over older lines.
+void placeBesideText(QMessageBox& box, const TFormConsole& console) {
+    box.adjustSize();
+    const QRect text = console.textRect();
+    const QRect frame = console.frameGeometry();
+    const int x = frame.left() + (frame.width() - box.width()) / 2;
+    const int below = text.bottom() + box.fontMetrics().height();
+    const int y = below + box.height() <= frame.bottom() ? below : frame.top();
+    box.move(std::max(0, x), std::max(0, y));
+}
+
+} // namespace
 
 MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
     if (messageLog().isInfoEnabled()) {
@@ -118,6 +149,9 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest& request) {
         break;
     }
     box.setDefaultButton(standard(request.defaultButton));
+    fitCaption(box);
+    if (auto* console = dynamic_cast<TFormConsole*>(modal))
+        placeBesideText(box, *console);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MessageAnswer::Yes;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace brak {
 
@@ -53,6 +54,15 @@ TFormConsole::~TFormConsole() {
 
 TerminalSize TFormConsole::terminalSize() const {
     return session_ ? session_->screen().size() : size_;
+}
+
+QRect TFormConsole::textRect() const {
+    const TerminalScreen& screen = session_ ? session_->screen() : *blank_;
+    const QWidget* viewport = view_->viewport();
+    const int bottom =
+        std::clamp(view_->cellRect(screen.cursor().line, 0).bottom(), 0, viewport->height() - 1);
+    return {viewport->mapToGlobal(QPoint(0, 0)),
+            viewport->mapToGlobal(QPoint(viewport->width() - 1, bottom))};
 }
 
 ExitStatus TFormConsole::run(std::unique_ptr<TerminalProcess> process,

@@ -28,6 +28,9 @@ public:
     PtySession* session() const { return session_.get(); }
     // The terminal's size now.
     TerminalSize terminalSize() const;
+    // Where Jar's text is, on the screen: the terminal's rows from its top
+    // down to the cursor's.
+    QRect textRect() const;
 
     // The question asked when the window is closed while Jar runs.
     static constexpr const char* StopQuestion =

@@ -233,7 +233,21 @@ void TerminalView::paintEvent(QPaintEvent*) {
                 painter.setFont(font);
                 painter.setPen(colour(fg));
                 const char32_t ch = cell.ch;
-                painter.drawText(x, y + ascent_, QString::fromUcs4(&ch, 1));
+                const QString text = QString::fromUcs4(&ch, 1);
+                if (cell.width == 2) {
+                    // A wide character fills its two cells, as in a
+                    // terminal: centred, and narrowed if its font's glyph
+                    // is wider.
+                    const int advance = painter.fontMetrics().horizontalAdvance(text);
+                    painter.save();
+                    painter.translate(x + std::max(0, (box.width() - advance) / 2), y + ascent_);
+                    if (advance > box.width())
+                        painter.scale(static_cast<qreal>(box.width()) / advance, 1.0);
+                    painter.drawText(0, 0, text);
+                    painter.restore();
+                } else {
+                    painter.drawText(x, y + ascent_, text);
+                }
             }
         }
         // The selection shows past a line's end too, up to the next line.

@@ -127,3 +127,83 @@ TEST(TerminalScreen, KeysBecomeTheBytesATerminalSends) {
     for (const auto& row : rows)
         EXPECT_EQ(row.bytes, row.expected);
 }
+
+// What programs have printed to crash or freeze the console, with the sizes
+// the window gave it in between: each leaves a screen that still works.
+TEST(TerminalScreen, HostileOutputAndResizesLeaveAWorkingScreen) {
+    std::string wide;
+    for (int n = 0; n < 60; ++n)
+        wide += "f" + std::to_string(n) +
+                " \xe6\xbc\xa2\xe5\xad\x97\xe6\xbc\xa2\xe5\xad\x97 "
+                "\xe6\x96\x87\xe4\xbb\xb6\xe5\x90\x8d.txt\r\n";
+    std::string queries;
+    for (int n = 0; n < 20000; ++n)
+        queries += "\x1b[6n";
+    struct Step {
+        std::string bytes;
+        TerminalSize size{0, 0}; // none: the size stays
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        std::string lastLine; // the cursor's line at the end
+    } cases[] = {
+        {"sixteen parameters and more",
+         {{"\x1b[1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1000;7mtext\x1b[0m"}},
+         "text"},
+        {"the same inside a title",
+         {{"\x1b]0;t\x1b[1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1000;7mok"}},
+         "ok"},
+        {"a repeat first", {{"\x1b[b"}, {"\x1b[5bok"}}, "ok"},
+        {"a repeat stops at the line's end", {{"ab\x1b[99999999999b"}}, "abbbbbbbbb"},
+        {"wide characters back from the scrollback",
+         {{wide}, {"", {60, 13}}, {"", {5, 80}}, {"", {60, 13}}, {"", {70, 80}}, {"end"}},
+         "end"},
+        {"a scroll region past a smaller screen",
+         {{"\x1b[20;25r"}, {"", {10, 80}}, {"line\r\nline\r\n\r\nlast"}},
+         "last"},
+        {"the cursor above lines pushed away",
+         {{"1\r\n2\r\n3\r\n4\r\n5\r\n6\x1b[H"}, {"", {2, 10}}, {"top"}},
+         "top"},
+        {"a wide character on one column", {{"", {3, 1}}, {"\xe6\xbc\xa2x"}}, "x"},
+        {"C1 controls as characters",
+         {{"\xc2\x91\xc2\x85\xc2\x9f\xc2"}, {"\x9b\xc2\xa0ok"}},
+         "\xc2\xa0ok"},
+        {"stray and overlong bytes",
+         {{"\x91\xc2\xff\xe0\x82\x91x"}},
+         "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbdx"},
+        {"a character in two writes", {{"ab\xe6\xbc"}, {"\xa2"}}, "ab\xe6\xbc\xa2"},
+        {"unanswered queries", {{queries}, {"done"}}, "done"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        TerminalScreen screen({5, 10});
+        for (const Step& step : test.steps) {
+            if (step.size.rows > 0)
+                screen.resize(step.size);
+            screen.feed(step.bytes);
+            const TerminalPoint cursor = screen.cursor();
+            ASSERT_GE(cursor.line, screen.scrollbackLines());
+            ASSERT_LT(cursor.line, screen.lineCount());
+            ASSERT_LE(cursor.column, screen.size().columns);
+        }
+        EXPECT_EQ(screen.lineText(screen.cursor().line), test.lastLine);
+        EXPECT_LE(screen.takeReplies().size(), TerminalScreen::ReplyLimit);
+    }
+}
+
+// The log keeps a line longer than the screen is wide as one line, whether it
+// scrolled away or is still on the screen.
+TEST(TerminalScreen, TheLogKeepsLinesAsTheProgramWroteThem) {
+    TerminalScreen screen({3, 10});
+    std::vector<std::string> logged;
+    screen.setLineLog([&](std::string_view line) { logged.emplace_back(line); });
+    screen.feed("Extracting some/long/path/name.txt  OK\r\nshort\r\n\xe6\xbc\xa2\xe5\xad\x97 "
+                "wide-wide\xe6\x96\x87\r\nlast_one,long too");
+    EXPECT_EQ(logged,
+              (std::vector<std::string>{"Extracting some/long/path/name.txt  OK", "short"}));
+    EXPECT_EQ(screen.loggedScreenText(),
+              "\xe6\xbc\xa2\xe5\xad\x97 wide-wide\xe6\x96\x87\nlast_one,long too\n");
+    EXPECT_EQ(screen.lineText(screen.lineCount() - 1), "ong too")
+        << "the screen itself still wraps";
+}

@@ -171,14 +171,18 @@ TEST_F(ConsoleView, StoppingTheProgramIsAskedFirst) {
 TEST_F(ConsoleView, TheExitBoxAppearsOverTheConsole) {
     QtDialogs real(&parent);
     QtConsole onScreen(real, &parent);
-    TerminalStart started = platform.startOnTerminal({"/bin/true", {"true"}, ""}, {});
+    TerminalStart started = platform.startOnTerminal({"/usr/bin/seq", {"seq", "1", "12"}, ""}, {});
     ASSERT_TRUE(started.started());
-    onScreen.run(std::move(started.process), "true ");
+    onScreen.run(std::move(started.process), "seq 1 12");
     QWidget* boxParent = nullptr;
     QTimer::singleShot(0, &parent, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         boxParent = box->parentWidget();
+        // Its caption shows whole (beside a title bar's icon and buttons),
+        // and Jar's last lines stay readable.
+        EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100);
+        EXPECT_FALSE(QRect(box->pos(), box->size()).intersects(onScreen.window()->textRect()));
         box->accept();
     });
     real.messageBox({"Success", "Jar execution terminated", MessageIcon::Warning,
