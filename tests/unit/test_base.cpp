@@ -86,6 +86,18 @@ TEST(AtomicFile, WritesWholeFilesAndKeepsTheOldOneOnFailure) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         leftovers += entry.path().filename() != "Brak.CFG";
     EXPECT_EQ(leftovers, 0) << "no temporary file stays behind";
+
+    // Saved through a link (settings kept in a linked folder): the target is
+    // replaced and keeps its mode.
+    dir.write("linked/Brak.BKF", "old");
+    ::chmod(dir.file("linked/Brak.BKF").c_str(), 0640);
+    std::filesystem::create_symlink(dir.file("linked/Brak.BKF"), dir.file("Brak.BKF"));
+    EXPECT_EQ(writeFileAtomically(dir.file("Brak.BKF"), "new"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("Brak.BKF")));
+    EXPECT_EQ(dir.read("linked/Brak.BKF"), "new");
+    struct stat target {};
+    ASSERT_EQ(::stat(dir.file("linked/Brak.BKF").c_str(), &target), 0);
+    EXPECT_EQ(target.st_mode & 07777, 0640u);
 }
 
 TEST(EventDeathTest, WiringAnEventTwiceStopsTheProgram) {
