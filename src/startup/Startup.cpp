@@ -1,6 +1,7 @@
 #include "startup/Startup.h"
 
 #include "base/Text.h"
+#include "contents/ArchiveKind.h"
 #include "contents/FileGrid.h"
 #include "core/ExitMessages.h"
 #include "core/JarCommand.h"
@@ -22,6 +23,8 @@ std::string withoutSeparator(std::string directory) {
 } // namespace
 
 void Startup::CreateBrak() {
+    // What a Brak that was killed left behind goes before this one makes its own.
+    platform_.removeStaleTemporaryDirectories();
     FirstTime();
     {
         // The splash holds the whole program for its pause. Without a logo
@@ -55,10 +58,13 @@ void Startup::FirstTime() {
     }
     // Jar beside Brak, else along PATH; a directory of that name is no Jar.
     int error = 0;
-    if (!platform_.locateProgram(JarProgramName, error).empty()) {
+    if (const std::string located = platform_.locateProgram(JarProgramName, error);
+        !located.empty()) {
+        const bool beside = joinPath(directoryOf(located), "") == platform_.programDirectory();
         showMessage(dialogs_,
-                    "JAR32.EXE has been located on the path.\nPreparing Brak to run for the first "
-                    "time...",
+                    std::string("JAR32.EXE has been located ") +
+                        (beside ? "beside Brak" : "on the path") + ":\n" + located +
+                        "\nPreparing Brak to run for the first time...",
                     FirstTimeCaption, MessageIcon::Warning);
         extractLogo(JarProgramName);
         return;
@@ -80,6 +86,13 @@ void Startup::FirstTime() {
     // JAR32.EXE in its directory: the user picks the program instead.
     if (!jarThere())
         f_.edPath.setText("");
+    // Brak runs the program found from now on: the user learns which one.
+    if (!f_.edPath.text().empty())
+        showMessage(dialogs_,
+                    "JAR32.EXE has been found at:\n" + JarCommand::fromForm(f_).programFile() +
+                        "\nBrak runs it from now on (Path to Jar, on the Config tab).\n"
+                        "Preparing Brak to run for the first time...",
+                    FirstTimeCaption, MessageIcon::Warning);
     if (f_.edPath.text().empty()) {
         f_.edPath.setText(GetPath(dialogs_, "JAR32.EXE|JAR32.EXE"));
         if (!jarThere()) {
@@ -142,17 +155,12 @@ void Startup::carryOnWithoutLogo(const std::string& reason) {
 void Startup::OpenArgument(const std::string& argument) {
     if (argument.empty() || upperCase(argument) == upperCase(f_.edArchive.text()))
         return;
-    // Only the file's own name tells an archive: a directory such as
-    // ~/.jdk/ says nothing about the file in it.
-    const std::size_t separator = argument.rfind(PathSeparator);
-    const std::string name =
-        separator == std::string::npos ? argument : argument.substr(separator + 1);
     runHandler(dialogs_, [&] {
-        if (upperCase(name).find(".J") != std::string::npos) {
+        if (isArchiveFile(argument)) {
             f_.edArchive.setText(argument);
             contents_.LoadContents();
         } else {
-            config_.LoadConfig(argument);
+            config_.OpenConfig(argument);
         }
     });
 }
