@@ -155,12 +155,18 @@ void Startup::carryOnWithoutLogo(const std::string& reason) {
 void Startup::OpenArgument(const std::string& argument) {
     if (argument.empty() || upperCase(argument) == upperCase(f_.edArchive.text()))
         return;
+    // A name relative to where Brak was started means that file, whatever
+    // folder the last state shows on the Selection tab.
+    std::string name = argument;
+    if (name[0] != PathSeparator &&
+        platform_.fileExists(joinPath(platform_.currentDirectory(), name)))
+        name = joinPath(platform_.currentDirectory(), name);
     runHandler(dialogs_, [&] {
-        if (isArchiveFile(argument)) {
-            f_.edArchive.setText(argument);
+        if (isArchiveFile(name)) {
+            f_.edArchive.setText(name);
             contents_.LoadContents();
         } else {
-            config_.OpenConfig(argument);
+            config_.OpenConfig(name);
         }
     });
 }
