@@ -5,9 +5,11 @@
 #include "base/QtText.h"
 #include "base/Text.h"
 #include "form/Control.h"
+#include "platform/Dialogs.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 using namespace brak;
@@ -100,6 +102,22 @@ TEST(AtomicFile, WritesWholeFilesAndKeepsTheOldOneOnFailure) {
     struct stat target {};
     ASSERT_EQ(::stat(dir.file("linked/Brak.BKF").c_str(), &target), 0);
     EXPECT_EQ(target.st_mode & 07777, mode);
+}
+
+// How a box reads in the log (brak.dialogs), every icon, button set and
+// default as recorded.
+TEST(MessageBoxLog, EveryIconAndButtonSetReadsAsRecorded) {
+    std::ostringstream lines;
+    for (MessageIcon icon : {MessageIcon::None, MessageIcon::Information, MessageIcon::Warning,
+                             MessageIcon::Error, MessageIcon::Question})
+        lines << MessageBoxRequest{"Text\non two lines", "Caption", icon} << "\n";
+    const std::pair<MessageButtons, MessageAnswer> buttons[] = {
+        {MessageButtons::YesNo, MessageAnswer::No},
+        {MessageButtons::YesNoCancel, MessageAnswer::Cancel},
+        {MessageButtons::OkCancel, MessageAnswer::Yes}};
+    for (const auto& [set, answer] : buttons)
+        lines << MessageBoxRequest{"Text", "Caption", MessageIcon::Question, set, answer} << "\n";
+    EXPECT_EQ(lines.str(), test::readFile(BRAK_TEST_DATA "/messages/box_log_lines.txt"));
 }
 
 TEST(EventDeathTest, WiringAnEventTwiceStopsTheProgram) {
