@@ -71,6 +71,7 @@ public:
         return request.defaultButton;
     }
     std::string openFile(const std::string&) override { return {}; }
+    std::string nameFile(const std::string&) override { return {}; }
     std::string saveFile(const std::string&) override { return {}; }
     bool chooseColour(std::uint32_t&, std::vector<std::uint32_t>&) override { return false; }
     void setBusy(bool) override {}

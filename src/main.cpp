@@ -9,6 +9,7 @@
 #include "view/TFormMain.h"
 
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -25,6 +26,9 @@ int main(int argc, char* argv[]) {
     // A request to end that comes early must not kill the program halfway,
     // but close it as the user would.
     brak::SignalClose::catchSignals();
+    // Past a file size limit a write fails with an error, as on a full disk,
+    // instead of killing the program half way through a save.
+    std::signal(SIGXFSZ, SIG_IGN);
     brak::BrakApplication app(argc, argv);
     // The start-up argument, without the options Qt took for itself.
     const std::string startArgument =

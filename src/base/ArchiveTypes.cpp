@@ -54,6 +54,16 @@ bool hasArchiveContent(std::string_view head) {
 }
 
 bool isArchiveFile(const std::string& path) {
+    // Jar's archives go by a name holding ".J", in any case; only the file's
+    // own name counts: a directory such as ~/.jdk/ says nothing of the file.
+    const std::size_t separator = path.rfind('/');
+    const std::string_view name =
+        std::string_view(path).substr(separator == std::string::npos ? 0 : separator + 1);
+    for (std::size_t at = name.find('.'); at != std::string_view::npos;
+         at = name.find('.', at + 1)) {
+        if (at + 1 < name.size() && (name[at + 1] == 'J' || name[at + 1] == 'j'))
+            return true;
+    }
     if (hasForeignArchiveName(path))
         return true;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

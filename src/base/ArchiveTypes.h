@@ -16,7 +16,8 @@ inline constexpr std::size_t ArchiveHeadBytes = 0x8006;
 bool hasArchiveContent(std::string_view head);
 
 // Whether a file opens as an archive when it is named at start-up or dropped
-// on the window: by its name, else by its content. Reads nothing but a
+// on the window: by its name (Jar's ".J" anywhere in it, or another format's
+// extension), else by its content. Reads nothing but a
 // regular file, and that without blocking.
 bool isArchiveFile(const std::string& path);
 

@@ -20,7 +20,8 @@ int writeFileAtomically(const std::string& name, std::string_view contents) {
     // The new file replaces the old one by a rename, which would put a
     // regular file in the place of a device, a FIFO or a socket.
     struct stat status {};
-    if (::stat(name.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+    const bool existed = ::stat(name.c_str(), &status) == 0;
+    if (existed && !S_ISREG(status.st_mode))
         return 1;
     QSaveFile file(fileNameToQString(name));
     if (!file.open(QIODevice::WriteOnly))
@@ -35,6 +36,10 @@ int writeFileAtomically(const std::string& name, std::string_view contents) {
     // success even when writing out that buffer fails half way (a full disk,
     // a file size limit), and would put the cut file in place of the old one.
     if (!file.flush() || file.error() != QFileDevice::NoError)
+        return 1;
+    // The new file takes the old one's mode, also through a symbolic link,
+    // where it replaces the link's target: a read-only file stays read-only.
+    if (existed && ::fchmod(file.handle(), status.st_mode & 07777) != 0)
         return 1;
     return file.commit() ? 0 : 1;
 }

@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* SaveCaption = "Save Configuration";
 constexpr const char* LoadCaption = "Load Configuration";
+constexpr const char* OpenCaption = "Open";
 
 // A value never ends its line early: a line end inside it (a directory
 // name may hold one) is written as a blank.
@@ -67,7 +68,44 @@ bool contains(std::string_view text, std::string_view word) {
     return text.find(word) != std::string_view::npos;
 }
 
+// The keys of a configuration file, Brak's own and Jar's, as they are found.
+constexpr const char* ConfigurationKeys[] = {";[BRAK]",
+                                             "XMSLIMIT",
+                                             "EMSLIMIT",
+                                             "32MEMORYLIMIT",
+                                             "CHECKAVAILABLEMEMORY",
+                                             "COLOREDOUTPUT",
+                                             "SWAPFILEDIRECTORY",
+                                             "FULLPATH",
+                                             "HIDEMARKEDFILES",
+                                             "INTERACTIVECRITICALERRORHANDLER",
+                                             "ERRORSTOSTDOUT",
+                                             "EMULATEANSICOMMENTS",
+                                             "DEFAULTACCESSPROTECTION",
+                                             "DEFAULTCOLOR",
+                                             "ERRORCOLOR",
+                                             "SIGNALCOLOR",
+                                             "COMMENTCOLOR",
+                                             "HIGHLIGHTCOLOR",
+                                             "HIGHINTENSITYCOLORS",
+                                             "OPTIONSFORCOMMAND"};
+
 } // namespace
+
+bool holdsConfiguration(std::string_view text) {
+    bool found = false;
+    KeyValueReader reader([&found](const KeyValueLine& line) {
+        for (const char* key : ConfigurationKeys)
+            found = found || line.keyHas(key);
+    });
+    try {
+        reader.feed(text);
+        reader.finish();
+    } catch (const KeyValueError&) {
+        // What was read before the line that stopped it decides.
+    }
+    return found;
+}
 
 std::string headerDateTime(const DateTime& moment) {
     const QLocale locale;
@@ -185,6 +223,17 @@ std::string ConfigFile::configText(const std::string& name) const {
 int ConfigFile::SaveConfig(const std::string& name) {
     if (name.empty())
         return 1;
+    // A file of the user's that is no configuration is not lost without a word.
+    std::string old;
+    const TextFileResult read = readTextFile(name, KeyValueLimits{}.maxBytes, old);
+    if ((read == TextFileResult::TooLarge ||
+         (read == TextFileResult::Read && !old.empty() && !holdsConfiguration(old))) &&
+        dialogs_.messageBox({"The file\n" + name +
+                                 "\nis not a Jar configuration file. Replace it with the "
+                                 "configuration?",
+                             SaveCaption, MessageIcon::Question, MessageButtons::YesNo,
+                             MessageAnswer::No}) != MessageAnswer::Yes)
+        return 2;
     if (writeFileAtomically(name, configText(name)) != 0)
         return 1;
     f_.Caption1.setText("Brak [" + name + "]");
@@ -193,7 +242,30 @@ int ConfigFile::SaveConfig(const std::string& name) {
 }
 
 int ConfigFile::LoadConfig(const std::string& name) {
-    return load(name) == Loaded::Whole ? 0 : 1;
+    return loadTold(name) == Loaded::Whole ? 0 : 1;
+}
+
+ConfigFile::Loaded ConfigFile::loadTold(const std::string& name) {
+    const Loaded loaded = load(name);
+    if (loaded == Loaded::NotConfiguration)
+        showMessage(dialogs_,
+                    "The file\n" + name +
+                        "\nholds no setting of a Jar configuration file and was not loaded.",
+                    LoadCaption, MessageIcon::Error);
+    return loaded;
+}
+
+int ConfigFile::OpenConfig(const std::string& name) {
+    const Loaded loaded = load(name);
+    if (loaded == Loaded::NotConfiguration)
+        showMessage(dialogs_,
+                    "The file\n" + name +
+                        "\nis neither a Jar archive nor a configuration file, and was not opened.",
+                    OpenCaption, MessageIcon::Error);
+    if (loaded == Loaded::CannotOpen)
+        showMessage(dialogs_, "The file\n" + name + "\ncannot be opened.", OpenCaption,
+                    MessageIcon::Error);
+    return loaded == Loaded::Whole ? 0 : 1;
 }
 
 int ConfigFile::loadText(const std::string& name, std::string_view text) {
@@ -208,6 +280,10 @@ ConfigFile::Loaded ConfigFile::load(const std::string& name) {
     const KeyValueLimits limits;
     switch (readTextFile(name, limits.maxBytes, text)) {
     case TextFileResult::Read:
+        // A file that holds no setting (a text, a picture) does not become
+        // the configuration, which a later save would write over.
+        if (!holdsConfiguration(text))
+            return Loaded::NotConfiguration;
         return loadLines(name, text);
     case TextFileResult::TooLarge:
         showMessage(dialogs_,
@@ -389,10 +465,11 @@ void ConfigFile::SaveConfiguration1Click() {
     if (name.empty())
         return;
     // A save that failed keeps the mark, so that closing still offers to save.
-    if (SaveConfig(name) == 0) {
+    const int saved = SaveConfig(name);
+    if (saved == 0)
         f_.SwitchSetsModified = false;
+    if (saved != 1)
         return;
-    }
     showMessage(dialogs_, "The configuration could not be saved as\n" + name + ".", SaveCaption,
                 MessageIcon::Error);
 }
@@ -401,7 +478,7 @@ void ConfigFile::LoadConfiguration1Click() {
     const std::string name = dialogs_.openFile(LoadConfigurationFilter);
     if (name.empty())
         return;
-    if (load(name) == Loaded::CannotOpen)
+    if (loadTold(name) == Loaded::CannotOpen)
         showMessage(dialogs_, "The configuration file\n" + name + "\ncannot be opened.",
                     LoadCaption, MessageIcon::Error);
 }

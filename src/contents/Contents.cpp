@@ -165,6 +165,9 @@ int Contents::LoadContents() {
     request.args = {command.programPiece(), "lt", "\"" + command.archive + "\"",
                     "\"" + dump + "\""};
     request.directory = directory;
+    // The configuration the last run read, so that both see the same settings.
+    if (f.RunConfigName)
+        request.environment = {{"JAR_CFG_FILE", *f.RunConfigName}};
     StartResult started = platform_.start(request);
 
     if (!started.started() || !started.child ||

@@ -6,6 +6,7 @@
 #include "form/Validate.h"
 
 #include <array>
+#include <optional>
 
 namespace brak {
 
@@ -432,6 +433,10 @@ public:
     int LastAlteredCommand = -1;
     bool SwitchSetsModified = false;
     std::string ConfigName;
+    // The JAR_CFG_FILE the last run gave Jar, as a full name (empty: none),
+    // which the listings after it give Jar too; unset before the first run,
+    // when every Jar gets the one Brak was started with.
+    std::optional<std::string> RunConfigName;
     std::string FoundPath;
 };
 

@@ -53,6 +53,9 @@ public:
     // Open dialog titled "Select a File". The filter is "Description|pattern|..."
     // as the program writes it. Returns the chosen file, or empty on cancel.
     virtual std::string openFile(const std::string& filter) = 0;
+    // The same dialog, taking also a name no file has yet (an archive that
+    // a command is to create); empty on cancel.
+    virtual std::string nameFile(const std::string& filter) = 0;
     // Save dialog with the default extension "CFG"; empty on cancel.
     virtual std::string saveFile(const std::string& filter) = 0;
     // Colour dialog; colours are 0x00BBGGRR. Returns false on cancel.

@@ -71,6 +71,9 @@ struct DirectoryEntry {
     bool symbolicLink = false;
     bool executable = false; // may be run by this user
     bool readOnly = false;   // may not be written by this user
+    // Someone other than this user or root could replace it: it, or the
+    // directory holding it, is writable by others or owned by another user.
+    bool othersMayReplace = false;
     std::int64_t size = 0;
 };
 
@@ -124,6 +127,9 @@ public:
     virtual std::string makeTemporaryDirectory() = 0;
     // Removes a directory with everything in it; never follows a link out.
     virtual bool removeDirectory(const std::string& directory) = 0;
+    // Removes the directories for work that Brak runs of this user left
+    // behind when they were killed; those still in use stay.
+    virtual void removeStaleTemporaryDirectories() = 0;
 
     // A regular file (a link to one counts): a directory, a FIFO or a
     // device is no file the program reads or has Jar read.

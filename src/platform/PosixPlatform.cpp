@@ -13,7 +13,8 @@
 #include <filesystem>
 #include <poll.h>
 #include <pwd.h>
-#include <spawn.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -210,37 +211,91 @@ Spawned spawn(const ProcessRequest& request, const std::string& programDirectory
         envp.push_back(const_cast<char*>(variable.c_str()));
     envp.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawnattr_init(&attributes);
-    if (detached) {
-        ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // Everything the child needs is made before the fork: after it, in a
+    // program with threads, the child may only make system calls.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return {errno};
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int failed = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+        return {failed};
     }
-    if (!request.directory.empty())
-        ::posix_spawn_file_actions_addchdir_np(&actions, request.directory.c_str());
-    // The child starts with no signal blocked and every signal at its default,
-    // whatever this program ignores or handles.
-    sigset_t signalSet;
-    sigemptyset(&signalSet);
-    ::posix_spawnattr_setsigmask(&attributes, &signalSet);
-    sigfillset(&signalSet);
-    ::posix_spawnattr_setsigdefault(&attributes, &signalSet);
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    // posix_spawn, not posix_spawnp: a file that is no program must fail with
-    // ENOEXEC instead of being handed to a shell.
+    if (pid == 0) {
+        dieWithParent(parent);
+        if (detached) {
+            const int null = ::open("/dev/null", O_RDWR);
+            for (int fd = 0; fd < 3; ++fd)
+                if (null < 0 || ::dup2(null, fd) < 0)
+                    failChildStart(report[1]);
+            if (null > 2)
+                ::close(null);
+        }
+        if (!request.directory.empty() && ::chdir(request.directory.c_str()) != 0)
+            failChildStart(report[1]);
+        // Every signal at its default and none blocked, whatever Brak does.
+        resetSignals();
+        // execve, not a search: a file that is no program fails with ENOEXEC
+        // instead of being handed to a shell.
+        ::execve(program.c_str(), argv.data(), envp.data());
+        failChildStart(report[1]);
+    }
+    ::close(report[1]);
     Spawned result;
-    result.error = ::posix_spawn(&result.pid, program.c_str(), &actions, &attributes, argv.data(),
-                                 envp.data());
-    ::posix_spawnattr_destroy(&attributes);
-    ::posix_spawn_file_actions_destroy(&actions);
+    result.error = childStartError(report[0]);
+    ::close(report[0]);
+    if (result.error != 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return result;
+    }
+    result.pid = pid;
     return result;
 }
 
 } // namespace
+
+void dieWithParent(pid_t parent) {
+    // A Brak that is killed takes its children with it: no listing runs on
+    // for nobody. The parent may have gone before the request was made.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::_exit(127);
+}
+
+void resetSignals() {
+    struct sigaction defaults {};
+    defaults.sa_handler = SIG_DFL;
+    for (int number = 1; number < NSIG; ++number)
+        ::sigaction(number, &defaults, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+void failChildStart(int pipe) {
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(pipe, &error, sizeof error);
+    ::_exit(127);
+}
+
+int childStartError(int pipe) {
+    int error = 0;
+    std::size_t got = 0;
+    while (got < sizeof error) {
+        const ssize_t n = ::read(pipe, reinterpret_cast<char*>(&error) + got, sizeof error - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got == sizeof error ? error : 0;
+}
 
 std::string programSearchPath() {
     return searchPath();
@@ -389,10 +444,12 @@ std::string PosixPlatform::userDirectory() const {
 bool PosixPlatform::makeUserDirectory() {
     const std::string directory = userDirectory();
     const std::string path = directory.substr(0, directory.size() - 1);
-    const std::size_t parentEnd = path.rfind(PathSeparator);
-    // ~/.config itself may be missing on a fresh account.
-    if (parentEnd != std::string::npos && parentEnd > 0)
-        ::mkdir(path.substr(0, parentEnd).c_str(), 0700);
+    // Every missing level is made, not just the last: ~/.config itself, or
+    // the folders above a fresh $XDG_CONFIG_HOME, may not exist yet. Each
+    // is private, as Brak's own folder is.
+    for (std::size_t cut = path.find(PathSeparator, 1); cut != std::string::npos;
+         cut = path.find(PathSeparator, cut + 1))
+        ::mkdir(path.substr(0, cut).c_str(), 0700);
     if (::mkdir(path.c_str(), 0700) == 0)
         return true;
     struct stat info {};
@@ -412,13 +469,36 @@ std::vector<std::string> PosixPlatform::dataDirectories() const {
     return directories;
 }
 
+namespace {
+
+constexpr std::string_view TemporaryPrefix = "brak-";
+
+std::string temporaryBase() {
+    const char* base = std::getenv("TMPDIR");
+    return base && base[0] == '/' ? base : "/tmp";
+}
+
+// The directory's descriptor, locked for this process; -1 when it is in use
+// elsewhere (or cannot be opened).
+int lockDirectory(const std::string& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
 std::string PosixPlatform::makeTemporaryDirectory() {
-    std::string base = environment("TMPDIR");
-    if (base.empty() || base[0] != '/')
-        base = "/tmp";
-    std::string pattern = joinPath(base, "brak-XXXXXX");
+    std::string pattern = joinPath(temporaryBase(), std::string(TemporaryPrefix) + "XXXXXX");
     if (::mkdtemp(pattern.data()) == nullptr)
         return {};
+    if (const int fd = lockDirectory(pattern); fd >= 0)
+        locks_[pattern] = fd;
     return pattern;
 }
 
@@ -428,7 +508,34 @@ bool PosixPlatform::removeDirectory(const std::string& directory) {
     std::error_code error;
     // remove_all never follows a symbolic link out of the tree.
     std::filesystem::remove_all(directory, error);
+    if (const auto lock = locks_.find(directory); lock != locks_.end()) {
+        ::close(lock->second);
+        locks_.erase(lock);
+    }
     return !error;
+}
+
+void PosixPlatform::removeStaleTemporaryDirectories() {
+    const std::string base = temporaryBase();
+    int error = 0;
+    for (const DirectoryEntry& entry : listDirectory(base, error)) {
+        // Only names mkdtemp gives, only this user's own real directories,
+        // and only those no living Brak holds.
+        if (entry.name.size() != TemporaryPrefix.size() + 6 ||
+            !entry.name.starts_with(TemporaryPrefix) || entry.symbolicLink ||
+            entry.kind != DirectoryEntry::Kind::Directory)
+            continue;
+        const std::string directory = joinPath(base, entry.name);
+        struct stat info {};
+        if (::lstat(directory.c_str(), &info) != 0 || info.st_uid != ::getuid())
+            continue;
+        const int fd = lockDirectory(directory);
+        if (fd < 0)
+            continue;
+        std::error_code failed;
+        std::filesystem::remove_all(directory, failed);
+        ::close(fd);
+    }
 }
 
 bool PosixPlatform::fileExists(const std::string& name) const {
@@ -466,6 +573,12 @@ std::vector<DirectoryEntry> PosixPlatform::listDirectory(const std::string& dire
         return entries;
     }
     const int dirFd = ::dirfd(dir);
+    // Owned by this user or root, and writable by nobody else.
+    auto othersMayReplace = [user = ::getuid()](const struct stat& info) {
+        return (info.st_uid != user && info.st_uid != 0) || (info.st_mode & (S_IWGRP | S_IWOTH));
+    };
+    struct stat folder {};
+    const bool folderReplaceable = ::fstat(dirFd, &folder) != 0 || othersMayReplace(folder);
     while (const dirent* item = ::readdir(dir)) {
         const std::string name = item->d_name;
         if (name == "." || name == "..")
@@ -484,6 +597,7 @@ std::vector<DirectoryEntry> PosixPlatform::listDirectory(const std::string& dire
         else if (S_ISDIR(info.st_mode))
             entry.kind = DirectoryEntry::Kind::Directory;
         entry.size = static_cast<std::int64_t>(info.st_size);
+        entry.othersMayReplace = folderReplaceable || othersMayReplace(info);
         entry.executable = ::faccessat(dirFd, item->d_name, X_OK, AT_EACCESS) == 0;
         entry.readOnly = ::faccessat(dirFd, item->d_name, W_OK, AT_EACCESS) != 0;
         entries.push_back(std::move(entry));

@@ -2,7 +2,9 @@
 
 #include "platform/Platform.h"
 
+#include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace brak {
@@ -30,8 +32,11 @@ public:
     std::string userDirectory() const override;
     bool makeUserDirectory() override;
     std::vector<std::string> dataDirectories() const override;
+    // Each directory made here is locked (flock) while it is in use, so
+    // that another Brak tells it from one whose owner was killed.
     std::string makeTemporaryDirectory() override;
     bool removeDirectory(const std::string& directory) override;
+    void removeStaleTemporaryDirectories() override;
 
     bool fileExists(const std::string& name) const override;
     bool directoryExists(const std::string& name) const override;
@@ -45,6 +50,9 @@ public:
     DateTime now() const override;
     std::int64_t milliseconds() const override;
     void sleep(int milliseconds) override;
+
+private:
+    std::map<std::string, int> locks_; // temporary directory, its locked descriptor
 };
 
 // A child killed by a signal reports this plus the signal's number, as shells
@@ -70,5 +78,17 @@ inline constexpr int ChildInputLimit = 64;
 // The errno that a request alone causes (a NUL inside a text, a bad
 // variable name, a descriptor out of range or given twice), or 0.
 int requestError(const ProcessRequest& request);
+
+// For a child just forked, before its exec: it is sent SIGTERM when the
+// parent (whose pid the parent took before the fork) ends, and it ends at
+// once when the parent is already gone.
+void dieWithParent(pid_t parent);
+// For a child before its exec: every signal at its default, none blocked.
+void resetSignals();
+// For a child whose start failed: sends errno down the pipe and ends.
+[[noreturn]] void failChildStart(int pipe);
+// The errno a child sent before its exec failed; 0 when the exec closed the
+// pipe, so the program runs.
+int childStartError(int pipe);
 
 } // namespace brak

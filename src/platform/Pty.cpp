@@ -263,10 +263,12 @@ TerminalStart startOnPty(const ProcessRequest& request, TerminalSize size,
         targets.push_back(input.descriptor);
     }
 
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0)
         return {errno, nullptr};
     if (pid == 0) {
+        dieWithParent(parent);
         const int out = reportEnd.get();
         if (::setsid() < 0 || ::ioctl(slave.get(), TIOCSCTTY, 0) != 0)
             failInChild(out);

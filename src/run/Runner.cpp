@@ -63,6 +63,10 @@ void Runner::buGoClick() {
     // Jar reads the configuration named here; none when the name is empty,
     // even when Brak itself was started with one.
     request.environment = {{"JAR_CFG_FILE", f.ConfigName}};
+    // The listings after the run read the same file, wherever they run.
+    f.RunConfigName = f.ConfigName.empty() || f.ConfigName[0] == PathSeparator
+                          ? f.ConfigName
+                          : joinPath(directory, f.ConfigName);
 
     RunRecord record;
     record.commandLine = command.line();

@@ -23,7 +23,7 @@ DriveSearch::DriveSearch(const Platform& platform, std::string soughtName, std::
 
 bool DriveSearch::isMatch(const DirectoryEntry& entry, const std::string& upperName) {
     return entry.kind == DirectoryEntry::Kind::File && entry.executable &&
-           upperCase(entry.name).find(upperName) != std::string::npos;
+           !entry.othersMayReplace && upperCase(entry.name).find(upperName) != std::string::npos;
 }
 
 bool DriveSearch::isSkipped(const std::string& directory) {

@@ -31,7 +31,9 @@ public:
     long long looked() const { return looked_; }
 
     // A regular file this user may run whose name holds the sought name in
-    // any case. A directory or a file that cannot run is never a match.
+    // any case. A directory or a file that cannot run is never a match, nor
+    // one that someone else could have put or could replace there (under
+    // /tmp, say): it would be run by every Brak from then on.
     static bool isMatch(const DirectoryEntry& entry, const std::string& upperName);
     // The directories passed over: /proc, /sys, /dev and /run.
     static bool isSkipped(const std::string& directory);

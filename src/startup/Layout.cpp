@@ -140,11 +140,25 @@ void Layout::FormClose() {
     };
     const std::string shown = GetSwitch(f_);
     step([&] { offerToSave(shown); });
+    // A save that fails keeps the file from before; the user is told once,
+    // by name, rather than finding out at the next start.
+    std::string unsaved;
     step([&] {
-        if (f_.AutoSave.checked() && platform_.makeUserDirectory())
-            config_.SaveConfig(stateFile());
+        if (f_.AutoSave.checked() &&
+            (!platform_.makeUserDirectory() || config_.SaveConfig(stateFile()) == 1))
+            unsaved += "\n" + stateFile();
     });
-    step([&] { SaveBrak(); });
+    step([&] {
+        if (SaveBrak() != 0)
+            unsaved += "\n" + layoutFile();
+    });
+    if (!unsaved.empty())
+        step([&] {
+            showMessage(dialogs_,
+                        "Brak could not save" + unsaved +
+                            "\nWhat was saved there before is kept as it was.",
+                        "Closing Brak", MessageIcon::Warning);
+        });
     if (failure)
         std::rethrow_exception(failure);
 }

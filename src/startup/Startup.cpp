@@ -23,6 +23,8 @@ std::string withoutSeparator(std::string directory) {
 } // namespace
 
 void Startup::CreateBrak() {
+    // What a Brak that was killed left behind goes before this one makes its own.
+    platform_.removeStaleTemporaryDirectories();
     FirstTime();
     {
         // The splash holds the whole program for its pause. Without a logo
@@ -56,10 +58,13 @@ void Startup::FirstTime() {
     }
     // Jar beside Brak, else along PATH; a directory of that name is no Jar.
     int error = 0;
-    if (!platform_.locateProgram(JarProgramName, error).empty()) {
+    if (const std::string located = platform_.locateProgram(JarProgramName, error);
+        !located.empty()) {
+        const bool beside = joinPath(directoryOf(located), "") == platform_.programDirectory();
         showMessage(dialogs_,
-                    "JAR32.EXE has been located on the path.\nPreparing Brak to run for the first "
-                    "time...",
+                    std::string("JAR32.EXE has been located ") +
+                        (beside ? "beside Brak" : "on the path") + ":\n" + located +
+                        "\nPreparing Brak to run for the first time...",
                     FirstTimeCaption, MessageIcon::Warning);
         extractLogo(JarProgramName);
         return;
@@ -81,6 +86,13 @@ void Startup::FirstTime() {
     // JAR32.EXE in its directory: the user picks the program instead.
     if (!jarThere())
         f_.edPath.setText("");
+    // Brak runs the program found from now on: the user learns which one.
+    if (!f_.edPath.text().empty())
+        showMessage(dialogs_,
+                    "JAR32.EXE has been found at:\n" + JarCommand::fromForm(f_).programFile() +
+                        "\nBrak runs it from now on (Path to Jar, on the Config tab).\n"
+                        "Preparing Brak to run for the first time...",
+                    FirstTimeCaption, MessageIcon::Warning);
     if (f_.edPath.text().empty()) {
         f_.edPath.setText(GetPath(dialogs_, "JAR32.EXE|JAR32.EXE"));
         if (!jarThere()) {
@@ -143,17 +155,18 @@ void Startup::carryOnWithoutLogo(const std::string& reason) {
 void Startup::OpenArgument(const std::string& argument) {
     if (argument.empty() || upperCase(argument) == upperCase(f_.edArchive.text()))
         return;
-    // Only the file's own name tells an archive: a directory such as
-    // ~/.jdk/ says nothing about the file in it.
-    const std::size_t separator = argument.rfind(PathSeparator);
-    const std::string name =
-        separator == std::string::npos ? argument : argument.substr(separator + 1);
+    // A name relative to where Brak was started means that file, whatever
+    // folder the last state shows on the Selection tab.
+    std::string name = argument;
+    if (name[0] != PathSeparator &&
+        platform_.fileExists(joinPath(platform_.currentDirectory(), name)))
+        name = joinPath(platform_.currentDirectory(), name);
     runHandler(dialogs_, [&] {
-        if (upperCase(name).find(".J") != std::string::npos || isArchiveFile(argument)) {
-            f_.edArchive.setText(argument);
+        if (isArchiveFile(name)) {
+            f_.edArchive.setText(name);
             contents_.LoadContents();
         } else {
-            config_.LoadConfig(argument);
+            config_.OpenConfig(name);
         }
     });
 }

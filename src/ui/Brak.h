@@ -51,7 +51,7 @@ private:
     ConfigFile config_{form_, platform_, dialogs_, contents_};
     Layout layout_{form_, platform_, dialogs_, config_};
     Startup startup_{form_, platform_, dialogs_, contents_, selection_, layout_, config_};
-    FieldChecks fieldChecks_{form_, dialogs_, contents_};
+    FieldChecks fieldChecks_{form_, platform_, dialogs_, contents_};
     Runner runner_{form_,
                    platform_,
                    dialogs_,

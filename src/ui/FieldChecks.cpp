@@ -39,8 +39,11 @@ void FieldChecks::wire() {
         field->onKeyUp.wire(
             [this, field = field, caption = caption](int) { EnforceNoSwitch(*field, caption); });
 
+    // The archive may be a new one, which the Add command creates: it is
+    // listed only when it exists.
     f.edArchive.onDoubleClick.wire([this] {
-        if (pick(f_.edArchive, Pick::File, ArchiveFilter))
+        if (pick(f_.edArchive, Pick::NewFile, ArchiveFilter) &&
+            platform_.fileExists(f_.edArchive.text()))
             contents_.LoadContents();
     });
     const std::tuple<Edit*, Pick, const char*> pickers[] = {
@@ -87,7 +90,9 @@ std::string FieldChecks::GetPath(const std::string& filter) {
 bool FieldChecks::pick(Edit& field, Pick what, const char* filter) {
     if (!field.enabled())
         return false;
-    const std::string chosen = what == Pick::File ? GetFile(filter) : GetPath(filter);
+    const std::string chosen = what == Pick::File      ? GetFile(filter)
+                               : what == Pick::NewFile ? dialogs_.nameFile(filter)
+                                                       : GetPath(filter);
     if (chosen.empty())
         return false;
     field.setText(chosen);

@@ -25,8 +25,8 @@ inline constexpr const char* JarFilter = "Jar Executable (JAR*.EXE)|JAR*.EXE|All
 // open dialog.
 class FieldChecks {
 public:
-    FieldChecks(MainForm& form, Dialogs& dialogs, Contents& contents)
-        : f_(form), dialogs_(dialogs), contents_(contents) {}
+    FieldChecks(MainForm& form, Platform& platform, Dialogs& dialogs, Contents& contents)
+        : f_(form), platform_(platform), dialogs_(dialogs), contents_(contents) {}
     FieldChecks(const FieldChecks&) = delete;
     FieldChecks& operator=(const FieldChecks&) = delete;
 
@@ -47,12 +47,13 @@ public:
     std::string GetPath(const std::string& filter);
 
 private:
-    enum class Pick { File, Path };
+    enum class Pick { File, NewFile, Path };
     // A choice goes into the field as typing would put it; a cancel
     // leaves the field as it was.
     bool pick(Edit& field, Pick what, const char* filter);
 
     MainForm& f_;
+    Platform& platform_;
     Dialogs& dialogs_;
     Contents& contents_;
 };

@@ -177,6 +177,16 @@ std::string QtDialogs::openFile(const std::string& filter) {
     return fileNameFromQString(name);
 }
 
+std::string QtDialogs::nameFile(const std::string& filter) {
+    QFileDialog dialog(parent_, QStringLiteral("Select a File"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(qtFilter(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return fileNameFromQString(dialog.selectedFiles().first());
+}
+
 std::string QtDialogs::saveFile(const std::string& filter) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -24,6 +24,7 @@ public:
 
     MessageAnswer messageBox(const MessageBoxRequest& request) override;
     std::string openFile(const std::string& filter) override;
+    std::string nameFile(const std::string& filter) override;
     std::string saveFile(const std::string& filter) override;
     bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) override;
     void setBusy(bool busy) override;

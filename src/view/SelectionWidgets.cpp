@@ -65,8 +65,13 @@ struct DirectoryTreeModel::Node {
 
 DirectoryTreeModel::DirectoryTreeModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<Node>()),
-      folder_(QApplication::style()->standardIcon(QStyle::SP_DirIcon)) {
+      folder_(QApplication::style()->standardIcon(QStyle::SP_DirIcon)),
+      watcher_(new QFileSystemWatcher(this)) {
     root_->read = true;
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this](const QString& changed) {
+        if (Node* n = known(fileNameFromQString(changed)); n && n->read)
+            refresh(indexOf(n));
+    });
     auto top = std::make_unique<Node>();
     top->name = std::string(1, PathSeparator);
     top->parent = root_.get();
@@ -145,6 +150,7 @@ void DirectoryTreeModel::read(Node* n) {
     if (n->read)
         return;
     n->read = true;
+    watcher_->addPath(fileNameToQString(path(n)));
     std::vector<std::string> names;
     readSubdirectories(path(n), names);
     if (names.empty()) {
@@ -221,6 +227,21 @@ DirectoryTreeModel::Node* DirectoryTreeModel::insert(Node* parent, const std::st
     parent->renumber(static_cast<std::size_t>(row));
     endInsertRows();
     return made;
+}
+
+DirectoryTreeModel::Node* DirectoryTreeModel::known(const std::string& directory) const {
+    if (directory.empty() || directory[0] != PathSeparator)
+        return nullptr;
+    Node* n = root_->children.front().get();
+    for (std::size_t start = 1; n && start < directory.size();) {
+        std::size_t end = directory.find(PathSeparator, start);
+        if (end == std::string::npos)
+            end = directory.size();
+        if (end > start)
+            n = child(n, directory.substr(start, end - start));
+        start = end + 1;
+    }
+    return n;
 }
 
 QModelIndex DirectoryTreeModel::find(const std::string& directory) {

@@ -5,6 +5,7 @@
 #include <QAbstractItemModel>
 #include <QAbstractListModel>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QListView>
 #include <QTreeView>
@@ -65,9 +66,14 @@ private:
     void read(Node* node);
     Node* child(Node* parent, const std::string& name) const;
     Node* insert(Node* parent, const std::string& name);
+    // The node of a directory already in the tree, or null; reads nothing.
+    Node* known(const std::string& directory) const;
 
     std::unique_ptr<Node> root_; // invisible; its one child is "/"
     QIcon folder_;
+    // Every directory read is watched, so that one made or removed in it
+    // later shows at once.
+    QFileSystemWatcher* watcher_;
 };
 
 // The directory tree of the Selection tab; the current item is the model's

@@ -7,9 +7,9 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
@@ -154,30 +154,57 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 namespace {
 
 // The file a drag brings, when it brings one file of the machine's own
-// that is no directory; empty otherwise.
-QString droppedFile(const QMimeData* data) {
+// that is no directory; empty otherwise. The name is taken as the bytes the
+// URL carries: a name need not be UTF-8, and decoding it as text would name
+// another file.
+std::string droppedFile(const QMimeData* data, const Platform& platform) {
     if (!data || !data->hasUrls() || data->urls().size() != 1)
         return {};
     const QUrl url = data->urls().front();
-    if (!url.isLocalFile() || QFileInfo(url.toLocalFile()).isDir())
+    if (!url.isLocalFile())
         return {};
-    return url.toLocalFile();
+    const std::string name =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    if (name.empty() || platform.directoryExists(name))
+        return {};
+    return name;
 }
 
 } // namespace
 
 void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFile(event->mimeData()).isEmpty())
+    if (!droppedFile(event->mimeData(), brak_.platform()).empty())
         event->acceptProposedAction();
 }
 
 void TFormMain::dropEvent(QDropEvent* event) {
-    const QString name = droppedFile(event->mimeData());
-    if (name.isEmpty())
+    const std::string name = droppedFile(event->mimeData(), brak_.platform());
+    if (name.empty())
         return;
     event->acceptProposedAction();
     MainForm& f = brak_.form();
-    binding_->guard([&] { f.Window.dropFile(fileNameFromQString(name)); });
+    binding_->guard([&] { f.Window.dropFile(name); });
+}
+
+void TFormMain::runCheckedCommand() {
+    MainForm& f = brak_.form();
+    for (RadioButton* command : f.commandButtons)
+        if (command->checked() && command->enabled()) {
+            binding_->guard([&] { command->doubleClick(); });
+            return;
+        }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on a command runs the checked one, as a double click does.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            runCheckedCommand();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 bool TFormMain::event(QEvent* event) {
@@ -192,9 +219,18 @@ QWidget* TFormMain::buildCommandGroup() {
     auto* layout = new QVBoxLayout(group);
     layout->setSpacing(0);
     layout->setContentsMargins(6, 2, 6, 4);
-    for (RadioButton* command : f.commandButtons)
-        layout->addWidget(binding_->radioButton(*command));
+    for (RadioButton* command : f.commandButtons) {
+        QRadioButton* button = binding_->radioButton(*command);
+        button->installEventFilter(this);
+        layout->addWidget(button);
+    }
     layout->addStretch(1);
+    // F9 runs the checked command from anywhere in the window.
+    auto* run = new QAction(this);
+    run->setObjectName(QStringLiteral("RunCommand"));
+    run->setShortcut(Qt::Key_F9);
+    addAction(run);
+    connect(run, &QAction::triggered, this, [this] { runCheckedCommand(); });
     return group;
 }
 

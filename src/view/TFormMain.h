@@ -32,6 +32,8 @@ protected:
     // an archive is listed, a configuration file loaded.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Enter on a command button.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The user moving or sizing the window moves the model's bounds.
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -46,6 +48,8 @@ private:
     QWidget* buildMediumPage();
     QWidget* buildAdvancedPage();
     void showBounds();
+    // Enter on the command group, or F9: the checked command runs.
+    void runCheckedCommand();
     void takeBounds();
 
     Brak& brak_;

@@ -1,4 +1,5 @@
 // The six tab pages of the main window: which widget goes where.
+#include "contents/RowList.h"
 #include "view/TFormMain.h"
 #include "view/Widgets.h"
 
@@ -90,7 +91,10 @@ QWidget* TFormMain::buildViewPage() {
     filter->setMinimumWidth(230);
     fileHeading->addWidget(filter);
     layout->addLayout(fileHeading);
-    layout->addWidget(b.grid(f.stFile), 3);
+    GridView* files = b.grid(f.stFile);
+    // The names take the room the other columns leave.
+    files->setFillColumn(ColName);
+    layout->addWidget(files, 3);
 
     QFrame* order = b.panel(f.paOrder);
     order->setFrameStyle(QFrame::NoFrame);

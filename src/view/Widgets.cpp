@@ -170,6 +170,7 @@ void GridView::sync() {
         if (top >= 0 && top < model_->rowCount())
             scrollTo(model_->index(top, 0), QAbstractItemView::PositionAtTop);
     }
+    fill();
     placeFrozen();
     // Last, as it changes the grid, which shows here again.
     if (onColumnsFitted && grid_.fitRequests() != fitsDone_) {
@@ -225,8 +226,36 @@ void GridView::placeFrozen() {
     frozen_->raise();
 }
 
+void GridView::setFillColumn(int col) {
+    fillColumn_ = col;
+    horizontalHeader()->setStretchLastSection(false);
+    // Another column dragged wider or narrower takes its width from this one.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (section != fillColumn_)
+            fill();
+    });
+    fill();
+}
+
+void GridView::fill() {
+    if (fillColumn_ < 0 || fillColumn_ >= grid_.colCount() || filling_)
+        return;
+    int others = 0;
+    for (int c = 0; c < grid_.colCount(); ++c)
+        if (c != fillColumn_ && !isColumnHidden(c))
+            others += columnWidth(c);
+    const int width = std::max(grid_.colWidth(fillColumn_), viewport()->width() - others);
+    if (width == columnWidth(fillColumn_))
+        return;
+    filling_ = true;
+    setColumnWidth(fillColumn_, width);
+    frozen_->setColumnWidth(fillColumn_, width);
+    filling_ = false;
+}
+
 void GridView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
+    fill();
     placeFrozen();
 }
 
@@ -329,16 +358,17 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
             pressWidths_.push_back(columnWidth(c));
     } else if (watched == horizontalHeader()->viewport() &&
                event->type() == QEvent::MouseButtonRelease) {
-        // The columns the user dragged. The last column follows the others
-        // as it fills the view, so it counts only when nothing else moved.
+        // The columns the user dragged. The column that fills the view
+        // follows the others, so it counts only when nothing else moved.
         std::vector<int> dragged;
         const int count = std::min<int>(grid_.colCount(), static_cast<int>(pressWidths_.size()));
-        for (int c = 0; c + 1 < count; ++c)
-            if (columnWidth(c) != pressWidths_[static_cast<std::size_t>(c)])
+        const int filler = fillColumn_ >= 0 && fillColumn_ < count ? fillColumn_ : count - 1;
+        for (int c = 0; c < count; ++c)
+            if (c != filler && columnWidth(c) != pressWidths_[static_cast<std::size_t>(c)])
                 dragged.push_back(c);
         if (dragged.empty() && count > 0 &&
-            columnWidth(count - 1) != pressWidths_[static_cast<std::size_t>(count - 1)])
-            dragged.push_back(count - 1);
+            columnWidth(filler) != pressWidths_[static_cast<std::size_t>(filler)])
+            dragged.push_back(filler);
         pressWidths_.clear();
         if (!dragged.empty() && onColumnsResized)
             onColumnsResized(dragged);

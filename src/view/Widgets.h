@@ -66,6 +66,10 @@ public:
     // sort marker where the grid sorts) and the cells of the first rows.
     std::vector<int> contentWidths() const;
 
+    // The column that takes the width the others leave of the view (never
+    // less than its own): the last one unless set.
+    void setFillColumn(int col);
+
     GridModel* gridModel() const { return model_; }
 
 protected:
@@ -81,6 +85,7 @@ protected:
 private:
     void pick(const QModelIndex& index, bool click);
     void placeFrozen();
+    void fill();
     int headingRoom(int col) const;
 
     StringGrid& grid_;
@@ -90,6 +95,8 @@ private:
     int shownTopRow_ = -1;
     bool pressed_ = false;
     int fitsDone_ = 0;
+    int fillColumn_ = -1;
+    bool filling_ = false;
     // The columns' widths when the mouse was pressed on the headings.
     std::vector<int> pressWidths_;
 };

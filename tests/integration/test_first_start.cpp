@@ -14,6 +14,7 @@
 #include <set>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -45,7 +46,8 @@ protected:
         }
     }
 
-    void start(const std::string& logName) {
+    // fileSizeLimit: the largest file Brak may write, 0 for no limit.
+    void start(const std::string& logName, rlim_t fileSizeLimit = 0) {
         log_ = home.file(logName);
         std::vector<std::string> environment = {
             "HOME=" + home.path(), "PATH=" + std::string(BRAK_BIN_DIR) + ":/usr/bin:/bin",
@@ -71,6 +73,10 @@ protected:
         ASSERT_EQ(::posix_spawn(&pid_, BrakProgram.c_str(), &actions, nullptr, argv, envp.data()),
                   0);
         posix_spawn_file_actions_destroy(&actions);
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        if (fileSizeLimit > 0) {
+            ASSERT_EQ(::prlimit(pid_, RLIMIT_FSIZE, &limit, nullptr), 0);
+        }
     }
 
     // Brak catches SIGTERM from its first steps on.
@@ -114,7 +120,9 @@ TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayoutAndTheLastState) {
     ASSERT_TRUE(within(20000, [&] {
         return log().find("[First Time Execution]") != std::string::npos;
     })) << log();
-    EXPECT_NE(log().find("JAR32.EXE has been located on the path."), std::string::npos);
+    EXPECT_NE(log().find("JAR32.EXE has been located beside Brak:\n" + std::string(BRAK_BIN_DIR) +
+                         "/JAR32.EXE\n"),
+              std::string::npos);
     EXPECT_EQ(close(), 0) << log();
     EXPECT_TRUE(test::childrenGone()) << "no Jar runs on, no zombie stays";
     // The logo, taken from the stand-in's BitMap archive: a 24-bit Windows
@@ -141,4 +149,17 @@ TEST_F(FirstStart, ExtractsTheLogoOnceAndClosingSavesTheLayoutAndTheLastState) {
     ASSERT_TRUE(within(10000, [&] { return catchesTerm(); }));
     EXPECT_EQ(close(), 0) << log();
     EXPECT_EQ(log().find("brak.dialogs:"), std::string::npos) << log();
+}
+
+TEST_F(FirstStart, AFileSizeLimitFailsTheLastStatesSaveAndTheCloseGoesOn) {
+    home.write(".config/brak/Kyx.BMP", "BM"); // the first run is done
+    start("limited.log", 1000);
+    ASSERT_TRUE(within(10000, [&] { return catchesTerm(); }));
+    EXPECT_EQ(close(), 0) << "not killed by SIGXFSZ: " << log();
+    EXPECT_NE(test::readFile(userFile("Brak.CFG")).find("AutoSave=Yes"), std::string::npos)
+        << "the small layout fits";
+    const std::size_t told =
+        log().find("[Closing Brak] \"Brak could not save\n" + userFile("Brak.BKF") + "\n");
+    EXPECT_NE(told, std::string::npos) << log();
+    EXPECT_EQ(log().find("[Closing Brak]", told + 1), std::string::npos) << "said once";
 }

@@ -15,7 +15,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -370,10 +372,10 @@ TEST_F(ProcessTest, TheUserDirectoryFollowsXdgAndIsPrivate) {
         platform_.setEnvironment("XDG_CONFIG_HOME", ignored);
         EXPECT_EQ(platform_.userDirectory(), temp_.file("home/.config/brak/")) << ignored;
     }
-    platform_.setEnvironment("XDG_CONFIG_HOME", temp_.file("xdg"));
-    EXPECT_EQ(platform_.userDirectory(), temp_.file("xdg/brak/"));
-    EXPECT_TRUE(platform_.makeUserDirectory()) << "its parent is made too";
-    EXPECT_EQ(fs::status(temp_.file("xdg/brak")).permissions() & fs::perms::all,
+    platform_.setEnvironment("XDG_CONFIG_HOME", temp_.file("xdg/not/made"));
+    EXPECT_EQ(platform_.userDirectory(), temp_.file("xdg/not/made/brak/"));
+    EXPECT_TRUE(platform_.makeUserDirectory()) << "every missing level is made";
+    EXPECT_EQ(fs::status(temp_.file("xdg/not/made/brak")).permissions() & fs::perms::all,
               fs::perms::owner_all);
     EXPECT_TRUE(platform_.makeUserDirectory()) << "already there";
     temp_.write("blocked", "a file where the directory should be");
@@ -385,6 +387,48 @@ TEST_F(ProcessTest, TheUserDirectoryFollowsXdgAndIsPrivate) {
     const auto data = platform_.dataDirectories();
     ASSERT_GE(data.size(), 2u);
     EXPECT_EQ(data[0], platform_.programDirectory());
+}
+
+// A Brak killed outright (SIGKILL runs no close) takes its children with it,
+// and the next one removes the listing folder it left.
+TEST_F(ProcessTest, ABrakKilledTakesItsChildrenAndTheNextRemovesItsFolders) {
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1); // its orphans come here
+    const std::string savedTemp = platform_.environment("TMPDIR");
+    fs::create_directories(temp_.file("tmp"));
+    platform_.setEnvironment("TMPDIR", temp_.file("tmp"));
+    const pid_t brak = ::fork();
+    if (brak == 0) {
+        PosixPlatform platform;
+        const std::string folder = platform.makeTemporaryDirectory();
+        StartResult started = platform.start({"/bin/sleep", {"sleep", "60"}, ""});
+        writeFile(temp_.file("killed"), folder + (started.child ? "\n" : ""));
+        for (;;)
+            ::pause();
+    }
+    ASSERT_GT(brak, 0);
+    for (int waited = 0; !temp_.read("killed").ends_with("\n") && waited < 5000; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::string folder = temp_.read("killed");
+    ASSERT_TRUE(folder.ends_with("\n")) << "the listing started";
+    folder.pop_back();
+    ASSERT_TRUE(fs::exists(folder));
+    const std::string mine = platform_.makeTemporaryDirectory(); // in use here
+    ::kill(brak, SIGKILL);
+    ::waitpid(brak, nullptr, 0);
+    bool gone = false;
+    for (int waited = 0; !gone && waited < 5000; waited += 10) {
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+        gone = childProcesses().empty();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone) << "the listing it ran dies with it";
+
+    platform_.removeStaleTemporaryDirectories();
+    EXPECT_FALSE(fs::exists(folder)) << "left by a Brak that was killed";
+    EXPECT_TRUE(fs::exists(mine)) << "still in use";
+    EXPECT_TRUE(platform_.removeDirectory(mine));
+    platform_.setEnvironment("TMPDIR", savedTemp);
 }
 
 } // namespace

@@ -17,6 +17,11 @@ class FakeDialogs : public Dialogs {
 public:
     MessageAnswer messageBox(const MessageBoxRequest& request) override;
     std::string openFile(const std::string& filter) override;
+    // Scripted as openFile; counted apart.
+    std::string nameFile(const std::string& filter) override {
+        ++namings;
+        return openFile(filter);
+    }
     std::string saveFile(const std::string& filter) override;
     bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) override;
     void setBusy(bool busy) override;
@@ -35,6 +40,7 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<std::string> fileAnswers;
     std::vector<std::string> filters;
+    int namings = 0;
     std::deque<std::uint32_t> colourAnswers;  // an empty script cancels
     std::vector<std::uint32_t> colourStarts;  // the colour each dialog started at
     std::vector<std::uint32_t> customColours; // those of the last dialog
@@ -121,6 +127,8 @@ public:
     bool makeUserDirectory() override;
     // Inside root, so that a test sees what is left behind.
     std::string makeTemporaryDirectory() override;
+    // The machine's temporary folder is not the test's to clean.
+    void removeStaleTemporaryDirectories() override {}
     void sleep(int milliseconds) override { slept += milliseconds; }
 
     // What a started program does: its result, and anything it changes.

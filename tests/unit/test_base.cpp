@@ -5,9 +5,11 @@
 #include "base/QtText.h"
 #include "base/Text.h"
 #include "form/Control.h"
+#include "platform/Dialogs.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 using namespace brak;
@@ -86,6 +88,36 @@ TEST(AtomicFile, WritesWholeFilesAndKeepsTheOldOneOnFailure) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         leftovers += entry.path().filename() != "Brak.CFG";
     EXPECT_EQ(leftovers, 0) << "no temporary file stays behind";
+
+    // Saved through a link (settings kept in a linked folder): the target is
+    // replaced and keeps its mode.
+    // Read-only where it can be written at all (as root, where this showed).
+    const mode_t mode = ::getuid() == 0 ? 0444 : 0640;
+    dir.write("linked/Brak.BKF", "old");
+    ::chmod(dir.file("linked/Brak.BKF").c_str(), mode);
+    std::filesystem::create_symlink(dir.file("linked/Brak.BKF"), dir.file("Brak.BKF"));
+    EXPECT_EQ(writeFileAtomically(dir.file("Brak.BKF"), "new"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("Brak.BKF")));
+    EXPECT_EQ(dir.read("linked/Brak.BKF"), "new");
+    struct stat target {};
+    ASSERT_EQ(::stat(dir.file("linked/Brak.BKF").c_str(), &target), 0);
+    EXPECT_EQ(target.st_mode & 07777, mode);
+}
+
+// How a box reads in the log (brak.dialogs), every icon, button set and
+// default as recorded.
+TEST(MessageBoxLog, EveryIconAndButtonSetReadsAsRecorded) {
+    std::ostringstream lines;
+    for (MessageIcon icon : {MessageIcon::None, MessageIcon::Information, MessageIcon::Warning,
+                             MessageIcon::Error, MessageIcon::Question})
+        lines << MessageBoxRequest{"Text\non two lines", "Caption", icon} << "\n";
+    const std::pair<MessageButtons, MessageAnswer> buttons[] = {
+        {MessageButtons::YesNo, MessageAnswer::No},
+        {MessageButtons::YesNoCancel, MessageAnswer::Cancel},
+        {MessageButtons::OkCancel, MessageAnswer::Yes}};
+    for (const auto& [set, answer] : buttons)
+        lines << MessageBoxRequest{"Text", "Caption", MessageIcon::Question, set, answer} << "\n";
+    EXPECT_EQ(lines.str(), test::readFile(BRAK_TEST_DATA "/messages/box_log_lines.txt"));
 }
 
 TEST(EventDeathTest, WiringAnEventTwiceStopsTheProgram) {

@@ -3,8 +3,10 @@
 #include "core/Commands.h"
 #include "ui/Brak.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace brak;
 
@@ -26,68 +28,39 @@ protected:
 
 } // namespace
 
-TEST_F(CommandLineTest, EverySimpleSwitchInTableOrder) {
-    const std::vector<std::pair<CheckBox*, std::string>> rows = {
-        {&f.chEnvelope, "-hy "},     {&f.chSkip, "-he "},   {&f.chYes, "-y "},
-        {&f.chRecurse, "-r "},       {&f.chQuery, "-q "},   {&f.chDelete, "-d "},
-        {&f.chNew, "-n "},           {&f.chIgnore, "-ha "}, {&f.chWarn, "-hl "},
-        {&f.chFull, "-jf "},         {&f.chBroken, "-jr "}, {&f.chAdd, "-hk "},
-        {&f.chUse, "-hx "},          {&f.chHide, "-jx "},   {&f.chTranslate, "-ho "},
-        {&f.chTestTemporary, "-jt "}};
+TEST_F(CommandLineTest, EverySwitchWritesItsOwnTextInTableOrder) {
     EXPECT_EQ(GetSwitch(f), "") << "the form defaults write nothing";
-    std::string all;
-    for (const auto& [box, text] : rows) {
-        box->setChecked(true);
-        EXPECT_EQ(GetSwitch(f), all + text) << box->name();
-        all += text;
+    // Each box and button of the recorded table alone, then every box at once.
+    const std::string recorded = test::readFile(BRAK_TEST_DATA "/messages/switch_texts.txt");
+    std::istringstream lines(recorded);
+    std::string table, boxes;
+    std::vector<CheckBox*> checked;
+    for (std::string line; std::getline(lines, line);) {
+        const std::string name = line.substr(0, line.find(':'));
+        const auto control = std::find_if(f.controls().begin(), f.controls().end(),
+                                          [&](Control* c) { return c->name() == name; });
+        ASSERT_NE(control, f.controls().end()) << name;
+        if (auto* box = dynamic_cast<CheckBox*>(*control)) {
+            box->setChecked(true);
+            table += name + ": " + GetSwitch(f) + "\n";
+            boxes += GetSwitch(f);
+            box->setChecked(false);
+            checked.insert(checked.begin(), box);
+        } else if (auto* radio = dynamic_cast<RadioButton*>(*control)) {
+            radio->setChecked(true);
+            table += name + ": " + GetSwitch(f) + "\n";
+            radio->setChecked(false);
+        }
     }
+    EXPECT_EQ(table, recorded);
     // Checked in reverse order, the text keeps the table's order.
-    for (const auto& [box, text] : rows)
-        box->setChecked(false);
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        it->first->setChecked(true);
-    EXPECT_EQ(GetSwitch(f), all);
+    for (CheckBox* box : checked)
+        box->setChecked(true);
+    EXPECT_EQ(GetSwitch(f), boxes);
     f.chSelfExtract.setChecked(true);
-    EXPECT_EQ(GetSwitch(f), all) << "the self-extractor box never writes";
-}
-
-TEST_F(CommandLineTest, EveryVariantWritesItsOwnText) {
-    const std::vector<std::pair<RadioButton*, std::string>> variants = {
-        {&f.raFreshenOlder, "-f1 "},
-        {&f.raFreshenDifferent, "-f2 "},
-        {&f.raBitSet, "-b1 "},
-        {&f.raBitReset, "-b0 "},
-        {&f.raUpdateOlder, "-u1 "},
-        {&f.raUpdateDifferent, "-u2 "},
-        {&f.raAccessAuthenticate, "-hg0 "},
-        {&f.raAccessEncrypt, "-hg1 "},
-        {&f.raTestCRC, "-ht0 "},
-        {&f.raTestCompare, "-ht1 "},
-        {&f.raStampNew, "-s "},
-        {&f.raStampOriginal, "-s1 "},
-        {&f.raSortNone, "-ju- "},
-        {&f.raSortName, "-ju0 "},
-        {&f.raSortExtension, "-ju1 "},
-        {&f.raCompressAll, "-js- "},
-        {&f.raCompressCreate, "-js0 "},
-        {&f.raCompressModify, "-js1 "},
-        {&f.raLockAll, "-jl "},
-        {&f.raLockExist, "-jl1 "},
-        {&f.raLockAuto, "-jl2 "},
-        {&f.raCompressionFast, "-m1 "},
-        {&f.raCompressionNormal, "-m2 "},
-        {&f.raCompressionBetter, "-m3 "},
-        {&f.raCompressionBest, "-m4 "},
-        {&f.raLongLong, "-hf- "},
-        {&f.raLongBoth, "-hf "},
-        {&f.raLongShort, "-hf1 "},
-        {&f.raLongToShort, "-hf2 "},
-        {&f.raLongToStandard, "-hf3 "}};
-    for (const auto& [radio, text] : variants) {
-        radio->setChecked(true);
-        EXPECT_EQ(GetSwitch(f), text) << radio->name();
-        radio->setChecked(false);
-    }
+    EXPECT_EQ(GetSwitch(f), boxes) << "the self-extractor box never writes";
+    for (CheckBox* box : checked)
+        box->setChecked(false);
     // Several panels at once keep the table's order.
     f.raLongBoth.setChecked(true);
     f.raFreshenDifferent.setChecked(true);

@@ -366,6 +366,24 @@ TEST_F(ConfigTest, TheFileMenuSavesAndLoads) {
     f.LoadConfiguration1.click(); // cancelled
     EXPECT_EQ(dialogs.boxes, Boxes{loadError("The configuration file\n" + path("Missing.CFG") +
                                              "\ncannot be opened.")});
+
+    // A file that is no configuration is neither loaded nor replaced unasked.
+    const std::string notes = path("notes.txt");
+    platform.root.write("notes.txt", "Shopping=bread\r\n");
+    dialogs = {};
+    dialogs.fileAnswers = {notes, notes, notes};
+    dialogs.answers = {MessageAnswer::Ok, MessageAnswer::No, MessageAnswer::Yes};
+    f.LoadConfiguration1.click();
+    f.SaveConfiguration1.click();
+    EXPECT_EQ(readFile(notes), "Shopping=bread\r\n");
+    expectCurrent(path("Other.CFG"));
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[0], loadError("The file\n" + notes +
+                                          "\nholds no setting of a Jar configuration file and "
+                                          "was not loaded."));
+    EXPECT_EQ(dialogs.boxes[1].buttons, MessageButtons::YesNo);
+    f.SaveConfiguration1.click();
+    expectCurrent(notes);
 }
 
 namespace {

@@ -160,6 +160,16 @@ TEST_F(LayoutTest, CloseWithNothingChangedAsksNothing) {
     EXPECT_NE(layoutOnDisk().find("AutoSave=No"), std::string::npos);
 }
 
+TEST_F(LayoutTest, AFileThatCannotBeSavedAtCloseIsNamedOnce) {
+    std::filesystem::create_directories(platform.userDir + "Brak.CFG"); // a folder in its place
+    layout.FormClose();
+    EXPECT_TRUE(platform.fileExists(bkf()));
+    EXPECT_EQ(dialogs.boxes, (std::vector<MessageBoxRequest>{
+                                 {"Brak could not save\n" + platform.userDir +
+                                      "Brak.CFG\nWhat was saved there before is kept as it was.",
+                                  "Closing Brak", MessageIcon::Warning}}));
+}
+
 TEST_F(LayoutTest, CloseAfterAChangeAsksToSave) {
     f.chRecurse.setChecked(true);
     const std::string shown = GetSwitch(f);

@@ -149,6 +149,8 @@ TEST_F(RunnerTest, EveryStepInItsOrder) {
         EXPECT_EQ(platform.terminalStarts.back().environment,
                   (Environment{{"JAR_CFG_FILE", row.saved}}))
             << "an empty value removes the variable for Jar";
+        EXPECT_EQ(platform.started.back().environment, platform.terminalStarts.back().environment)
+            << "the listing after the run reads what the run read";
     }
     EXPECT_EQ(platform.env.at("JAR_CFG_FILE"), "/brak/started/with.cfg");
 
@@ -184,71 +186,48 @@ TEST_F(RunnerTest, NoToTheMismatchQuestionTouchesNothing) {
     EXPECT_EQ(f.StatusBar1.simpleText(), shown);
 }
 
-TEST_F(RunnerTest, ExitCodesAndSignalsReadThroughTheTable) {
-    const struct {
-        ExitStatus status;
-        const char* message;
-    } rows[] = {{ExitStatus::exited(0), "Success"},
-                {ExitStatus::exited(1), "Warning"},
-                {ExitStatus::exited(2), "Fatal error"},
-                {ExitStatus::exited(3), "CRC error"},
-                {ExitStatus::exited(4), "Unclassified."},
-                {ExitStatus::exited(5), "Disk full or write error"},
-                {ExitStatus::exited(6), "Cannot open archive"},
-                {ExitStatus::exited(7), "User error - bad parameters"},
-                {ExitStatus::exited(8), "Not enough memory"},
-                {ExitStatus::exited(9), "Not a Jar archive"},
-                {ExitStatus::exited(10), "Internal error"},
-                {ExitStatus::exited(11), "User termination - Ctrl-C"},
-                {ExitStatus::exited(12), "Unclassified."},
-                {ExitStatus::exited(255), "Unclassified."},
-                {ExitStatus::killed(SIGINT), "User termination - Ctrl-C"},
-                {ExitStatus::killed(SIGTERM), "Unclassified."},
-                {ExitStatus::killed(SIGKILL), "Unclassified."}};
-    for (const auto& row : rows) {
-        jarEnds = row.status;
+// Every text of the two tables, against the recorded list.
+TEST(ExitMessages, TheTablesReadAsRecorded) {
+    std::string table;
+    for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 255, -1, -11, INT_MIN})
+        table += "exit " + std::to_string(code) + ": " + exitCodeMessage(code) + " | " +
+                 exitCodeText(code) + "\n";
+    for (int signal : {SIGINT, SIGTERM, SIGKILL})
+        table += "killed by " + signalName(signal) + ": " +
+                 exitStatusMessage(ExitStatus::killed(signal)) + "\n";
+    const std::pair<int, const char*> errors[] = {
+        {ENOENT, "ENOENT"},   {ENOMEM, "ENOMEM"}, {EINVAL, "EINVAL"},  {E2BIG, "E2BIG"},
+        {ENOEXEC, "ENOEXEC"}, {EACCES, "EACCES"}, {ENOTDIR, "ENOTDIR"}};
+    for (const auto& [error, name] : errors)
+        table += std::string("not started, ") + name + ": " + startFailureMessage(error) + "\n";
+    EXPECT_EQ(table, test::readFile(BRAK_TEST_DATA "/messages/exit_codes.txt"));
+}
+
+TEST_F(RunnerTest, TheEndOfARunIsToldInTheBoxAndOnlyASuccessListsAgain) {
+    for (const ExitStatus status :
+         {ExitStatus::exited(0), ExitStatus::exited(9), ExitStatus::killed(SIGINT)}) {
+        jarEnds = status;
         run();
-        SCOPED_TRACE(row.message);
         ASSERT_GE(dialogs.boxes.size(), 1u);
         EXPECT_EQ(dialogs.boxes[0],
-                  (MessageBoxRequest{row.message, "Jar execution terminated", MessageIcon::Warning,
-                                     MessageButtons::Ok, MessageAnswer::Ok}));
+                  (MessageBoxRequest{exitStatusMessage(status), "Jar execution terminated",
+                                     MessageIcon::Warning, MessageButtons::Ok, MessageAnswer::Ok}));
         const auto closed = std::find(events.begin(), events.end(), "console closed");
         ASSERT_NE(closed, events.end());
         EXPECT_EQ(std::count(events.begin(), events.end(), "console closed"), 1);
         const bool listed = closed + 1 != events.end() && closed[1].starts_with("list");
-        EXPECT_EQ(listed, row.status == ExitStatus::exited(0)) << "only a success lists again";
+        EXPECT_EQ(listed, status == ExitStatus::exited(0)) << "only a success lists again";
         EXPECT_EQ(closed[-1].substr(0, 4), "box ") << "the console closes with the box";
     }
-    // Compared as unsigned: no negative code reaches the table's rows.
-    for (int code : {-1, -11, INT_MIN})
-        EXPECT_EQ(exitCodeMessage(code), "Unclassified.");
-    // Named with its number where a message tells of a code.
-    EXPECT_EQ(exitCodeText(9), "Not a Jar archive (exit code 9)");
-    EXPECT_EQ(exitCodeText(0), "Success (exit code 0)");
-    EXPECT_EQ(exitCodeText(4), "Unclassified (exit code 4)");
-    EXPECT_EQ(exitCodeText(-1), "Unclassified (exit code -1)");
 }
 
-TEST_F(RunnerTest, StartFailuresReadThroughTheirTable) {
-    const struct {
-        int error;
-        const char* message;
-    } rows[] = {{ENOENT, "Path or file not found."}, {ENOMEM, "Not enough memory."},
-                {EINVAL, "Invalid argument."},       {E2BIG, "Argument list too long."},
-                {ENOEXEC, "Exec format error."},     {EACCES, "Unclassified."},
-                {ENOTDIR, "Unclassified."}};
-    for (const auto& row : rows) {
-        startError = row.error;
-        run();
-        SCOPED_TRACE(row.message);
-        EXPECT_EQ(events, (std::vector<std::string>{"start", std::string("box ") + row.message}))
-            << "no console, no listing, and the hourglass is gone";
-        ASSERT_EQ(dialogs.boxes.size(), 1u);
-        EXPECT_EQ(dialogs.boxes[0],
-                  (MessageBoxRequest{row.message, "Error executing Jar", MessageIcon::Error,
-                                     MessageButtons::Ok, MessageAnswer::Ok}));
-    }
+TEST_F(RunnerTest, AStartFailureIsToldAndNothingElseHappens) {
+    startError = ENOTDIR;
+    run();
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "box Unclassified."}))
+        << "no console, no listing, and the hourglass is gone";
+    EXPECT_EQ(dialogs.boxes, (std::vector<MessageBoxRequest>{
+                                 {"Unclassified.", "Error executing Jar", MessageIcon::Error}}));
     EXPECT_EQ(runner.runLog().runs().front().startError, ENOTDIR);
 }
 

@@ -18,9 +18,6 @@ namespace {
 using Boxes = std::vector<MessageBoxRequest>;
 using Texts = std::vector<std::string>;
 
-const MessageBoxRequest LocatedOnThePath{
-    "JAR32.EXE has been located on the path.\nPreparing Brak to run for the first time...",
-    "First Time Execution", MessageIcon::Warning};
 const MessageBoxRequest NotFound{"JAR32.EXE was not found\nat the specified location.\nBrak will "
                                  "terminate.\nPlease install Jar and try again.",
                                  "First Time Execution", MessageIcon::Error};
@@ -101,7 +98,10 @@ TEST_F(StartupTest, AFinishedFirstRunAsksNothing) {
 
 TEST_F(StartupTest, JarFoundHasTheLogoExtractedIntoTheUsersDirectory) {
     startup.FirstTime();
-    EXPECT_EQ(dialogs.boxes, Boxes{LocatedOnThePath});
+    EXPECT_EQ(dialogs.boxes,
+              (Boxes{{"JAR32.EXE has been located beside Brak:\n" + platform.programDir +
+                          "JAR32.EXE\nPreparing Brak to run for the first time...",
+                      "First Time Execution", MessageIcon::Warning}}));
     ASSERT_EQ(platform.started.size(), 1u);
     const ProcessRequest& request = platform.started[0];
     EXPECT_EQ(request.program, "JAR32.EXE") << "the same lookup finds it again";
@@ -172,10 +172,25 @@ TEST_F(StartupTest, TheSearchFindsJarAndFillsThePath) {
     EXPECT_EQ(continueCaption, "&Continue");
     EXPECT_EQ(f.FoundPath, jar);
     EXPECT_EQ(f.edPath.text(), startup.searchRoot + "/opt/tools");
-    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxes[0];
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_NE(dialogs.boxes[0].text.find("found at:\n" + jar + "\n"), std::string::npos)
+        << "the program Brak adopts is named";
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(platform.started[0].program, jar);
     EXPECT_TRUE(logoThere());
+}
+
+TEST_F(StartupTest, TheSearchPassesOverProgramsOthersCouldReplace) {
+    searchTheMachine();
+    plant("tmp/JAR32.EXE");
+    ::chmod(startup.searchRoot.c_str(), 0755);
+    ::chmod((startup.searchRoot + "/tmp").c_str(), 01777);
+    plant("shared/JAR32.EXE", 0775);
+    if (::getuid() == 0) { // only root can give a file away
+        ASSERT_EQ(::chown(plant("theirs/JAR32.EXE").c_str(), 4321, 4321), 0);
+    }
+    EXPECT_THROW(startup.FirstTime(), ProgramEnd) << "nothing adopted, no pick";
+    EXPECT_EQ(f.FoundPath, "");
 }
 
 TEST_F(StartupTest, NothingFoundLeadsToThePick) {
@@ -260,7 +275,7 @@ TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
     struct Case {
         std::string argument;
         std::string shown;    // edArchive before
-        const char* expected; // "", "list", "load" or "refused"
+        const char* expected; // "", "list", "load", "refused" or "neither"
     };
     const Case cases[] = {
         {"", "", ""},
@@ -271,6 +286,7 @@ TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
         {root + "/.jdk/settings.cfg", "", "load"},
         {root + "/srv/.jobs/brak", "", "load"},
         {root + "/backup.BKF", "", "load"},
+        {root + "/readme.txt", "", "neither"}, // never the configuration a save overwrites
     };
     platform.onStart = nullptr;
     for (const Case& c : cases) {
@@ -279,6 +295,8 @@ TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
             std::filesystem::create_directories(std::filesystem::path(c.argument).parent_path());
             test::writeFile(c.argument, "SwapFileDirectory=" + c.argument + "\r\n");
         }
+        if (what == "neither")
+            test::writeFile(c.argument, "Notes=nothing Jar reads\r\n");
         f.edArchive.setText(c.shown);
         f.edSwap.setText("");
         platform.started.clear();
@@ -293,5 +311,13 @@ TEST_F(StartupTest, TheArgumentNamesAnArchiveOrAConfiguration) {
             EXPECT_EQ(dialogs.boxes.at(0).caption, QuoteCheckCaption);
         }
         EXPECT_EQ(f.edSwap.text(), what == "load" ? c.argument : "") << c.argument;
+        if (what == "neither") {
+            ASSERT_EQ(dialogs.boxes.size(), 1u);
+            EXPECT_EQ(dialogs.boxes[0].text, "The file\n" + c.argument +
+                                                 "\nis neither a Jar archive nor a configuration "
+                                                 "file, and was not opened.");
+            EXPECT_EQ(f.ConfigName, root + "/backup.BKF") << "the one before stays";
+            EXPECT_EQ(f.Caption1.text(), "Brak [" + root + "/backup.BKF]");
+        }
     }
 }

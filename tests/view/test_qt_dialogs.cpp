@@ -101,6 +101,18 @@ TEST_F(QtDialogsTest, OpenDialogIsTitledAndFilteredAndCancels) {
         dialog->reject();
     });
     EXPECT_EQ(dialogs.openFile("Comments (*.CMT)|*.CMT|All Files (*.*)|*.*"), "");
+
+    // The archive picker's dialog takes a name that no file has yet.
+    QTemporaryDir temp;
+    whenShown<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select a File"));
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
+        dialog->setDirectory(temp.path());
+        dialog->selectFile(temp.filePath(QStringLiteral("new.j")));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_EQ(dialogs.nameFile("Archives (*.J)|*.J|All Files (*.*)|*.*"),
+              temp.filePath(QStringLiteral("new.j")).toStdString());
 }
 
 TEST_F(QtDialogsTest, SaveDialogAddsTheConfigurationExtensionToANameWithout) {

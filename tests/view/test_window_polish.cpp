@@ -1,6 +1,7 @@
 // What users of desktop archive managers expect of the window, tried on the
 // real widgets: headings that sort, a filter for the file grid, columns that
 // fit a listing, picker buttons, the usual keys, dropped files and pastes.
+#include "FakeConsole.h"
 #include "ListingFixture.h"
 #include "ViewTest.h"
 #include "config/ConfigFile.h"
@@ -141,8 +142,10 @@ TEST_F(WindowPolish, AListingSizesTheColumnsAndAlignsTheNumbers) {
     EXPECT_GT(view->columnWidth(0), cells.horizontalAdvance(longName));
     EXPECT_LT(view->columnWidth(2), 90) << "Flags needs less than the designed width";
     EXPECT_EQ(view->columnWidth(3), 33) << "a width the user set stays";
-    for (int col = 0; col < 9; ++col) {
-        EXPECT_EQ(f.stFile.colWidth(col), view->columnWidth(col)) << "the model holds it";
+    for (int col = 0; col < 10; ++col) {
+        if (col != 0) {
+            EXPECT_EQ(f.stFile.colWidth(col), view->columnWidth(col)) << "the model holds it";
+        }
         if (col != 3) {
             EXPECT_GE(view->columnWidth(col),
                       headings.horizontalAdvance(heading(col) + QStringLiteral(" (1)")))
@@ -151,7 +154,8 @@ TEST_F(WindowPolish, AListingSizesTheColumnsAndAlignsTheNumbers) {
     }
     EXPECT_EQ(header->sectionViewportPosition(9) + header->sectionSize(9),
               view->viewport()->width())
-        << "the last column fills the view";
+        << "the columns fill the view";
+    EXPECT_GT(view->columnWidth(0), f.stFile.colWidth(0)) << "the names take the spare width";
     EXPECT_TRUE(view->selectionModel()->isRowSelected(0, {}));
 
     auto aligned = [](const QTableView* table, int col) {
@@ -207,6 +211,11 @@ TEST_F(WindowPolish, EveryPickerFieldHasAButtonThatPicksAsADoubleClickDoes) {
     QTest::mouseClick(picker(f.edArchive), Qt::LeftButton);
     EXPECT_EQ(f.edArchive.text(), dir.file("picked.j"));
     EXPECT_EQ(f.stFile.cell(0, 1), "inside.txt") << "and listed";
+    dialogs.fileAnswers.push_back(dir.file("new.j"));
+    QTest::mouseClick(picker(f.edArchive), Qt::LeftButton);
+    EXPECT_EQ(f.edArchive.text(), dir.file("new.j")) << "a name for the Add command to create";
+    EXPECT_EQ(dialogs.namings, 2);
+    EXPECT_TRUE(dialogs.boxes.empty()) << "nothing to list yet";
 }
 
 TEST_F(WindowPolish, TheUsualKeysReachTheirMenuItems) {
@@ -228,8 +237,10 @@ TEST_F(WindowPolish, TheUsualKeysReachTheirMenuItems) {
 
 TEST_F(WindowPolish, ADroppedFileOpensAsTheProgramsArgumentDoes) {
     auto drop = [&](QWidget* target, const std::string& name) {
+        // As a file manager sends it: the name's bytes, percent-encoded.
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(qs(name))});
+        data.setData(QStringLiteral("text/uri-list"),
+                     "file://" + QByteArray::fromStdString(name).toPercentEncoding("/") + "\r\n");
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(target, &enter);
         if (!enter.isAccepted())
@@ -250,6 +261,35 @@ TEST_F(WindowPolish, ADroppedFileOpensAsTheProgramsArgumentDoes) {
         << "a configuration file is loaded";
     EXPECT_FALSE(drop(window.get(), dir.path())) << "a folder is refused";
     EXPECT_TRUE(dialogs.boxes.empty());
+
+    dir.resize("caf\xe9.j", 100); // a name from before UTF-8
+    EXPECT_TRUE(drop(window.get(), dir.file("caf\xe9.j")));
+    EXPECT_EQ(f.edArchive.text(), dir.file("caf\xe9.j"));
+    EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxes[0];
+
+    dir.write("readme.txt", "Read me first.\r\n");
+    EXPECT_TRUE(drop(window.get(), dir.file("readme.txt")));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_NE(dialogs.boxes[0].text.find("neither"), std::string::npos);
+    EXPECT_EQ(window->windowTitle(), qs("Brak [" + dir.file("mine.cfg") + "]"));
+}
+
+TEST_F(WindowPolish, EnterOnTheCommandsAndF9RunTheCheckedOne) {
+    std::vector<std::string> events;
+    FakeConsole console(events);
+    brak.runner().setConsole(&console);
+    f.edArchive.setText(dir.file("ARC.J"));
+    f.raCommandIntegrity.setChecked(true);
+    QWidget* add = widget(f.raCommandAddFile);
+    add->setFocus();
+    QTest::keyClick(add, Qt::Key_Return);
+    ASSERT_EQ(platform.terminalStarts.size(), 1u);
+    EXPECT_EQ(platform.terminalStarts[0].args.at(1), "t ")
+        << "the checked one, not the focused one";
+    showPage(2);
+    QTest::keyClick(window.get(), Qt::Key_F9);
+    EXPECT_EQ(platform.terminalStarts.size(), 2u);
+    brak.runner().setConsole(nullptr);
 }
 
 TEST_F(WindowPolish, APasteIntoANumberFieldRaisesOneMessageAndLosesNoKey) {

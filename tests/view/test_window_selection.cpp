@@ -165,3 +165,12 @@ TEST_F(WindowSelection, TheFieldsRefuseASwitchAndPickAListFile) {
     EXPECT_EQ(widget<QLineEdit>(f.edContentList)->text(), qs(work + "/picked.lst"));
     EXPECT_EQ(dialogs.filters, std::vector<std::string>{"Lists (*.LST)|*.LST|All Files (*.*)|*.*"});
 }
+
+TEST_F(WindowSelection, AFolderMadeAfterTheStartShowsAtOnce) {
+    const QModelIndex shown = tree->currentIndex();
+    ASSERT_EQ(tree->treeModel()->path(shown), work);
+    std::filesystem::create_directory(work + "/made-later");
+    EXPECT_TRUE(
+        until([&] { return treeChild(shown, QStringLiteral("made-later")).isValid(); }, 5000))
+        << "without closing and opening its parent";
+}
