@@ -389,8 +389,8 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
     }
     if (settings.testBeforeReplace || settings.checkStored != WriteSettings::Check::None) {
         temp.flush();
-        console.endStatus("Stored " + count + " file(s)");
-        console.status("Testing the new archive");
+        if (console.statusDue())
+            console.status("Testing the new archive");
         checkWritten(temp.path(), archive, sources, settings);
     }
     temp.commit(mode);

@@ -123,6 +123,11 @@ Archive recoverArchive(ArchiveFile& file, Outcome& outcome) {
                 it = open.emplace(key, Open{archive.entries.size() - 1, 0, stream}).first;
             } else if (it == open.end() || it->second.next != piece.fileOffset ||
                        it->second.streamEnd != stream) {
+                if (piece.final) {
+                    console.error()
+                        << "Lost \"" << piece.entry.name << "\": part of its data is missing";
+                    outcome.raise(ExitCrc);
+                }
                 stream += piece.length;
                 continue; // its beginning was lost
             }
@@ -144,10 +149,19 @@ Archive recoverArchive(ArchiveFile& file, Outcome& outcome) {
         throw JarError(ExitNotArchive,
                        "no block of an archive was found in \"" + file.path() + "\"");
 
+    // An empty file is stored again whenever its block is not copied, so an
+    // older block may still name it: the one found last is kept.
+    std::map<std::pair<std::string, std::uint32_t>, size_t> last;
+    for (size_t i = 0; i < archive.entries.size(); ++i) {
+        if (complete[i])
+            last[{archive.entries[i].name, archive.entries[i].firstChapter}] = i;
+    }
     std::vector<Entry> kept;
     std::uint32_t chapters = 1;
     for (size_t i = 0; i < archive.entries.size(); ++i) {
         Entry& entry = archive.entries[i];
+        if (complete[i] && last[{entry.name, entry.firstChapter}] != i)
+            continue;
         if (!complete[i]) {
             console.error() << "Lost \"" << entry.name << "\": part of its data is missing";
             outcome.raise(ExitCrc);
