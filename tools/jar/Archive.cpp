@@ -5,6 +5,7 @@
 #include "format/BlockWriter.h"
 #include "format/Codec.h"
 #include "format/Container.h"
+#include "format/Protection.h"
 #include "format/Version1.h"
 
 #include <algorithm>
@@ -49,8 +50,19 @@ Archive readVersion2(ArchiveFile& file) {
         if (littleEndian(header + 8, 4) != 2 ||
             (littleEndian(header + 12, 4) & ~std::uint64_t{v2::KnownHeaderFlags}) != 0)
             throw v2::Damaged{"it uses features this version of Jar does not know"};
+        std::uint64_t headerEnd = v2::HeaderSize;
+        if (littleEndian(header + 12, 4) & v2::EncryptedFlag) {
+            char extension[v2::ProtectionSize];
+            headerEnd += v2::ProtectionSize;
+            if (fileSize < headerEnd + v2::FooterSize ||
+                !file.readAt(v2::HeaderSize, extension, sizeof extension))
+                throw v2::Damaged{"its header is cut short"};
+            // Asked before anything is written; listing needs no key.
+            if (v2::Protection::instance().askOnRead)
+                v2::Protection::instance().unlock(path, extension);
+        }
         const std::uint64_t indexEnd = fileSize - v2::FooterSize;
-        if (footer.indexOffset < v2::HeaderSize || footer.indexOffset > indexEnd ||
+        if (footer.indexOffset < headerEnd || footer.indexOffset > indexEnd ||
             footer.storedSize != indexEnd - footer.indexOffset)
             throw v2::Damaged{"its index is lost"};
         std::string stored(footer.storedSize, '\0');
@@ -267,7 +279,13 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
     Console& console = Console::instance();
     const std::string count = withSeparators(archive.entries.size());
     v2::BlockReader* old = previous != nullptr ? previous->blocks() : nullptr;
-    const std::vector<bool> copyable = old != nullptr && !settings.recompress
+    // Encrypted blocks are sealed to their place, so they are always stored again.
+    const bool recompress =
+        settings.recompress || v2::Protection::instance().active() ||
+        (old != nullptr &&
+         std::any_of(old->blocks().begin(), old->blocks().end(),
+                     [](const v2::Block& block) { return block.transforms != 0; }));
+    const std::vector<bool> copyable = old != nullptr && !recompress
                                            ? copyableEntries(archive, *old)
                                            : std::vector<bool>(archive.entries.size(), false);
     // Where each block of the previous archive went in this one.

@@ -2,8 +2,34 @@
 
 #include "commands/Commands.h"
 #include "foreign/ForeignCommands.h"
+#include "format/Container.h"
+#include "format/Protection.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace brak::jar {
+
+namespace {
+
+// Whether `path` is one of Jar's own archives whose blocks are encrypted.
+bool encryptedArchive(const std::string& path) {
+    // Never blocks on a FIFO: only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    char header[v2::HeaderSize];
+    const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+    ::close(fd);
+    return read && std::memcmp(header, v2::Magic, 8) == 0 &&
+           (static_cast<unsigned char>(header[12]) & v2::EncryptedFlag) != 0;
+}
+
+} // namespace
 
 int runCommand(const Options& given) {
     // Zip, 7z, tar and the other formats libarchive reads take their own way.
@@ -11,11 +37,17 @@ int runCommand(const Options& given) {
         return *code;
     Options options = given;
     const std::string& command = options.command;
-    if (options.encrypt)
-        throw JarError(ExitBadParameters,
-                       "the switch -hg1 is not available yet for Jar's own archives: encryption "
-                       "comes with a later version (zip archives can be encrypted); nothing was "
-                       "done");
+    const bool encrypted = encryptedArchive(options.archive);
+    if (encrypted && command == "rh")
+        throw JarError(ExitBadParameters, "the index of an encrypted archive cannot be rebuilt "
+                                          "from its blocks; nothing was done");
+    // Listing shows the index, which is not encrypted: it needs no password.
+    v2::Protection::instance().askOnRead = !(command == "l" || command == "v" || command == "ls" ||
+                                             command == "lc" || command == "lt");
+    // A new or plain archive gets a new password; an encrypted one is
+    // opened with its own, asked when it is read.
+    if (options.encrypt && !encrypted)
+        v2::Protection::instance().create(v2::askNewArchivePassword(options.archive));
     // A command that stores no new file has only the data it copies to
     // compress: a level given means compressing it again at that level.
     if (options.levelGiven && (command == "c" || command == "d" || command == "da" ||

@@ -128,7 +128,8 @@ const Row Table[] = {
      [](Options& o) { o.addMode = AddMode::Update, o.different = true; }},
     {"hg0", Treatment::Refused, All, NotYetProtection},
     {"hg1", Treatment::Acted, Writing,
-     "encrypt: zip archives get AES-256; Jar's own archives refuse it until encryption comes",
+     "encrypt: zip archives get AES-256, Jar's own archives XChaCha20-Poly1305 with an Argon2id "
+     "key",
      [](Options& o) { o.encrypt = true; }},
     {"ht0", Treatment::Acted, Adding | bit("y"), "check each file stored by its CRC-32",
      [](Options& o) { o.write.checkStored = WriteSettings::Check::Crc; }},

@@ -2,6 +2,7 @@
 
 #include "Codec.h"
 #include "Crc32.h"
+#include "Protection.h"
 
 #include <algorithm>
 
@@ -47,7 +48,8 @@ const std::string* BlockReader::decode(size_t number) {
         damaged_[number] = true;
         return nullptr;
     }
-    std::string& payload = block.method == Stored ? raw_ : payload_;
+    const bool encrypted = (block.transforms & EncryptedTransform) != 0;
+    std::string& payload = block.method == Stored && !encrypted ? raw_ : payload_;
     payload.resize(block.storedSize);
     if (!file_.readAt(block.offset + BlockHeaderSize, payload.data(), payload.size())) {
         damaged_[number] = true;
@@ -55,10 +57,21 @@ const std::string* BlockReader::decode(size_t number) {
     }
     if (Crc32::of(payload.data(), payload.size()) != header.payloadCrc) {
         // Stored data is still given out, each file judged by its own CRC;
-        // a compressed payload is not decoded at all.
+        // a compressed or sealed payload is not decoded at all.
         damaged_[number] = true;
-        if (block.method != Stored)
+        if (block.method != Stored || encrypted)
             return nullptr;
+    }
+    if (encrypted) {
+        std::string& plain = block.method == Stored ? raw_ : plain_;
+        if (!Protection::instance().open(payload_.data(), payload_.size(),
+                                         static_cast<std::uint32_t>(number), plain) ||
+            (block.method == Stored && plain.size() != block.rawSize)) {
+            damaged_[number] = true;
+            return nullptr;
+        }
+        if (block.method == Zstd)
+            payload_.swap(plain_);
     }
     if (block.method == Zstd) {
         // What the frame declares is checked before room is made for it.

@@ -36,6 +36,7 @@ private:
     bool cachedGood_ = false;
     std::string raw_;
     std::string payload_;
+    std::string plain_; // a sealed payload opened
 };
 
 } // namespace brak::jar::v2

@@ -1,6 +1,7 @@
 #include "BlockWriter.h"
 
 #include "Crc32.h"
+#include "Protection.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,7 +26,9 @@ BlockWriter::BlockWriter(TempFile& out, std::vector<Entry>& entries, const Level
     threads_ = static_cast<unsigned>(
         std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), byMemory));
     current_ = std::make_unique<Job>();
-    out_.write(encodeHeader());
+    const std::string header = encodeHeader();
+    out_.write(header);
+    offset_ = header.size();
 }
 
 BlockWriter::~BlockWriter() {
@@ -158,8 +161,16 @@ void BlockWriter::writeOldest() {
     }
     if (job->error)
         std::rethrow_exception(job->error);
-    const std::string& payload = job->stored ? job->raw : job->payload;
+    const std::string& plain = job->stored ? job->raw : job->payload;
+    // Sealed with the block's place as associated data, so that blocks
+    // cannot be swapped or replayed.
+    const Protection& protection = Protection::instance();
+    const std::string sealed =
+        protection.active() ? protection.seal(plain, static_cast<std::uint32_t>(blocks_.size()))
+                            : std::string();
+    const std::string& payload = protection.active() ? sealed : plain;
     Block block;
+    block.transforms = protection.active() ? EncryptedTransform : 0;
     block.storedSize = static_cast<std::uint32_t>(payload.size());
     block.rawSize = static_cast<std::uint32_t>(job->raw.size());
     block.tableSize = job->tableSize;
@@ -209,6 +220,8 @@ bool BlockWriter::follows(std::uint32_t number) const {
 std::uint32_t BlockWriter::copyBlock(ArchiveFile& from, const Block& block) {
     seal();
     drain();
+    if (Protection::instance().active() || block.transforms != 0)
+        throw JarError(ExitFatal, "an encrypted block cannot be copied as it is");
     char head[BlockHeaderSize];
     BlockHeader old;
     if (!from.readAt(block.offset, head, BlockHeaderSize) || !decodeBlockHeader(head, old) ||

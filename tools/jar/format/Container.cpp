@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "Crc32.h"
+#include "Protection.h"
 
 #include <algorithm>
 #include <cstring>
@@ -99,10 +100,15 @@ void decodeEntry(Decoder& in, Entry& entry) {
 }
 
 bool validBlock(const Block& block) {
+    // A sealed payload carries its nonce and tag besides.
+    const std::uint32_t extra = (block.transforms & EncryptedTransform) ? SealOverhead : 0;
+    if (block.storedSize < extra || (block.transforms & ~KnownTransforms) != 0)
+        return false;
+    const std::uint32_t stored = block.storedSize - extra;
     return block.rawSize >= block.tableSize && block.dataSize() <= MaxBlockData &&
-           block.tableSize <= MaxTable && block.storedSize <= block.rawSize && block.kind == Data &&
+           block.tableSize <= MaxTable && stored <= block.rawSize && block.kind == Data &&
            (block.method == Zstd || block.method == Stored) &&
-           (block.method == Zstd || block.storedSize == block.rawSize);
+           (block.method == Zstd || stored == block.rawSize);
 }
 
 } // namespace
@@ -111,8 +117,11 @@ std::string encodeHeader() {
     Encoder out;
     out.bytes(std::string_view(Magic, 8));
     out.u32(IndexVersion);
-    out.u32(0); // header flags
-    return out.data();
+    const Protection& protection = Protection::instance();
+    out.u32(protection.active() ? EncryptedFlag : 0); // header flags
+    if (!protection.active())
+        return out.data();
+    return out.data() + protection.headerExtension();
 }
 
 std::string encodeBlockHeader(const BlockHeader& header) {
@@ -142,7 +151,7 @@ bool decodeBlockHeader(const char* data, BlockHeader& header) {
     header.block.rawSize = static_cast<std::uint32_t>(littleEndian(data + 16, 4));
     header.block.tableSize = static_cast<std::uint32_t>(littleEndian(data + 20, 4));
     header.payloadCrc = static_cast<std::uint32_t>(littleEndian(data + 24, 4));
-    return validBlock(header.block) && header.block.transforms == 0;
+    return validBlock(header.block);
 }
 
 std::string encodeFooter(const Footer& footer) {

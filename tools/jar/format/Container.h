@@ -19,10 +19,10 @@ inline constexpr size_t BlockHeaderSize = 32;
 inline constexpr char FooterMagic[] = "JARINDX2";
 inline constexpr size_t FooterSize = 32;
 
-// Header flags and block transforms this program writes none of yet; an
-// archive using one is refused rather than misread.
-inline constexpr std::uint32_t KnownHeaderFlags = 0;
-inline constexpr std::uint16_t KnownTransforms = 0;
+// Header flags and block transforms this program knows (encryption, see
+// Protection.h); an archive using another one is refused rather than misread.
+inline constexpr std::uint32_t KnownHeaderFlags = 1;
+inline constexpr std::uint16_t KnownTransforms = 1;
 
 enum Method : std::uint8_t { Stored = 0, Zstd = 1 };
 enum Kind : std::uint8_t { Data = 0 };
@@ -64,6 +64,7 @@ struct Footer {
 std::string encodeFooter(const Footer& footer);
 bool decodeFooter(const char* data, Footer& footer);
 
+// With the key held, the header says so and carries the key's salt and check.
 std::string encodeHeader();
 
 // One file's bytes in one block, with all that is known of the file, so

@@ -1,0 +1,186 @@
+#include "Protection.h"
+
+#include "Bytes.h"
+#include "Common.h"
+#include "Console.h"
+
+#include <cstring>
+#include <sodium.h>
+
+namespace brak::jar::v2 {
+
+namespace {
+
+// Argon2id limits: about a tenth of a second and 64 MiB on a small machine.
+constexpr std::uint64_t OpsLimit = 2;
+constexpr std::uint64_t MemLimit = 64u << 20;
+// Limits accepted from an archive, so that a forged header cannot make Jar
+// work for hours or take all memory.
+constexpr std::uint64_t MaxOpsLimit = 16;
+constexpr std::uint64_t MaxMemLimit = 1024u << 20;
+constexpr char CheckLabel[] = "JAR32 key check";
+
+void putU64(unsigned char* at, std::uint64_t value) {
+    for (int i = 0; i < 8; ++i)
+        at[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::uint64_t getU64(const char* at) {
+    std::uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(at[i]);
+    return value;
+}
+
+} // namespace
+
+Protection& Protection::instance() {
+    static Protection protection;
+    return protection;
+}
+
+Protection::Protection() {
+    if (sodium_init() < 0)
+        throw JarError(ExitFatal, "the cryptographic library cannot start");
+}
+
+Protection::~Protection() {
+    if (key_ != nullptr)
+        sodium_free(key_); // wipes it
+}
+
+void Protection::derive(const Secret& password) {
+    if (key_ == nullptr) {
+        key_ =
+            static_cast<unsigned char*>(sodium_malloc(crypto_aead_xchacha20poly1305_ietf_KEYBYTES));
+        if (key_ == nullptr)
+            throw JarError(ExitNoMemory, "no memory for the key");
+    }
+    if (crypto_pwhash(key_, crypto_aead_xchacha20poly1305_ietf_KEYBYTES, password.c_str(),
+                      password.size(), salt_, opslimit_, static_cast<size_t>(memlimit_),
+                      crypto_pwhash_ALG_ARGON2ID13) != 0) {
+        sodium_free(key_);
+        key_ = nullptr;
+        throw JarError(ExitNoMemory, "not enough memory to derive the key from the password");
+    }
+}
+
+// Covers the limits too, which Argon2id rounds: a changed one is told.
+void Protection::checkValue(unsigned char* out) const {
+    unsigned char message[sizeof CheckLabel - 1 + 16];
+    std::memcpy(message, CheckLabel, sizeof CheckLabel - 1);
+    putU64(message + sizeof CheckLabel - 1, opslimit_);
+    putU64(message + sizeof CheckLabel - 1 + 8, memlimit_);
+    crypto_generichash(out, CheckSize, message, sizeof message, key_,
+                       crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
+}
+
+void Protection::create(const Secret& password) {
+    randombytes_buf(salt_, SaltSize);
+    opslimit_ = OpsLimit;
+    memlimit_ = MemLimit;
+    derive(password);
+}
+
+void Protection::unlock(const std::string& path, const char* extension) {
+    unsigned char check[CheckSize];
+    std::memcpy(check, extension + SaltSize + 16, CheckSize);
+    const std::uint64_t ops = getU64(extension + SaltSize);
+    const std::uint64_t mem = getU64(extension + SaltSize + 8);
+    if (key_ != nullptr && std::memcmp(salt_, extension, SaltSize) == 0 && ops == opslimit_ &&
+        mem == memlimit_) {
+        unsigned char mine[CheckSize];
+        checkValue(mine);
+        if (sodium_memcmp(mine, check, CheckSize) == 0)
+            return;
+    }
+    if (ops < crypto_pwhash_OPSLIMIT_MIN || ops > MaxOpsLimit || mem < crypto_pwhash_MEMLIMIT_MIN ||
+        mem > MaxMemLimit)
+        throw JarError(ExitCrc,
+                       "the archive \"" + path + "\" is damaged: its key limits are invalid");
+    auto password = askPassword("Password: ");
+    if (!password)
+        throw JarError(ExitBadParameters, "the archive \"" + path +
+                                              "\" is encrypted and needs a password, typed on a "
+                                              "terminal; nothing was done");
+    std::memcpy(salt_, extension, SaltSize);
+    opslimit_ = ops;
+    memlimit_ = mem;
+    derive(*password);
+    unsigned char mine[CheckSize];
+    checkValue(mine);
+    if (sodium_memcmp(mine, check, CheckSize) != 0) {
+        sodium_free(key_);
+        key_ = nullptr;
+        throw JarError(ExitCrc, "wrong password for the archive \"" + path +
+                                    "\" (or its header is damaged); nothing was done");
+    }
+}
+
+std::string Protection::headerExtension() const {
+    unsigned char out[ProtectionSize];
+    std::memcpy(out, salt_, SaltSize);
+    putU64(out + SaltSize, opslimit_);
+    putU64(out + SaltSize + 8, memlimit_);
+    checkValue(out + SaltSize + 16);
+    return std::string(reinterpret_cast<const char*>(out), ProtectionSize);
+}
+
+std::string Protection::seal(const std::string& plain, std::uint32_t sequence) const {
+    unsigned char ad[4];
+    for (int i = 0; i < 4; ++i)
+        ad[i] = static_cast<unsigned char>(sequence >> (8 * i));
+    std::string out(crypto_aead_xchacha20poly1305_ietf_NPUBBYTES + plain.size() +
+                        crypto_aead_xchacha20poly1305_ietf_ABYTES,
+                    '\0');
+    auto* nonce = reinterpret_cast<unsigned char*>(out.data());
+    randombytes_buf(nonce, crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
+    unsigned long long written = 0;
+    crypto_aead_xchacha20poly1305_ietf_encrypt(nonce + crypto_aead_xchacha20poly1305_ietf_NPUBBYTES,
+                                               &written,
+                                               reinterpret_cast<const unsigned char*>(plain.data()),
+                                               plain.size(), ad, sizeof ad, nullptr, nonce, key_);
+    return out;
+}
+
+bool Protection::open(const char* data, size_t size, std::uint32_t sequence,
+                      std::string& plain) const {
+    if (key_ == nullptr || size < SealOverhead)
+        return false;
+    unsigned char ad[4];
+    for (int i = 0; i < 4; ++i)
+        ad[i] = static_cast<unsigned char>(sequence >> (8 * i));
+    const auto* nonce = reinterpret_cast<const unsigned char*>(data);
+    plain.resize(size - SealOverhead);
+    unsigned long long length = 0;
+    return crypto_aead_xchacha20poly1305_ietf_decrypt(
+               reinterpret_cast<unsigned char*>(plain.data()), &length, nullptr,
+               nonce + crypto_aead_xchacha20poly1305_ietf_NPUBBYTES,
+               size - crypto_aead_xchacha20poly1305_ietf_NPUBBYTES, ad, sizeof ad, nonce,
+               key_) == 0;
+}
+
+Secret askNewArchivePassword(const std::string& path) {
+    Console& console = Console::instance();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        auto first = askPassword("Password: ");
+        if (!first)
+            break; // no terminal, or its end: never wait
+        if (first->empty()) {
+            console.error() << "An empty password protects nothing.";
+            continue;
+        }
+        auto second = askPassword("Password again: ");
+        if (!second)
+            break;
+        if (!(*first == *second)) {
+            console.error() << "The two passwords differ.";
+            continue;
+        }
+        return std::move(*first);
+    }
+    throw JarError(ExitBadParameters,
+                   "no password for encrypting \"" + path + "\" was given; nothing was written");
+}
+
+} // namespace brak::jar::v2
