@@ -17,7 +17,7 @@ constexpr std::uint64_t MemLimit = 64u << 20;
 // Limits accepted from an archive, so that a forged header cannot make Jar
 // work for hours or take all memory.
 constexpr std::uint64_t MaxOpsLimit = 16;
-constexpr std::uint64_t MaxMemLimit = 1024u << 20;
+constexpr std::uint64_t MaxMemLimit = 256u << 20;
 constexpr char CheckLabel[] = "JAR32 key check";
 
 void putU64(unsigned char* at, std::uint64_t value) {
