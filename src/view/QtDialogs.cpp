@@ -197,6 +197,12 @@ std::string QtDialogs::saveFile(const std::string& filter) {
     return fileNameFromQString(dialog.selectedFiles().first());
 }
 
+std::string QtDialogs::chooseFolder(const std::string& title) {
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent_, QString::fromStdString(title));
+    return folder.isEmpty() ? std::string() : fileNameFromQString(folder);
+}
+
 bool QtDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) {
     for (int i = 0; i < QColorDialog::customCount() && i < int(customColours.size()); ++i)
         QColorDialog::setCustomColor(i, toQColor(customColours[std::size_t(i)]));
