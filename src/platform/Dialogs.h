@@ -64,6 +64,12 @@ public:
         (void)title;
         return {};
     }
+    // Opens a file with the desktop's default application; false when none
+    // took it.
+    virtual bool openWithDesktop(const std::string& file) {
+        (void)file;
+        return false;
+    }
     // Colour dialog; colours are 0x00BBGGRR. Returns false on cancel.
     virtual bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) = 0;
 

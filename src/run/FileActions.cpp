@@ -4,6 +4,7 @@
 #include "contents/RowList.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace brak {
 
@@ -93,6 +94,43 @@ void FileActions::remove() {
                              MessageAnswer::No}) != MessageAnswer::Yes)
         return;
     run(Action::Delete);
+}
+
+std::string FileActions::open(int row) {
+    StringGrid& grid = f_.stFile;
+    if (grid.nothingListed() || row < grid.fixedRows() || row >= grid.rowCount())
+        return {};
+    const std::string name = grid.cell(ColName, row);
+    if (name.empty() || privateFolder().empty())
+        return {};
+    grid.setRow(row);
+    // A folder for each file opened: an application may still hold the last.
+    const std::string folder = joinPath(folder_, "open-" + std::to_string(++opened_));
+    std::error_code failed;
+    std::filesystem::create_directory(folder, failed);
+    const JarCommand command = compose(Action::ExtractTo, folder);
+    BusyCursor busy(dialogs_);
+    const StartResult result = platform_.runAndWait(
+        {command.programFile(), command.arguments(), f_.Directory.directory()});
+    busy.release();
+    const std::string file = joinPath(folder, name);
+    if (!result.started() || result.exitCode != 0 || !platform_.fileExists(file)) {
+        showMessage(dialogs_, "\"" + name + "\" could not be taken out of the archive to open it.",
+                    Caption, MessageIcon::Error);
+        return {};
+    }
+    // A copy to look at: changes to it would be lost with the folder.
+    std::filesystem::permissions(file,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove, failed);
+    if (!dialogs_.openWithDesktop(file)) {
+        showMessage(dialogs_, "No application opens \"" + name + "\".", Caption,
+                    MessageIcon::Warning);
+        return {};
+    }
+    return file;
 }
 
 void FileActions::selectAll() {

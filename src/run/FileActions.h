@@ -43,6 +43,10 @@ public:
     void test();
     // Asks first, naming how many files and which chapter.
     void remove();
+    // A double click or Enter on a file row: Jar extracts that one file into
+    // a folder of its own in the private folder, read-only, and the desktop
+    // opens it. Returns the file opened, or empty.
+    std::string open(int row);
     // Ctrl+A: every row of the chapter shown.
     void selectAll();
 
@@ -61,6 +65,7 @@ private:
     Contents& contents_;
     Runner& runner_;
     std::string folder_;
+    int opened_ = 0;
 };
 
 } // namespace brak

@@ -109,9 +109,14 @@ QWidget* TFormMain::buildViewPage() {
                        [&] { b.guard([&] { actions.remove(); }); });
         menu.exec(at);
     };
-    files->onKey = [&b, &actions](QKeyEvent* event) {
+    files->onDoubleClick = [&b, &actions](int row) { b.guard([&] { actions.open(row); }); };
+    files->onKey = [&b, &actions, &f](QKeyEvent* event) {
         if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
             b.guard([&] { actions.remove(); });
+            return true;
+        }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            b.guard([&] { actions.open(f.stFile.row()); });
             return true;
         }
         if (event->matches(QKeySequence::SelectAll)) {

@@ -321,6 +321,11 @@ void GridView::mouseReleaseEvent(QMouseEvent* event) {
 
 void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || !onDoubleClick)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid())
+        onDoubleClick(index.row() + grid_.fixedRows());
 }
 
 void GridView::mouseMoveEvent(QMouseEvent*) {}

@@ -61,6 +61,9 @@ public:
     std::function<void(int row)> onSelectRangeTo;
     // A right click or the menu key, at this point on the screen.
     std::function<void(const QPoint& global)> onContextMenu;
+    // A double click on a row, after its click did what a click does; the
+    // row is the one under the pointer then.
+    std::function<void(int row)> onDoubleClick;
     // A key the grid does not move by; true when it was taken.
     std::function<bool(QKeyEvent* event)> onKey;
     // The user finished dragging column edges; the widths are columnWidth(c).

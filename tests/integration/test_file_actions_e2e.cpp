@@ -76,6 +76,15 @@ TEST(FileActionsEndToEnd, ExtractsTwoSelectedFilesOfTheChapterShown) {
         EXPECT_EQ(out.read("alpha.txt"), "first alpha") << "chapter 1's copy, not the last";
         EXPECT_EQ(out.read("beta.txt"), "first beta");
         EXPECT_TRUE(std::filesystem::exists(listFolder));
+
+        // Opening a row hands the desktop a read-only copy of that file.
+        const std::string opened = actions.open(3);
+        ASSERT_EQ(dialogs.opened, (std::vector<std::string>{opened})) << dialogs.boxes.size();
+        EXPECT_EQ(opened.rfind(listFolder + "/", 0), 0u) << opened;
+        EXPECT_EQ(test::readFile(opened), "first " + names[2].substr(0, names[2].find('.')));
+        EXPECT_EQ(std::filesystem::status(opened).permissions() &
+                      std::filesystem::perms::owner_write,
+                  std::filesystem::perms::none);
     }
     EXPECT_FALSE(std::filesystem::exists(listFolder)) << "the private folder goes with Brak";
 }

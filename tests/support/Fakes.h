@@ -23,6 +23,10 @@ public:
         return openFile(filter);
     }
     std::string saveFile(const std::string& filter) override;
+    bool openWithDesktop(const std::string& file) override {
+        opened.push_back(file);
+        return true;
+    }
     // Scripted by folderAnswers; an empty script cancels.
     std::string chooseFolder(const std::string& title) override {
         folderTitles.push_back(title);
@@ -50,6 +54,7 @@ public:
     std::deque<std::string> fileAnswers;
     std::vector<std::string> filters;
     std::deque<std::string> folderAnswers;
+    std::vector<std::string> opened; // the files handed to the desktop
     std::vector<std::string> folderTitles;
     int namings = 0;
     std::deque<std::uint32_t> colourAnswers;  // an empty script cancels
