@@ -58,6 +58,14 @@ void StringGrid::setFixedCols(int cols) {
 
 void StringGrid::setRow(int row) {
     row_ = row;
+    rangeEnd_ = row;
+    changed();
+}
+
+void StringGrid::selectRangeTo(int row) {
+    if (!rangeSelect_ || rowCount() <= fixedRows_)
+        return;
+    rangeEnd_ = std::clamp(row, fixedRows_, rowCount() - 1);
     changed();
 }
 

@@ -2,6 +2,7 @@
 
 #include "form/Control.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace brak {
@@ -64,6 +65,15 @@ public:
     void setRow(int row);
     int topRow() const { return topRow_; }
     void setTopRow(int row);
+    // A grid with range selection selects the rows between the selected
+    // row and another one; a new selected row starts a range of its own.
+    bool rangeSelect() const { return rangeSelect_; }
+    void setRangeSelect(bool range) { rangeSelect_ = range; }
+    int rangeFirst() const { return std::min(row_, rangeEnd_); }
+    int rangeLast() const { return std::max(row_, rangeEnd_); }
+    // Extends the range from the selected row to this one (clamped to the
+    // rows below the heading); without range selection it does nothing.
+    void selectRangeTo(int row);
 
     int colWidth(int col) const { return colWidths_.at(static_cast<std::size_t>(col)); }
     void setColWidth(int col, int width);
@@ -119,6 +129,8 @@ private:
     std::unique_ptr<GridStore> store_;
     int fixedRows_ = 1, fixedCols_ = 0;
     int row_ = 1, topRow_ = 1;
+    int rangeEnd_ = 1;
+    bool rangeSelect_ = false;
     std::vector<int> colWidths_;
     std::vector<bool> widthSet_;
     std::vector<bool> rightAligned_;

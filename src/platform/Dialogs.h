@@ -58,6 +58,18 @@ public:
     virtual std::string nameFile(const std::string& filter) = 0;
     // Save dialog with the default extension "CFG"; empty on cancel.
     virtual std::string saveFile(const std::string& filter) = 0;
+    // A folder picker with the given title; the chosen folder, or empty on
+    // cancel (and where no picker can be shown).
+    virtual std::string chooseFolder(const std::string& title) {
+        (void)title;
+        return {};
+    }
+    // Opens a file with the desktop's default application; false when none
+    // took it.
+    virtual bool openWithDesktop(const std::string& file) {
+        (void)file;
+        return false;
+    }
     // Colour dialog; colours are 0x00BBGGRR. Returns false on cancel.
     virtual bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) = 0;
 

@@ -53,12 +53,29 @@ void Runner::buGoClick() {
     // line just shown.
     const JarCommand command = JarCommand::fromForm(f);
     ProcessRequest request;
-    request.program = command.programFile();
-    request.args = command.arguments();
     // A typed password reaches Jar only through the descriptor its switch
     // names.
     for (const PasswordInput& password : passwordInputs(f))
         request.inputs.push_back({password.descriptor, password.field->text()});
+    start(command, request, directory);
+}
+
+void Runner::runCommand(const JarCommand& command) {
+    BRAK_ASSERT(console_);
+    if (!checkQuotedValues(dialogs_, command.quotedValues()))
+        return;
+    f_.StatusBar1.setSimplePanel(true);
+    f_.StatusBar1.setSimpleText(command.line());
+    dialogs_.repaintNow();
+    ProcessRequest request;
+    start(command, request, f_.Directory.directory());
+}
+
+void Runner::start(const JarCommand& command, ProcessRequest& request,
+                   const std::string& directory) {
+    MainForm& f = f_;
+    request.program = command.programFile();
+    request.args = command.arguments();
     request.directory = directory;
     // Jar reads the configuration named here; none when the name is empty,
     // even when Brak itself was started with one.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contents/Contents.h"
+#include "core/JarCommand.h"
 #include "core/SwitchSets.h"
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
@@ -36,6 +37,10 @@ public:
     void wire();
 
     void buGoClick();
+    // Runs a command Brak composed itself exactly as the double click runs
+    // the checked one: the line in the status bar, Jar in its console in the
+    // Selection tab's directory, the exit box, the listing after a success.
+    void runCommand(const JarCommand& command);
     void LastOutput1Click();
 
     const RunLog& runLog() const { return runLog_; }
@@ -45,6 +50,7 @@ public:
     static constexpr const char* PasswordCaption = "Password";
 
 private:
+    void start(const JarCommand& command, ProcessRequest& request, const std::string& directory);
     // False, with a message, when a password to hand over is empty.
     bool passwordsGiven();
 

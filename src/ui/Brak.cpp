@@ -11,6 +11,7 @@ Brak::Brak(Platform& platform, Dialogs& dialogs) : platform_(platform), dialogs_
     layout_.wire();
     fieldChecks_.wire();
     runner_.wire();
+    fileActions_.wire();
     shell_.wire();
 }
 

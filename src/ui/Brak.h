@@ -6,6 +6,7 @@
 #include "form/MainForm.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "run/FileActions.h"
 #include "run/Runner.h"
 #include "selection/Selection.h"
 #include "startup/Layout.h"
@@ -38,6 +39,7 @@ public:
     Startup& startup() { return startup_; }
     FieldChecks& fieldChecks() { return fieldChecks_; }
     Runner& runner() { return runner_; }
+    FileActions& fileActions() { return fileActions_; }
     Shell& shell() { return shell_; }
 
 private:
@@ -59,6 +61,7 @@ private:
                    contents_,
                    [this] { return selection_.UpdateList(); },
                    [this](const std::string& name) { return config_.SaveConfig(name); }};
+    FileActions fileActions_{form_, platform_, dialogs_, contents_, runner_};
     Shell shell_{form_, dialogs_, layout_, startup_};
 };
 

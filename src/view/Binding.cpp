@@ -364,6 +364,9 @@ GridView* Binding::grid(StringGrid& control) {
         guard([&] { control.selectCell(col, row); });
     };
     widget->onClick = [this, &control] { guard([&] { control.click(); }); };
+    widget->onSelectRangeTo = [this, &control](int row) {
+        guard([&] { control.selectRangeTo(row); });
+    };
     widget->onHeadingClick = [this, &control](int col) {
         guard([&] { control.headingClick(col); });
     };

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -19,6 +20,7 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <sstream>
 
@@ -195,6 +197,16 @@ std::string QtDialogs::saveFile(const std::string& filter) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return fileNameFromQString(dialog.selectedFiles().first());
+}
+
+std::string QtDialogs::chooseFolder(const std::string& title) {
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent_, QString::fromStdString(title));
+    return folder.isEmpty() ? std::string() : fileNameFromQString(folder);
+}
+
+bool QtDialogs::openWithDesktop(const std::string& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
 }
 
 bool QtDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) {

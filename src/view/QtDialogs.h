@@ -26,6 +26,8 @@ public:
     std::string openFile(const std::string& filter) override;
     std::string nameFile(const std::string& filter) override;
     std::string saveFile(const std::string& filter) override;
+    std::string chooseFolder(const std::string& title) override;
+    bool openWithDesktop(const std::string& file) override;
     bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) override;
     void setBusy(bool busy) override;
     void repaintNow() override;

@@ -10,8 +10,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -94,6 +96,35 @@ QWidget* TFormMain::buildViewPage() {
     GridView* files = b.grid(f.stFile);
     // The names take the room the other columns leave.
     files->setFillColumn(ColName);
+    FileActions& actions = brak_.fileActions();
+    files->onContextMenu = [this, &b, &actions, files](const QPoint& at) {
+        if (actions.selectedNames().empty())
+            return;
+        QMenu menu(files);
+        menu.addAction(QStringLiteral("Extract To..."), this,
+                       [&] { b.guard([&] { actions.extractTo(); }); });
+        menu.addAction(QStringLiteral("Test"), this, [&] { b.guard([&] { actions.test(); }); });
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("Delete..."), this,
+                       [&] { b.guard([&] { actions.remove(); }); });
+        menu.exec(at);
+    };
+    files->onDoubleClick = [&b, &actions](int row) { b.guard([&] { actions.open(row); }); };
+    files->onKey = [&b, &actions, &f](QKeyEvent* event) {
+        if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+            b.guard([&] { actions.remove(); });
+            return true;
+        }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            b.guard([&] { actions.open(f.stFile.row()); });
+            return true;
+        }
+        if (event->matches(QKeySequence::SelectAll)) {
+            b.guard([&] { actions.selectAll(); });
+            return true;
+        }
+        return false;
+    };
     layout->addWidget(files, 3);
 
     QFrame* order = b.panel(f.paOrder);

@@ -2,7 +2,9 @@
 
 #include "base/QtText.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -156,12 +158,19 @@ void GridView::sync() {
     column_ = std::clamp(column_, std::min(grid_.fixedCols(), grid_.colCount() - 1),
                          std::max(0, grid_.colCount() - 1));
     // A placeholder row ("No Files") is no file: it never shows selected.
-    if (row >= 0 && row < model_->rowCount() && !grid_.nothingListed())
+    if (row >= 0 && row < model_->rowCount() && !grid_.nothingListed()) {
         selectionModel()->setCurrentIndex(model_->index(row, column_),
                                           QItemSelectionModel::ClearAndSelect |
                                               QItemSelectionModel::Rows);
-    else
+        const int first = std::max(grid_.rangeFirst() - grid_.fixedRows(), 0);
+        const int last = std::min(grid_.rangeLast() - grid_.fixedRows(), model_->rowCount() - 1);
+        if (first < last)
+            selectionModel()->select(QItemSelection(model_->index(first, 0),
+                                                    model_->index(last, model_->columnCount() - 1)),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    } else {
         selectionModel()->clear();
+    }
     horizontalScrollBar()->setValue(across);
     verticalScrollBar()->setValue(down);
     if (grid_.topRow() != shownTopRow_) {
@@ -271,14 +280,35 @@ void GridView::pick(const QModelIndex& index, bool click) {
 
 void GridView::mousePressEvent(QMouseEvent* event) {
     pressed_ = false;
+    QModelIndex index = indexAt(event->position().toPoint());
+    // A right click on a row outside the range selects that row first, as
+    // file managers do; inside, the range stays for the menu.
+    if (event->button() == Qt::RightButton && grid_.rangeSelect() && index.isValid()) {
+        const int row = index.row() + grid_.fixedRows();
+        if ((row < grid_.rangeFirst() || row > grid_.rangeLast()) && onSelectCell) {
+            setFocus(Qt::MouseFocusReason);
+            column_ = std::max(index.column(), grid_.fixedCols());
+            onSelectCell(column_, row);
+        }
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     setFocus(Qt::MouseFocusReason);
-    QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid() || index.column() < grid_.fixedCols())
         return;
+    if ((event->modifiers() & Qt::ShiftModifier) && grid_.rangeSelect() && onSelectRangeTo) {
+        onSelectRangeTo(index.row() + grid_.fixedRows());
+        return;
+    }
     pressed_ = true;
     pick(index, false);
+}
+
+void GridView::contextMenuEvent(QContextMenuEvent* event) {
+    if (onContextMenu)
+        onContextMenu(event->globalPos());
+    event->accept();
 }
 
 void GridView::mouseReleaseEvent(QMouseEvent* event) {
@@ -291,6 +321,11 @@ void GridView::mouseReleaseEvent(QMouseEvent* event) {
 
 void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || !onDoubleClick)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid())
+        onDoubleClick(index.row() + grid_.fixedRows());
 }
 
 void GridView::mouseMoveEvent(QMouseEvent*) {}
@@ -323,7 +358,18 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         action = MoveEnd;
         break;
     default:
+        if (onKey && onKey(event)) {
+            event->accept();
+            return;
+        }
         event->ignore();
+        return;
+    }
+    if ((event->modifiers() & Qt::ShiftModifier) && grid_.rangeSelect() && onSelectRangeTo &&
+        (action == MoveUp || action == MoveDown)) {
+        const int end = grid_.row() == grid_.rangeFirst() ? grid_.rangeLast() : grid_.rangeFirst();
+        onSelectRangeTo(end + (action == MoveUp ? -1 : 1));
+        event->accept();
         return;
     }
     QModelIndex current = currentIndex();

@@ -57,6 +57,15 @@ public:
     std::function<void(int col, int row)> onSelectCell;
     std::function<void()> onClick;
     std::function<void(int col)> onHeadingClick;
+    // Shift with a click or an arrow: the range now reaches this row.
+    std::function<void(int row)> onSelectRangeTo;
+    // A right click or the menu key, at this point on the screen.
+    std::function<void(const QPoint& global)> onContextMenu;
+    // A double click on a row, after its click did what a click does; the
+    // row is the one under the pointer then.
+    std::function<void(int row)> onDoubleClick;
+    // A key the grid does not move by; true when it was taken.
+    std::function<bool(QKeyEvent* event)> onKey;
     // The user finished dragging column edges; the widths are columnWidth(c).
     std::function<void(const std::vector<int>& cols)> onColumnsResized;
     // Columns whose width the grid asked to fit: their contents' widths.
@@ -78,6 +87,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyboardSearch(const QString&) override {}
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

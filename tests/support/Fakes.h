@@ -23,6 +23,19 @@ public:
         return openFile(filter);
     }
     std::string saveFile(const std::string& filter) override;
+    bool openWithDesktop(const std::string& file) override {
+        opened.push_back(file);
+        return true;
+    }
+    // Scripted by folderAnswers; an empty script cancels.
+    std::string chooseFolder(const std::string& title) override {
+        folderTitles.push_back(title);
+        if (folderAnswers.empty())
+            return {};
+        std::string folder = folderAnswers.front();
+        folderAnswers.pop_front();
+        return folder;
+    }
     bool chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) override;
     void setBusy(bool busy) override;
     void repaintNow() override { ++repaints; }
@@ -40,6 +53,9 @@ public:
     std::deque<MessageAnswer> answers;
     std::deque<std::string> fileAnswers;
     std::vector<std::string> filters;
+    std::deque<std::string> folderAnswers;
+    std::vector<std::string> opened; // the files handed to the desktop
+    std::vector<std::string> folderTitles;
     int namings = 0;
     std::deque<std::uint32_t> colourAnswers;  // an empty script cancels
     std::vector<std::uint32_t> colourStarts;  // the colour each dialog started at

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "contents/Contents.h"
+#include "core/JarCommand.h"
+#include "form/MainForm.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "run/Runner.h"
+
+#include <string>
+#include <vector>
+
+namespace brak {
+
+// What the file grid's context menu and keys do with the selected rows:
+// each is an ordinary Jar command on the archive and the chapter shown, its
+// names in a list file in Brak's own temporary folder, run as a double
+// click runs the checked command. The Selection tab is left as it is.
+class FileActions {
+public:
+    enum class Action { ExtractTo, Test, Delete };
+
+    FileActions(MainForm& form, Platform& platform, Dialogs& dialogs, Contents& contents,
+                Runner& runner);
+    ~FileActions();
+    FileActions(const FileActions&) = delete;
+    FileActions& operator=(const FileActions&) = delete;
+
+    // The file grid selects ranges of rows.
+    void wire();
+
+    // The names of the rows selected, as the grid shows them; none while
+    // the grid lists nothing.
+    std::vector<std::string> selectedNames() const;
+    // The chapter the file grid shows.
+    std::uint32_t chapter() const;
+
+    // The command an action composes for the selected rows; folder is
+    // Extract To's output folder. Writes the list file.
+    JarCommand compose(Action action, const std::string& folder = {});
+
+    void extractTo();
+    void test();
+    // Asks first, naming how many files and which chapter.
+    void remove();
+    // A double click or Enter on a file row: Jar extracts that one file into
+    // a folder of its own in the private folder, read-only, and the desktop
+    // opens it. Returns the file opened, or empty.
+    std::string open(int row);
+    // Ctrl+A: every row of the chapter shown.
+    void selectAll();
+
+    // Brak's private folder (made at the first use) and the list file in it.
+    const std::string& privateFolder();
+    std::string listFileName() { return joinPath(privateFolder(), "Selected.LST"); }
+
+    static constexpr const char* Caption = "Brak";
+
+private:
+    void run(Action action, const std::string& folder = {});
+
+    MainForm& f_;
+    Platform& platform_;
+    Dialogs& dialogs_;
+    Contents& contents_;
+    Runner& runner_;
+    std::string folder_;
+    int opened_ = 0;
+};
+
+} // namespace brak
