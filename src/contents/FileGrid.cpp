@@ -158,7 +158,9 @@ struct NumberKey {
 // go on beyond them are compared whole.
 #pragma pack(push, 4)
 struct TextKey {
-    std::array<std::uint64_t, 3> head;
+    // Plain words, not an array: in a packed key only a member read by its
+    // own name is read safely where it is not aligned.
+    std::uint64_t head0, head1, head2;
     std::uint32_t row;
 };
 #pragma pack(pop)
@@ -206,8 +208,10 @@ public:
         std::vector<TextKey> keys(n);
         runOnCores(cores, [&](unsigned part) {
             const auto [from, to] = runOf(part);
-            for (std::uint32_t r = from; r < to; ++r)
-                keys[r] = {headOf(textOf(r), shared), r};
+            for (std::uint32_t r = from; r < to; ++r) {
+                const std::array<std::uint64_t, 3> head = headOf(textOf(r), shared);
+                keys[r] = {head[0], head[1], head[2], r};
+            }
         });
         return keys;
     }
@@ -372,16 +376,14 @@ public:
     bool operator()(const TextKey& a, const TextKey& b) const {
         // Without a branch for each word: which word differs first is as
         // good as random.
-        bool less = false, equal = true;
-        for (std::size_t w = 0; w < a.head.size(); ++w) {
-            less = less | (equal & (a.head[w] < b.head[w]));
-            equal = equal & (a.head[w] == b.head[w]);
-        }
+        const std::uint64_t a0 = a.head0, a1 = a.head1, a2 = a.head2;
+        const std::uint64_t b0 = b.head0, b1 = b.head1, b2 = b.head2;
+        const bool equal = a0 == b0 && a1 == b1 && a2 == b2;
         if (!equal)
-            return less;
+            return (a0 < b0) | ((a0 == b0) & ((a1 < b1) | ((a1 == b1) & (a2 < b2))));
         // The same characters and lengths as far as the heads go: texts that
         // end there are equal, and only longer ones are compared on.
-        if ((a.head[2] & 0xFFu) <= HeadLength)
+        if ((a2 & 0xFFu) <= HeadLength)
             return false;
         return a.row != b.row && tailLess(rows_.textOf(a.row), rows_.textOf(b.row));
     }
