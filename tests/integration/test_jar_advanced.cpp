@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-constexpr int Success = 0, Warning = 1, Fatal = 2, CannotOpen = 6, BadParameters = 7;
+constexpr int Success = 0, Warning = 1, Fatal = 2, CrcError = 3, CannotOpen = 6, BadParameters = 7;
 
 class JarAdvanced : public ::testing::Test {
 protected:
@@ -128,13 +128,28 @@ TEST_F(JarAdvanced, AssumedAnswersCoverOnlyTheirKinds) {
     EXPECT_EQ(jar({"x", "arc.J", "-jyq"}).exitCode, BadParameters);
 }
 
-TEST_F(JarAdvanced, PasswordSwitchesAreRefusedUntilEncryptionExists) {
-    ASSERT_EQ(jar({"a", "arc.J", "src", "-r"}).exitCode, Success);
+// A password handed over on descriptor 3 encrypts a new archive and opens
+// it again; changing a password is refused, changing nothing.
+TEST_F(JarAdvanced, APasswordOnADescriptorEncryptsAndNewPasswordsAreRefused) {
+    auto withPassword = [this](const std::string& command, const std::string& password) {
+        return runCommand({"sh", "-c",
+                           "exec timeout -s KILL 20 " BRAK_BIN_DIR "/JAR32.EXE " + command +
+                               " -pfd3 3<<EOF </dev/null\n" + password + "\nEOF\n"},
+                          work_.path());
+    };
+    work_.write("src/secret.txt", "a sentence nobody may read\n");
+    ASSERT_EQ(withPassword("a arc.J src -r", "hunter2").exitCode, Success);
+    EXPECT_EQ(work_.read("arc.J").find("nobody may read"), std::string::npos);
+    EXPECT_EQ(withPassword("x arc.J -owrong", "hunter3").exitCode, CrcError);
+    EXPECT_FALSE(work_.exists("wrong/src/secret.txt"));
+    EXPECT_EQ(jar({"x", "arc.J", "-onone"}).exitCode, BadParameters);
+    ASSERT_EQ(withPassword("x arc.J -oright", "hunter2").exitCode, Success);
+    EXPECT_EQ(work_.read("right/src/secret.txt"), "a sentence nobody may read\n");
     const std::string before = work_.read("arc.J");
-    for (const char* password : {"-p", "-pfd3", "-np", "-np-", "-npfd4"}) {
+    for (const char* password : {"-np", "-np-", "-npfd4"}) {
         const CommandResult run = jar({"a", "arc.J", "exclude.lst", password});
         EXPECT_EQ(run.exitCode, BadParameters) << password;
-        EXPECT_NE(run.output.find("encryption"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("password"), std::string::npos) << run.output;
     }
     EXPECT_EQ(work_.read("arc.J"), before);
 }

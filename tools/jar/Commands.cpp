@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "Password.h"
 #include "commands/Commands.h"
 #include "foreign/ForeignCommands.h"
 #include "format/Container.h"
@@ -32,6 +33,9 @@ bool encryptedArchive(const std::string& path) {
 } // namespace
 
 int runCommand(const Options& given) {
+    // A password handed over on a descriptor is read before anything else.
+    if (given.passwordDescriptor >= 0)
+        takePasswordFrom(given.passwordDescriptor);
     // Zip, 7z, tar and the other formats libarchive reads take their own way.
     if (auto code = runForeignCommand(given))
         return *code;
@@ -46,7 +50,9 @@ int runCommand(const Options& given) {
                                              command == "lc" || command == "lt");
     // A new or plain archive gets a new password; an encrypted one is
     // opened with its own, asked when it is read.
-    if (options.encrypt && !encrypted)
+    const bool adding =
+        command == "a" || command == "ac" || command == "u" || command == "f" || command == "m";
+    if ((options.encrypt || (options.password && adding)) && !encrypted)
         v2::Protection::instance().create(v2::askNewArchivePassword(options.archive));
     // A command that stores no new file has only the data it copies to
     // compress: a level given means compressing it again at that level.

@@ -92,7 +92,52 @@ void writeAll(int fd, std::string_view text) {
 
 } // namespace
 
+namespace {
+
+// The password handed over on a descriptor, when one was.
+std::optional<Secret>& handedOver() {
+    static std::optional<Secret> secret;
+    return secret;
+}
+
+Secret copyOf(const Secret& secret) {
+    Secret copy;
+    for (std::size_t i = 0; i < secret.size(); ++i)
+        copy.append(secret.c_str()[i]);
+    return copy;
+}
+
+} // namespace
+
+void takePasswordFrom(int descriptor) {
+    if (::fcntl(descriptor, F_GETFD) < 0)
+        throw JarError(ExitBadParameters, "no password was handed over on descriptor " +
+                                              std::to_string(descriptor) + "; nothing was done");
+    Secret secret;
+    bool fits = true;
+    for (;;) {
+        char c = 0;
+        const ssize_t got = ::read(descriptor, &c, 1);
+        if (got < 0 && errno == EINTR) {
+            throwIfInterrupted();
+            continue;
+        }
+        if (got <= 0 || c == '\n' || c == '\r')
+            break;
+        fits = secret.append(c) && fits;
+    }
+    ::close(descriptor);
+    if (!fits || secret.empty())
+        throw JarError(ExitBadParameters, std::string("the password handed over on descriptor ") +
+                                              std::to_string(descriptor) +
+                                              (fits ? " is empty" : " is too long") +
+                                              "; nothing was done");
+    handedOver() = std::move(secret);
+}
+
 std::optional<Secret> askPassword(std::string_view prompt) {
+    if (handedOver())
+        return copyOf(*handedOver());
     Console& console = Console::instance();
     int fd = -1;
     int owned = -1;

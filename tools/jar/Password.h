@@ -38,6 +38,11 @@ private:
 // of the input. An interruption unwinds the run.
 std::optional<Secret> askPassword(std::string_view prompt);
 
+// From now on every password is the one read from this inherited descriptor
+// (up to a line end or its end), and nothing is asked on the terminal.
+// Throws a bad-parameter error when it is not open or holds no password.
+void takePasswordFrom(int descriptor);
+
 // A new password, asked twice; nothing when the two differ or no terminal is there.
 std::optional<Secret> askNewPassword(std::string_view what);
 

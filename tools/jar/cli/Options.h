@@ -85,8 +85,10 @@ struct Options {
     AttributeFilter attributes;     // -hb
     ArchiveStamp stamp = ArchiveStamp::Now;
     SortOrder sort = SortOrder::AsFound;
-    bool levelGiven = false; // -m1..-m4
-    bool encrypt = false;    // -hg1
+    bool levelGiven = false;     // -m1..-m4
+    bool encrypt = false;        // -hg1
+    bool password = false;       // -p, -pfd<n>: a password is given for the archive
+    int passwordDescriptor = -1; // -pfd<n>: where it is read from instead of the terminal
     // Every switch given, in lower case and without its "-", the predefined
     // ones first: for the formats whose commands read them on their own.
     std::vector<std::string> switches;

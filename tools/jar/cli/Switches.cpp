@@ -70,8 +70,8 @@ constexpr std::string_view NotYetProtection =
     "protection (envelopes, authentication, encryption, locks) comes with a later version";
 constexpr std::string_view NotYetRecovery = "recovery records come with a later version";
 constexpr std::string_view NoShortNames = "Linux has no short 8.3 names";
-constexpr std::string_view NoEncryption =
-    "no archive can be protected by a password until encryption comes with a later version";
+constexpr std::string_view NoNewPassword =
+    "changing or removing an archive's password comes with a later version";
 // Commands that take files by time and by name.
 constexpr CommandSet Selecting = Adding | Members | set({"da", "sl"});
 // Commands whose written archive may be split into volumes.
@@ -223,11 +223,16 @@ const Row Table[] = {
      nullptr, Value::Command},
     {"ve", Treatment::Acted, Splitting, "as -vc, showing the command first", nullptr,
      Value::Command},
-    {"p", Treatment::Refused, All, NoEncryption},
-    {"pfd", Treatment::Refused, All, NoEncryption, nullptr, Value::Descriptor},
-    {"np", Treatment::Refused, All, NoEncryption},
-    {"np-", Treatment::Refused, All, NoEncryption},
-    {"npfd", Treatment::Refused, All, NoEncryption, nullptr, Value::Descriptor},
+    {"p", Treatment::Acted, All,
+     "the password is asked on the terminal; adding to a new or plain archive encrypts it",
+     [](Options& o) { o.password = true; }},
+    {"pfd", Treatment::Acted, All,
+     "the password is read from inherited descriptor <n> (a pipe) instead of the terminal; "
+     "adding to a new or plain archive encrypts it",
+     nullptr, Value::Descriptor},
+    {"np", Treatment::Refused, All, NoNewPassword},
+    {"np-", Treatment::Refused, All, NoNewPassword},
+    {"npfd", Treatment::Refused, All, NoNewPassword, nullptr, Value::Descriptor},
 };
 
 constexpr std::string_view AttributeMeaning =
@@ -251,8 +256,8 @@ std::string commandNames(CommandSet commands) {
 // The Advanced switches come with every command, as the masks do: each
 // command takes them, and they act on the commands their row names.
 bool sharedByAllCommands(const Row& row) {
-    constexpr std::array<std::string_view, 12> Shared = {"ta", "tb", "to", "jc", "x",  "jy",
-                                                         "va", "v",  "vt", "vb", "vc", "ve"};
+    constexpr std::array<std::string_view, 14> Shared = {"ta", "tb", "to", "jc", "x",  "jy", "va",
+                                                         "v",  "vt", "vb", "vc", "ve", "p",  "pfd"};
     return std::find(Shared.begin(), Shared.end(), row.name) != Shared.end();
 }
 
@@ -398,6 +403,14 @@ void applyAdvanced(Options& options, const Row& row, const Token& token, const s
         options.volumes.command = value;
         options.volumes.echo = row.name == "ve";
         return;
+    case Value::Descriptor: {
+        const auto descriptor = number(value, 1023);
+        if (!descriptor || *descriptor < 3)
+            refuse(text, "needs the number of an inherited descriptor, 3 or above, as -pfd3");
+        options.password = true;
+        options.passwordDescriptor = static_cast<int>(*descriptor);
+        return;
+    }
     default:
         return;
     }

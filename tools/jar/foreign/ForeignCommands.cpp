@@ -63,7 +63,7 @@ Settings checkSwitches(const Options& options, const std::string& format) {
             settings.level = body[1] - '0';
             continue;
         }
-        if (body == "hg1") {
+        if (body == "hg1" || body == "p" || body.rfind("pfd", 0) == 0) {
             settings.encrypt = true;
             continue;
         }
