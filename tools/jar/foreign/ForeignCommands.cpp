@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "ForeignArchive.h"
 #include "cli/CommandLine.h"
+#include "commands/Support.h"
 
 #include <archive_entry.h>
 #include <cerrno>
@@ -82,28 +83,9 @@ bool isWriting(const std::string& command) {
            command == "da";
 }
 
-std::string writeTarget(const std::string& path) {
-    std::error_code error;
-    const fs::path resolved = fs::canonical(path, error);
-    return error ? path : resolved.string();
-}
-
 mode_t archiveMode(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 0777) : defaultFileMode();
-}
-
-std::string attributeLetters(std::uint32_t attributes) {
-    std::string letters = "AHSRD";
-    for (size_t i = 0; i < letters.size(); ++i) {
-        if ((attributes & (1u << i)) == 0)
-            letters[i] = '.';
-    }
-    return letters;
-}
-
-std::string padLeft(const std::string& text, size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
 // The size of an entry whose header does not give it is counted.
