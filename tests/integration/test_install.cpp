@@ -125,8 +125,8 @@ TEST_F(Install, TheDebianPackageHoldsTheFilesAndNamesItsLibraries) {
                              "./usr/share/icons/hicolor/256x256/apps/brak.png"})
         EXPECT_NE(contents.find(file), std::string::npos) << file;
     const std::string info = runCommand({"dpkg-deb", "-I", deb}).output;
-    for (const char* library :
-         {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libvterm0", "libarchive13", "libzstd1", "libsodium23"})
+    for (const char* library : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libvterm0",
+                                "libarchive13", "libzstd1", "libsodium23"})
         EXPECT_NE(info.find(library), std::string::npos) << library << "\n" << info;
 }
 
