@@ -45,6 +45,7 @@ public:
     }
     std::string openFile(const std::string&) override { return {}; }
     std::string saveFile(const std::string&) override { return {}; }
+    std::string nameFile(const std::string&) override { return {}; }
     bool chooseColour(std::uint32_t&, std::vector<std::uint32_t>&) override { return false; }
     void setBusy(bool) override {}
     void repaintNow() override {}
