@@ -161,28 +161,6 @@ private:
     std::optional<ExitStatus> status_;
 };
 
-// Reads the errno the child sent before its exec failed; 0 when the exec
-// closed the pipe, so the program runs.
-int childError(int pipe) {
-    int error = 0;
-    std::size_t got = 0;
-    while (got < sizeof error) {
-        const ssize_t n = ::read(pipe, reinterpret_cast<char*>(&error) + got, sizeof error - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    return got == sizeof error ? error : 0;
-}
-
-[[noreturn]] void failInChild(int pipe) {
-    const int error = errno;
-    [[maybe_unused]] const ssize_t written = ::write(pipe, &error, sizeof error);
-    ::_exit(127);
-}
-
 } // namespace
 
 TerminalStart startOnPty(const ProcessRequest& request, TerminalSize size,
@@ -271,39 +249,33 @@ TerminalStart startOnPty(const ProcessRequest& request, TerminalSize size,
         dieWithParent(parent);
         const int out = reportEnd.get();
         if (::setsid() < 0 || ::ioctl(slave.get(), TIOCSCTTY, 0) != 0)
-            failInChild(out);
+            failChildStart(out);
         for (int fd = 0; fd < 3; ++fd)
             if (::dup2(slave.get(), fd) < 0)
-                failInChild(out);
+                failChildStart(out);
         if (!request.directory.empty() && ::chdir(request.directory.c_str()) != 0)
-            failInChild(out);
+            failChildStart(out);
         // The inputs go to their numbers only once nothing of ours can sit
         // there: the report pipe and the pipes move above them first.
         int reporting = out;
         if (!inputs.empty() && (reporting = ::fcntl(out, F_DUPFD_CLOEXEC, ChildInputLimit)) < 0)
-            failInChild(out);
+            failChildStart(out);
         for (std::size_t i = 0; i < inputs.size(); ++i)
             if ((moved[i] = ::fcntl(inputs[i]->get(), F_DUPFD_CLOEXEC, ChildInputLimit)) < 0)
-                failInChild(reporting);
+                failChildStart(reporting);
         for (std::size_t i = 0; i < inputs.size(); ++i)
             if (::dup2(moved[i], targets[i]) < 0)
-                failInChild(reporting);
+                failChildStart(reporting);
         // Every signal at its default and none blocked, whatever Brak does.
-        struct sigaction defaults {};
-        defaults.sa_handler = SIG_DFL;
-        for (int number = 1; number < NSIG; ++number)
-            ::sigaction(number, &defaults, nullptr);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        resetSignals();
         ::execve(program.c_str(), argv.data(), envp.data());
-        failInChild(reporting);
+        failChildStart(reporting);
     }
 
     reportEnd.reset();
     slave.reset();
     inputs.clear();
-    if (const int failed = childError(report.get()); failed != 0) {
+    if (const int failed = childStartError(report.get()); failed != 0) {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
