@@ -19,30 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Creates the directories of a stored name below the target directory, never
-// passing through a symbolic link, so nothing is written outside it. The
-// directories made or checked in this run are not looked at again.
-void makeParents(const std::string& base, const std::string& name,
-                 std::unordered_set<std::string>& known) {
-    std::string path = base;
-    size_t start = 0;
-    for (size_t slash = name.find('/'); slash != std::string::npos;
-         start = slash + 1, slash = name.find('/', start)) {
-        path = joinPath(path, name.substr(start, slash - start));
-        if (known.count(path) != 0)
-            continue;
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0) {
-            if (!S_ISDIR(info.st_mode))
-                throw JarError(ExitWrite, "\"" + path + "\" is in the way: not a directory");
-        } else if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-            throw JarError(ExitWrite,
-                           "cannot create the directory \"" + path + "\": " + std::strerror(errno));
-        }
-        known.insert(path);
-    }
-}
-
 // A file that replaces one of the user's reaches the disk before the rename,
 // so that a crash leaves the old one or the new one; a new file need not.
 void extractOne(ArchiveFile& file, const Entry& entry, const std::string& target, bool replacing) {
@@ -146,7 +122,7 @@ int extractFiles(const Options& options) {
             if (options.query && query.ask("Extract " + entry.name + "?") != Answer::Yes)
                 continue;
             if (withPath)
-                makeParents(base, name, directories);
+                makeDirectories(base, fs::path(name).parent_path().string(), directories);
             struct stat info {};
             const bool exists = ::lstat(target.c_str(), &info) == 0;
             if (!wantedOver(options, entry, exists, info))

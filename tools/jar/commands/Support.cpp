@@ -6,10 +6,13 @@
 #include "commands/Volumes.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unordered_set>
 
 namespace brak::jar {
 
@@ -209,6 +212,32 @@ void FileList::write() const {
     TempFile file(writeTarget(*path_));
     file.write(names_);
     file.commit(defaultFileMode(), false);
+}
+
+// Makes base/relative and the directories on the way, never through a
+// symbolic link, so nothing is written outside the base.
+void makeDirectories(const std::string& base, const std::string& relative,
+                     std::unordered_set<std::string>& known) {
+    std::string path = base;
+    size_t start = 0;
+    while (start < relative.size()) {
+        size_t slash = relative.find('/', start);
+        if (slash == std::string::npos)
+            slash = relative.size();
+        path = joinPath(path, relative.substr(start, slash - start));
+        start = slash + 1;
+        if (known.count(path) != 0)
+            continue;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode))
+                throw JarError(ExitWrite, "\"" + path + "\" is in the way: not a directory");
+        } else if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+            throw JarError(ExitWrite,
+                           "cannot create the directory \"" + path + "\": " + std::strerror(errno));
+        }
+        known.insert(path);
+    }
 }
 
 } // namespace brak::jar

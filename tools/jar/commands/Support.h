@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // What the commands share: comments, the archive's safe replacement, the
@@ -96,5 +97,11 @@ private:
     std::optional<std::string> path_;
     std::string names_;
 };
+
+// Makes base/relative and the directories on the way, never through a
+// symbolic link, so nothing is written outside the base. The directories
+// made or checked in this run are not looked at again.
+void makeDirectories(const std::string& base, const std::string& relative,
+                     std::unordered_set<std::string>& known);
 
 } // namespace brak::jar

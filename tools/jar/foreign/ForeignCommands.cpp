@@ -250,32 +250,6 @@ int testArchive(const Options& options) {
     return outcome.code();
 }
 
-// Makes base/relative and the directories on the way, never through a
-// symbolic link, so nothing is written outside the base.
-void makeDirectories(const std::string& base, const std::string& relative,
-                     std::unordered_set<std::string>& known) {
-    std::string path = base;
-    size_t start = 0;
-    while (start < relative.size()) {
-        size_t slash = relative.find('/', start);
-        if (slash == std::string::npos)
-            slash = relative.size();
-        path = joinPath(path, relative.substr(start, slash - start));
-        start = slash + 1;
-        if (known.count(path) != 0)
-            continue;
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0) {
-            if (!S_ISDIR(info.st_mode))
-                throw JarError(ExitWrite, "\"" + path + "\" is in the way: not a directory");
-        } else if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-            throw JarError(ExitWrite,
-                           "cannot create the directory \"" + path + "\": " + std::strerror(errno));
-        }
-        known.insert(path);
-    }
-}
-
 std::string parentOf(const std::string& name) {
     const size_t slash = name.rfind('/');
     return slash == std::string::npos ? std::string() : name.substr(0, slash);
