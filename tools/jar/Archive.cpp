@@ -102,6 +102,15 @@ std::vector<bool> copyableEntries(const Archive& archive, const v2::BlockReader&
     std::vector<bool> copyable(archive.entries.size());
     for (size_t i = 0; i < archive.entries.size(); ++i)
         copyable[i] = archive.entries[i].source.empty() && archive.entries[i].size > 0;
+    // The blocks an entry's data lies in, in order; false from `visit` stops.
+    auto eachBlock = [&](const Entry& entry, auto visit) {
+        const std::uint64_t end = entry.offset + entry.size;
+        for (size_t b = reader.blockAt(entry.offset);
+             b < blocks.size() && reader.blockStart(b) < end; ++b) {
+            if (!visit(b, end))
+                return;
+        }
+    };
     for (bool changed = true; changed;) {
         changed = false;
         std::vector<std::uint64_t> covered(blocks.size(), 0);
@@ -109,27 +118,23 @@ std::vector<bool> copyableEntries(const Archive& archive, const v2::BlockReader&
             if (!copyable[i])
                 continue;
             const Entry& entry = archive.entries[i];
-            const std::uint64_t end = entry.offset + entry.size;
-            for (size_t b = reader.blockAt(entry.offset);
-                 b < blocks.size() && reader.blockStart(b) < end; ++b) {
+            eachBlock(entry, [&](size_t b, std::uint64_t end) {
                 const std::uint64_t start = reader.blockStart(b);
                 const std::uint64_t stop = start + blocks[b].dataSize();
                 covered[b] += std::min(stop, end) - std::max(start, entry.offset);
-            }
+                return true;
+            });
         }
         for (size_t i = 0; i < archive.entries.size(); ++i) {
             if (!copyable[i])
                 continue;
-            const Entry& entry = archive.entries[i];
-            const std::uint64_t end = entry.offset + entry.size;
-            for (size_t b = reader.blockAt(entry.offset);
-                 b < blocks.size() && reader.blockStart(b) < end; ++b) {
-                if (covered[b] != blocks[b].dataSize()) {
-                    copyable[i] = false;
-                    changed = true;
-                    break;
-                }
-            }
+            eachBlock(archive.entries[i], [&](size_t b, std::uint64_t) {
+                if (covered[b] == blocks[b].dataSize())
+                    return true;
+                copyable[i] = false;
+                changed = true;
+                return false;
+            });
         }
     }
     return copyable;
