@@ -40,6 +40,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # JAR32.EXE compresses with libzstd and encrypts with libsodium; named too, so that the package says so
 # even where the library's own version cannot be worked out.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libzstd1, libsodium23")
+# A face for Chinese, Japanese and Korean names in the console and the grids.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Brak composes commands for the Jar command-line archiver by ticking boxes,\n\
 runs them in a console of its own, lists an archive's chapters and files,\n\
