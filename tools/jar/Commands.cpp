@@ -2,6 +2,7 @@
 
 #include "Password.h"
 #include "commands/Commands.h"
+#include "commands/Rekey.h"
 #include "foreign/ForeignCommands.h"
 #include "format/Container.h"
 #include "format/Protection.h"
@@ -30,35 +31,8 @@ bool encryptedArchive(const std::string& path) {
            (static_cast<unsigned char>(header[12]) & v2::EncryptedFlag) != 0;
 }
 
-} // namespace
-
-int runCommand(const Options& given) {
-    // A password handed over on a descriptor is read before anything else.
-    if (given.passwordDescriptor >= 0)
-        takePasswordFrom(given.passwordDescriptor);
-    // Zip, 7z, tar and the other formats libarchive reads take their own way.
-    if (auto code = runForeignCommand(given))
-        return *code;
-    Options options = given;
+int dispatch(const Options& options) {
     const std::string& command = options.command;
-    const bool encrypted = encryptedArchive(options.archive);
-    if (encrypted && command == "rh")
-        throw JarError(ExitBadParameters, "the index of an encrypted archive cannot be rebuilt "
-                                          "from its blocks; nothing was done");
-    // Listing shows the index, which is not encrypted: it needs no password.
-    v2::Protection::instance().askOnRead = !(command == "l" || command == "v" || command == "ls" ||
-                                             command == "lc" || command == "lt");
-    // A new or plain archive gets a new password; an encrypted one is
-    // opened with its own, asked when it is read.
-    const bool adding =
-        command == "a" || command == "ac" || command == "u" || command == "f" || command == "m";
-    if ((options.encrypt || (options.password && adding)) && !encrypted)
-        v2::Protection::instance().create(v2::askNewArchivePassword(options.archive));
-    // A command that stores no new file has only the data it copies to
-    // compress: a level given means compressing it again at that level.
-    if (options.levelGiven && (command == "c" || command == "d" || command == "da" ||
-                               command == "dc" || command == "rh" || command == "y"))
-        options.write.recompress = true;
     if (command == "a" || command == "ac" || command == "u" || command == "f" || command == "m")
         return addFiles(options);
     if (command == "d" || command == "da")
@@ -84,6 +58,44 @@ int runCommand(const Options& given) {
     if (command == "sl")
         return scanFiles(options);
     throw JarError(ExitBadParameters, "unknown command \"" + command + "\"");
+}
+
+} // namespace
+
+int runCommand(const Options& given) {
+    // A password handed over on a descriptor is read before anything else.
+    if (given.passwordDescriptor >= 0)
+        takePasswordFrom(given.passwordDescriptor);
+    // Zip, 7z, tar and the other formats libarchive reads take their own way.
+    if (auto code = runForeignCommand(given))
+        return *code;
+    Options options = given;
+    const std::string& command = options.command;
+    const bool encrypted = encryptedArchive(options.archive);
+    if (encrypted && command == "rh")
+        throw JarError(ExitBadParameters, "the index of an encrypted archive cannot be rebuilt "
+                                          "from its blocks; nothing was done");
+    // Listing shows the index, which is not encrypted: it needs no password.
+    v2::Protection::instance().askOnRead = !(command == "l" || command == "v" || command == "ls" ||
+                                             command == "lc" || command == "lt");
+    // A new or plain archive gets a new password; an encrypted one is
+    // opened with its own, asked when it is read.
+    const bool adding =
+        command == "a" || command == "ac" || command == "u" || command == "f" || command == "m";
+    // A new password (-np) decides how the archive ends up protected.
+    PasswordChange change = preparePasswordChange(options, encrypted);
+    if ((options.encrypt || (options.password && adding)) && !encrypted &&
+        change.mode == NewPassword::Keep)
+        v2::Protection::instance().create(v2::askNewArchivePassword(options.archive));
+    // A command that stores no new file has only the data it copies to
+    // compress: a level given means compressing it again at that level.
+    if (options.levelGiven && (command == "c" || command == "d" || command == "da" ||
+                               command == "dc" || command == "rh" || command == "y"))
+        options.write.recompress = true;
+    const int code = dispatch(options);
+    if (code <= ExitWarning)
+        changePassword(options, change);
+    return code;
 }
 
 } // namespace brak::jar
