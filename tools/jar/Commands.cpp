@@ -92,7 +92,10 @@ int runCommand(const Options& given) {
     if (options.levelGiven && (command == "c" || command == "d" || command == "da" ||
                                command == "dc" || command == "rh" || command == "y"))
         options.write.recompress = true;
-    const int code = dispatch(options);
+    Options work = options;
+    if (change.resealsAfter)
+        work.volumes = {};
+    const int code = dispatch(work);
     if (code <= ExitWarning)
         changePassword(options, change);
     return code;

@@ -196,6 +196,7 @@ PasswordChange preparePasswordChange(const Options& options, bool encrypted) {
     }
     if (encrypted)
         OpenArchive(options).read();
+    change.resealsAfter = encrypted;
     if (change.mode == NewPassword::Change && !change.password)
         change.password = askNewPassword(change.target);
     if (change.mode == NewPassword::Change && !encrypted) {

@@ -17,6 +17,9 @@ struct PasswordChange {
     // The run's key was made from the new password before the command, so
     // that a plain archive is written encrypted with it at once.
     bool keyIsNew = false;
+    // The blocks of an encrypted archive are sealed again after the command,
+    // which is when it is split into volumes, once.
+    bool resealsAfter = false;
     std::string target; // the archive the command writes
     bool existed = false;
     ino_t inode = 0;
