@@ -31,34 +31,8 @@ bool encryptedArchive(const std::string& path) {
            (static_cast<unsigned char>(header[12]) & v2::EncryptedFlag) != 0;
 }
 
-int dispatch(const Options& options) {
-    const std::string& command = options.command;
-    if (command == "a" || command == "ac" || command == "u" || command == "f" || command == "m")
-        return addFiles(options);
-    if (command == "d" || command == "da")
-        return deleteFiles(options);
-    if (command == "dc")
-        return deleteChapters(options);
-    if (command == "e" || command == "x")
-        return extractFiles(options);
-    if (command == "t")
-        return testArchive(options);
-    if (command == "l" || command == "v" || command == "ls")
-        return listArchive(options);
-    if (command == "lc")
-        return listChapters(options);
-    if (command == "lt")
-        return writeDump(options);
-    if (command == "c")
-        return commentArchive(options);
-    if (command == "y")
-        return copyArchive(options);
-    if (command == "rh")
-        return recoverHeader(options);
-    if (command == "sl")
-        return scanFiles(options);
-    throw JarError(ExitBadParameters, "unknown command \"" + command + "\"");
-}
+// Runs the command itself; a new password is applied after it.
+int dispatch(const Options& options);
 
 } // namespace
 
@@ -100,5 +74,38 @@ int runCommand(const Options& given) {
         changePassword(options, change);
     return code;
 }
+
+namespace {
+
+int dispatch(const Options& options) {
+    const std::string& command = options.command;
+    if (command == "a" || command == "ac" || command == "u" || command == "f" || command == "m")
+        return addFiles(options);
+    if (command == "d" || command == "da")
+        return deleteFiles(options);
+    if (command == "dc")
+        return deleteChapters(options);
+    if (command == "e" || command == "x")
+        return extractFiles(options);
+    if (command == "t")
+        return testArchive(options);
+    if (command == "l" || command == "v" || command == "ls")
+        return listArchive(options);
+    if (command == "lc")
+        return listChapters(options);
+    if (command == "lt")
+        return writeDump(options);
+    if (command == "c")
+        return commentArchive(options);
+    if (command == "y")
+        return copyArchive(options);
+    if (command == "rh")
+        return recoverHeader(options);
+    if (command == "sl")
+        return scanFiles(options);
+    throw JarError(ExitBadParameters, "unknown command \"" + command + "\"");
+}
+
+} // namespace
 
 } // namespace brak::jar
