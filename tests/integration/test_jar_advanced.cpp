@@ -37,6 +37,16 @@ protected:
         return runCommand(args, work_.path());
     }
     std::string names(const std::string& archive) { return jar({"ls", archive}).output; }
+    // The password on descriptor 3 and a new one on descriptor 4, as Brak hands them over.
+    CommandResult withPassword(const std::string& command, const std::string& password,
+                               const std::string& newPassword = "") {
+        std::string line = "exec timeout -s KILL 20 " BRAK_BIN_DIR "/JAR32.EXE " + command +
+                           " -pfd3 3<<EOF" + (newPassword.empty() ? "" : " -npfd4 4<<NEW") +
+                           " </dev/null\n" + password + "\nEOF\n";
+        if (!newPassword.empty())
+            line += newPassword + "\nNEW\n";
+        return runCommand({"setsid", "sh", "-c", line}, work_.path());
+    }
     TempDir work_;
 };
 
@@ -129,14 +139,8 @@ TEST_F(JarAdvanced, AssumedAnswersCoverOnlyTheirKinds) {
 }
 
 // A password handed over on descriptor 3 encrypts a new archive and opens
-// it again; changing a password is refused, changing nothing.
-TEST_F(JarAdvanced, APasswordOnADescriptorEncryptsAndNewPasswordsAreRefused) {
-    auto withPassword = [this](const std::string& command, const std::string& password) {
-        return runCommand({"sh", "-c",
-                           "exec timeout -s KILL 20 " BRAK_BIN_DIR "/JAR32.EXE " + command +
-                               " -pfd3 3<<EOF </dev/null\n" + password + "\nEOF\n"},
-                          work_.path());
-    };
+// it again; a new password with a command that only reads is refused.
+TEST_F(JarAdvanced, APasswordOnADescriptorEncryptsAndOpensAgain) {
     work_.write("src/secret.txt", "a sentence nobody may read\n");
     ASSERT_EQ(withPassword("a arc.J src -r", "hunter2").exitCode, Success);
     EXPECT_EQ(work_.read("arc.J").find("nobody may read"), std::string::npos);
@@ -147,11 +151,39 @@ TEST_F(JarAdvanced, APasswordOnADescriptorEncryptsAndNewPasswordsAreRefused) {
     EXPECT_EQ(work_.read("right/src/secret.txt"), "a sentence nobody may read\n");
     const std::string before = work_.read("arc.J");
     for (const char* password : {"-np", "-np-", "-npfd4"}) {
-        const CommandResult run = jar({"a", "arc.J", "exclude.lst", password});
+        const CommandResult run = jar({"t", "arc.J", password});
         EXPECT_EQ(run.exitCode, BadParameters) << password;
-        EXPECT_NE(run.output.find("password"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("means nothing for the command \"t\""), std::string::npos)
+            << run.output;
     }
     EXPECT_EQ(work_.read("arc.J"), before);
+}
+
+// A new password seals every block again: the old one is refused after it, a
+// wrong current one writes nothing, and -np- leaves plain data behind.
+TEST_F(JarAdvanced, ANewPasswordReplacesTheOldOneOrRemovesIt) {
+    std::string noise(6000, '\0');
+    std::mt19937 random(4);
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    work_.write("src/noise.bin", noise);
+    ASSERT_EQ(withPassword("a arc.J src -r", "old").exitCode, Success);
+    const std::string sealed = work_.read("arc.J");
+    EXPECT_EQ(withPassword("y arc.J", "wrong", "new").exitCode, CrcError);
+    EXPECT_EQ(withPassword("a arc.J exclude.lst -np-", "wrong").exitCode, CrcError);
+    EXPECT_EQ(work_.read("arc.J"), sealed);
+
+    ASSERT_EQ(withPassword("a arc.J exclude.lst -v2", "old", "new").exitCode, Success);
+    EXPECT_TRUE(work_.exists("arc.002")) << "split into volumes once sealed again";
+    EXPECT_EQ(withPassword("t arc.J", "old").exitCode, CrcError);
+    ASSERT_EQ(withPassword("x arc.J -onew", "new").exitCode, Success);
+    EXPECT_TRUE(work_.read("new/src/noise.bin") == noise);
+
+    ASSERT_EQ(withPassword("y arc.J -np-", "new").exitCode, Success);
+    EXPECT_EQ(work_.read("arc.J").substr(12, 4), std::string(4, '\0')) << "no encryption flag";
+    EXPECT_NE(work_.read("arc.J").find(noise.substr(0, 64)), std::string::npos) << "plain data";
+    ASSERT_EQ(jar({"x", "arc.J", "-oplain"}).exitCode, Success);
+    EXPECT_TRUE(work_.read("plain/src/noise.bin") == noise);
 }
 
 TEST_F(JarAdvanced, VolumesSplitTheArchiveAndReadBackWhole) {

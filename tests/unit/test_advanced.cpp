@@ -74,7 +74,7 @@ TEST(AdvancedPiece, EachPanelWritesItsSwitchesInTheAgreedOrder) {
         EXPECT_EQ(w.f.SwitchSets[0], "-r ");
         ++rows;
     }
-    EXPECT_EQ(rows, 30) << "every row read";
+    EXPECT_EQ(rows, 31) << "every row read";
 }
 
 TEST(AdvancedPiece, JarGetsAFifthArgumentOnlyWhenThereIsOneAndPasswordsOnDescriptors) {

@@ -2,6 +2,7 @@
 
 #include "Password.h"
 #include "commands/Commands.h"
+#include "commands/Rekey.h"
 #include "foreign/ForeignCommands.h"
 #include "format/Container.h"
 #include "format/Protection.h"
@@ -30,6 +31,9 @@ bool encryptedArchive(const std::string& path) {
            (static_cast<unsigned char>(header[12]) & v2::EncryptedFlag) != 0;
 }
 
+// Runs the command itself; a new password is applied after it.
+int dispatch(const Options& options);
+
 } // namespace
 
 int runCommand(const Options& given) {
@@ -52,13 +56,29 @@ int runCommand(const Options& given) {
     // opened with its own, asked when it is read.
     const bool adding =
         command == "a" || command == "ac" || command == "u" || command == "f" || command == "m";
-    if ((options.encrypt || (options.password && adding)) && !encrypted)
+    // A new password (-np) decides how the archive ends up protected.
+    PasswordChange change = preparePasswordChange(options, encrypted);
+    if ((options.encrypt || (options.password && adding)) && !encrypted &&
+        change.mode == NewPassword::Keep)
         v2::Protection::instance().create(v2::askNewArchivePassword(options.archive));
     // A command that stores no new file has only the data it copies to
     // compress: a level given means compressing it again at that level.
     if (options.levelGiven && (command == "c" || command == "d" || command == "da" ||
                                command == "dc" || command == "rh" || command == "y"))
         options.write.recompress = true;
+    Options work = options;
+    if (change.resealsAfter)
+        work.volumes = {};
+    const int code = dispatch(work);
+    if (code <= ExitWarning)
+        changePassword(options, change);
+    return code;
+}
+
+namespace {
+
+int dispatch(const Options& options) {
+    const std::string& command = options.command;
     if (command == "a" || command == "ac" || command == "u" || command == "f" || command == "m")
         return addFiles(options);
     if (command == "d" || command == "da")
@@ -85,5 +105,7 @@ int runCommand(const Options& given) {
         return scanFiles(options);
     throw JarError(ExitBadParameters, "unknown command \"" + command + "\"");
 }
+
+} // namespace
 
 } // namespace brak::jar

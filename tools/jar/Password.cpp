@@ -109,7 +109,7 @@ Secret copyOf(const Secret& secret) {
 
 } // namespace
 
-void takePasswordFrom(int descriptor) {
+Secret passwordFrom(int descriptor) {
     if (::fcntl(descriptor, F_GETFD) < 0)
         throw JarError(ExitBadParameters, "no password was handed over on descriptor " +
                                               std::to_string(descriptor) + "; nothing was done");
@@ -132,12 +132,20 @@ void takePasswordFrom(int descriptor) {
                                               std::to_string(descriptor) +
                                               (fits ? " is empty" : " is too long") +
                                               "; nothing was done");
-    handedOver() = std::move(secret);
+    return secret;
+}
+
+void takePasswordFrom(int descriptor) {
+    handedOver() = passwordFrom(descriptor);
 }
 
 std::optional<Secret> askPassword(std::string_view prompt) {
     if (handedOver())
         return copyOf(*handedOver());
+    return askTypedPassword(prompt);
+}
+
+std::optional<Secret> askTypedPassword(std::string_view prompt) {
     Console& console = Console::instance();
     int fd = -1;
     int owned = -1;

@@ -43,6 +43,12 @@ std::optional<Secret> askPassword(std::string_view prompt);
 // Throws a bad-parameter error when it is not open or holds no password.
 void takePasswordFrom(int descriptor);
 
+// The password handed over on an inherited descriptor, read as
+// takePasswordFrom reads it, without making it the one every question gets.
+Secret passwordFrom(int descriptor);
+// Asks on the terminal as askPassword does, even when a password was handed over.
+std::optional<Secret> askTypedPassword(std::string_view prompt);
+
 // A new password, asked twice; nothing when the two differ or no terminal is there.
 std::optional<Secret> askNewPassword(std::string_view what);
 

@@ -72,7 +72,7 @@ void printHelp() {
     }
     console.out() << "";
     console.out() << "The Advanced switches, -ta to -ve, come with every command and act on the "
-                     "commands named.";
+                     "commands named; -np, -np- and -npfd<n> go with the commands that write.";
     console.out() << "";
     console.out() << "List files (!name) are read from the current directory when not given with "
                      "a path; only regular files, at most "

@@ -64,6 +64,10 @@ struct VolumeSettings {
     bool active() const { return size != 0 || automatic; }
 };
 
+// What -np, -npfd<n> and -np- ask for: the archive the command wrote gets a
+// new password, or loses its protection.
+enum class NewPassword { Keep, Change, Remove };
+
 struct Options {
     std::string command;                // in lower case
     std::string archive;                // as written, quotes removed
@@ -89,6 +93,8 @@ struct Options {
     bool encrypt = false;        // -hg1
     bool password = false;       // -p, -pfd<n>: a password is given for the archive
     int passwordDescriptor = -1; // -pfd<n>: where it is read from instead of the terminal
+    NewPassword newPassword = NewPassword::Keep; // -np, -npfd<n>, -np-
+    int newPasswordDescriptor = -1;              // -npfd<n>: where the new one is read from
     // Every switch given, in lower case and without its "-", the predefined
     // ones first: for the formats whose commands read them on their own.
     std::vector<std::string> switches;

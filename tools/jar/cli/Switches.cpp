@@ -70,8 +70,6 @@ constexpr std::string_view NotYetProtection =
     "protection (envelopes, authentication, encryption, locks) comes with a later version";
 constexpr std::string_view NotYetRecovery = "recovery records come with a later version";
 constexpr std::string_view NoShortNames = "Linux has no short 8.3 names";
-constexpr std::string_view NoNewPassword =
-    "changing or removing an archive's password comes with a later version";
 // Commands that take files by time and by name.
 constexpr CommandSet Selecting = Adding | Members | set({"da", "sl"});
 // Commands whose written archive may be split into volumes.
@@ -230,9 +228,16 @@ const Row Table[] = {
      "the password is read from inherited descriptor <n> (a pipe) instead of the terminal; "
      "adding to a new or plain archive encrypts it",
      nullptr, Value::Descriptor},
-    {"np", Treatment::Refused, All, NoNewPassword},
-    {"np-", Treatment::Refused, All, NoNewPassword},
-    {"npfd", Treatment::Refused, All, NoNewPassword, nullptr, Value::Descriptor},
+    {"np", Treatment::Acted, Writing,
+     "after the command, the archive it wrote gets a new password, asked twice on the terminal "
+     "(a plain archive is encrypted); the current one comes from the terminal, -p or -pfd<n>",
+     [](Options& o) { o.newPassword = NewPassword::Change; }},
+    {"np-", Treatment::Acted, Writing,
+     "after the command, the archive it wrote is decrypted: its password is removed",
+     [](Options& o) { o.newPassword = NewPassword::Remove; }},
+    {"npfd", Treatment::Acted, Writing,
+     "as -np, the new password read from inherited descriptor <n> (a pipe)", nullptr,
+     Value::Descriptor},
 };
 
 constexpr std::string_view AttributeMeaning =
@@ -406,7 +411,13 @@ void applyAdvanced(Options& options, const Row& row, const Token& token, const s
     case Value::Descriptor: {
         const auto descriptor = number(value, 1023);
         if (!descriptor || *descriptor < 3)
-            refuse(text, "needs the number of an inherited descriptor, 3 or above, as -pfd3");
+            refuse(text, "needs the number of an inherited descriptor, 3 or above, as -" +
+                             std::string(row.name) + "3");
+        if (row.name == "npfd") {
+            options.newPassword = NewPassword::Change;
+            options.newPasswordDescriptor = static_cast<int>(*descriptor);
+            return;
+        }
         options.password = true;
         options.passwordDescriptor = static_cast<int>(*descriptor);
         return;

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "Files.h"
+#include "format/Container.h"
 
 #include <cerrno>
 #include <cstring>
@@ -133,6 +134,14 @@ OpenArchive::OpenArchive(const Options& options) : path_(options.archive) {
             break;
         } catch (const JarError& error) {
             if (error.code() == ExitInterrupted || error.code() == ExitNoMemory)
+                throw;
+            // Whole by its footer, it failed for itself: a wrong password,
+            // say, is told as such and not as a volume missing.
+            char footer[v2::FooterSize];
+            v2::Footer decoded;
+            if (file_->size() >= v2::FooterSize &&
+                file_->readAt(file_->size() - v2::FooterSize, footer, sizeof footer) &&
+                v2::decodeFooter(footer, decoded))
                 throw;
         }
     }

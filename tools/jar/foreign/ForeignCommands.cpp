@@ -46,6 +46,7 @@ Settings checkSwitches(const Options& options, const std::string& format) {
         {"jz", "file comments"},
         {"z", "archive comment"},
         {"hg0", "authentication"},
+        {"np", "a new password"},
         {"jr", "recovery of Jar's index"}};
     // The Advanced selection and volumes are built for Jar's own archives only.
     const Selection& selection = options.selection;

@@ -39,6 +39,10 @@ Protection& Protection::instance() {
     return protection;
 }
 
+std::unique_ptr<Protection> Protection::separate() {
+    return std::unique_ptr<Protection>(new Protection());
+}
+
 Protection::Protection() {
     if (sodium_init() < 0)
         throw JarError(ExitFatal, "the cryptographic library cannot start");

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Encryption of an archive's blocks with a key from its password, through
@@ -24,6 +25,9 @@ inline constexpr size_t SealOverhead = 24 + 16;
 class Protection {
 public:
     static Protection& instance();
+    // A key apart from the one of this run: a new password seals the blocks
+    // that the run's key opens.
+    static std::unique_ptr<Protection> separate();
     ~Protection();
     Protection(const Protection&) = delete;
     Protection& operator=(const Protection&) = delete;
