@@ -1,13 +1,16 @@
 // Extracting two selected rows of a real archive's earlier chapter with the
 // command the file grid's Extract To composes.
 #include "Fakes.h"
+#include "RunCommand.h"
 #include "TempDir.h"
 #include "platform/PosixPlatform.h"
+#include "run/Console.h"
 #include "run/FileActions.h"
 #include "ui/Brak.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <poll.h>
 
 using namespace brak;
 
@@ -87,6 +90,77 @@ TEST(FileActionsEndToEnd, ExtractsTwoSelectedFilesOfTheChapterShown) {
                   std::filesystem::perms::none);
     }
     EXPECT_FALSE(std::filesystem::exists(listFolder)) << "the private folder goes with Brak";
+}
+
+// Jar's console with a user who types the password when asked.
+class TypingConsole : public Console {
+public:
+    TerminalSize size() const override { return {24, 80}; }
+    ConsoleRun run(std::unique_ptr<TerminalProcess> process, const std::string&) override {
+        std::string screen;
+        bool typed = false;
+        for (char buffer[4096]; !process->reap();) {
+            pollfd ready{process->terminalFd(), POLLIN, 0};
+            ::poll(&ready, 1, 100);
+            if (const long got = process->read(buffer, sizeof buffer); got > 0)
+                screen.append(buffer, static_cast<std::size_t>(got));
+            if (!typed && screen.find("assword") != std::string::npos)
+                typed = process->write("pw\r") == 3;
+        }
+        asked += typed ? 1 : 0;
+        return {*process->status(), screen};
+    }
+    void close() override {}
+    void showRunLog(const RunLog&) override {}
+    int asked = 0;
+};
+
+TEST(FileActionsEndToEnd, NamesAreWholeAndAnEncryptedArchiveAsksInTheConsole) {
+    test::TempDir work, program;
+    TestPlatform platform{program.path() + "/"};
+    platform.setEnvironment("JAR_CFG_FILE", "");
+    test::FakeDialogs dialogs;
+    TypingConsole console;
+    Brak brak{platform, dialogs};
+    brak.runner().setConsole(&console);
+    MainForm& f = brak.form();
+    f.edPath.setText(BRAK_BIN_DIR);
+    f.Directory.setDirectory(work.path());
+    WriteGridHeadings(f.stChapter, f.stFile);
+    work.write("a*.txt", "star");
+    work.write("ab.txt", "plain");
+    work.write("sub/ab.txt", "deeper");
+    work.write("pw", "pw\n");
+    const auto list = [&](const std::string& archive) {
+        f.edArchive.setText(work.file(archive));
+        EXPECT_EQ(brak.contents().LoadContents(), 0);
+        std::vector<std::string> names;
+        for (int row = 1; row < f.stFile.rowCount(); ++row)
+            names.push_back(f.stFile.cell(ColName, row));
+        return names;
+    };
+    for (const char* options : {"", " -hg1 -pfd3 3<pw"})
+        ASSERT_EQ(test::runCommand({"sh", "-c",
+                                    JarProgram + " a " + (*options ? "enc.j" : "plain.j") +
+                                        " a*.txt ab.txt sub/ab.txt" + options},
+                                   work.path())
+                      .exitCode,
+                  0);
+
+    // Deleting "a*.txt" and "ab.txt" leaves "sub/ab.txt".
+    ASSERT_EQ(list("plain.j"), (std::vector<std::string>{"a*.txt", "ab.txt", "sub/ab.txt"}));
+    f.stFile.setRow(1);
+    f.stFile.selectRangeTo(2);
+    dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
+    brak.fileActions().remove();
+    EXPECT_EQ(list("plain.j"), (std::vector<std::string>{"sub/ab.txt"}));
+
+    // Unseen, Jar cannot ask for the password; in the console the user types it.
+    ASSERT_EQ(list("enc.j").size(), 3u);
+    const std::string opened = brak.fileActions().open(2);
+    EXPECT_EQ(console.asked, 1);
+    ASSERT_FALSE(opened.empty()) << (dialogs.boxes.empty() ? "" : dialogs.boxes.back().text);
+    EXPECT_EQ(test::readFile(opened), "plain");
 }
 
 } // namespace

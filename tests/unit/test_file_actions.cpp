@@ -21,8 +21,8 @@ protected:
         f.edContentMask.setText("*.txt");
         f.raCommandAddFile.click();
         EXPECT_EQ(load(test::mixedListing()), 0);
-        brak.contents().SelectChapter(2);
-        f.edFilter.setText("t"); // narrows the rows shown
+        brak.contents().SelectChapter(3); // the last: Delete works there only
+        f.edFilter.setText("t");          // narrows the rows shown
     }
 
     // Selects the shown rows first..last.
@@ -90,8 +90,7 @@ TEST_F(FileActionsTest, EachActionComposesItsCommandAndRunsIt) {
         EXPECT_EQ(dialogs.boxes.size(), name == "Delete" ? 2u : 1u) << "the exit box";
         dialogs.answers.clear();
         dialogs.folderAnswers.clear();
-        f.edFilter.setText("t"); // the listing after the run showed the last chapter
-        brak.contents().SelectChapter(2);
+        f.edFilter.setText("t"); // the listing after the run emptied the filter
         ++cases;
     }
     EXPECT_EQ(cases, 3);
@@ -103,13 +102,55 @@ TEST_F(FileActionsTest, DeleteAsksFirstAndNoRunsNothing) {
     actions.remove();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0],
-              (MessageBoxRequest{"Delete 3 files from chapter 2 of \"ARC.J\"?", "Delete Files",
+              (MessageBoxRequest{"Delete 3 files from chapter 3 of \"ARC.J\"?", "Delete Files",
                                  MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No}));
+    EXPECT_TRUE(platform.terminalStarts.empty());
+
+    // Jar deletes from the last chapter only: an earlier one's rows are
+    // refused, unasked.
+    brak.contents().SelectChapter(2);
+    select(1, 2);
+    actions.remove();
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[1].icon, MessageIcon::Information) << dialogs.boxes[1].text;
     EXPECT_TRUE(platform.terminalStarts.empty());
 
     // A cancelled folder picker runs nothing either.
     actions.extractTo();
     EXPECT_TRUE(platform.terminalStarts.empty());
+}
+
+TEST_F(FileActionsTest, OpenAsksInTheConsoleOnlyWhenTheUnseenRunFails) {
+    std::vector<std::string> unseen;
+    int exitCode = 0;
+    std::string folder; // of the last run, from its -o
+    auto extract = [&](const ProcessRequest& request) {
+        const std::string& switches = request.args.at(3);
+        folder = switches.substr(switches.find("-o\"") + 3);
+        folder = folder.substr(0, folder.find('"'));
+        test::writeFile(folder + "/" + f.stFile.cell(ColName, 2), "text");
+    };
+    platform.onStart = [&](const ProcessRequest& request) {
+        unseen.push_back(request.args.at(1));
+        if (exitCode == 0)
+            extract(request);
+        StartResult started;
+        started.child = std::make_unique<test::FakeChild>(exitCode);
+        return started;
+    };
+    platform.onTerminalStart = [&](const ProcessRequest& request, TerminalSize) {
+        extract(request); // as after a password typed in the console
+        return TerminalStart{0, std::make_unique<test::FakeTerminalProcess>()};
+    };
+    for (const int code : {0, 7}) {
+        exitCode = code;
+        const std::string opened = actions.open(2);
+        ASSERT_EQ(opened, folder + "/" + f.stFile.cell(ColName, 2)) << code;
+        EXPECT_EQ(dialogs.opened.back(), opened);
+        EXPECT_EQ(platform.terminalStarts.size(), code == 0 ? 0u : 1u) << "the console";
+        EXPECT_TRUE(dialogs.boxes.empty()) << "a success asks no box";
+    }
+    EXPECT_EQ(unseen, (std::vector<std::string>{"x ", "x "}));
 }
 
 TEST_F(FileActionsTest, SelectAllTakesEveryShownRowAndOnlyThose) {
