@@ -120,39 +120,6 @@ TEST_F(FileActionsTest, DeleteAsksFirstAndNoRunsNothing) {
     EXPECT_TRUE(platform.terminalStarts.empty());
 }
 
-TEST_F(FileActionsTest, OpenAsksInTheConsoleOnlyWhenTheUnseenRunFails) {
-    std::vector<std::string> unseen;
-    int exitCode = 0;
-    std::string folder; // of the last run, from its -o
-    auto extract = [&](const ProcessRequest& request) {
-        const std::string& switches = request.args.at(3);
-        folder = switches.substr(switches.find("-o\"") + 3);
-        folder = folder.substr(0, folder.find('"'));
-        test::writeFile(folder + "/" + f.stFile.cell(ColName, 2), "text");
-    };
-    platform.onStart = [&](const ProcessRequest& request) {
-        unseen.push_back(request.args.at(1));
-        if (exitCode == 0)
-            extract(request);
-        StartResult started;
-        started.child = std::make_unique<test::FakeChild>(exitCode);
-        return started;
-    };
-    platform.onTerminalStart = [&](const ProcessRequest& request, TerminalSize) {
-        extract(request); // as after a password typed in the console
-        return TerminalStart{0, std::make_unique<test::FakeTerminalProcess>()};
-    };
-    for (const int code : {0, 7}) {
-        exitCode = code;
-        const std::string opened = actions.open(2);
-        ASSERT_EQ(opened, folder + "/" + f.stFile.cell(ColName, 2)) << code;
-        EXPECT_EQ(dialogs.opened.back(), opened);
-        EXPECT_EQ(platform.terminalStarts.size(), code == 0 ? 0u : 1u) << "the console";
-        EXPECT_TRUE(dialogs.boxes.empty()) << "a success asks no box";
-    }
-    EXPECT_EQ(unseen, (std::vector<std::string>{"x ", "x "}));
-}
-
 TEST_F(FileActionsTest, SelectAllTakesEveryShownRowAndOnlyThose) {
     actions.selectAll();
     const int rows = f.stFile.rowCount() - 1;
