@@ -1,7 +1,6 @@
 // What users of desktop archive managers expect of the window, tried on the
 // real widgets: headings that sort, a filter for the file grid, columns that
-// fit a listing, picker buttons, the usual keys, dropped files and pastes,
-// files dragged out.
+// fit a listing, picker buttons, the usual keys, dropped files and pastes.
 #include "FakeConsole.h"
 #include "ListingFixture.h"
 #include "ViewTest.h"
@@ -16,10 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QToolButton>
 #include <QUrl>
-#include <fstream>
 
 using namespace brak;
 using namespace brak::test;
@@ -314,39 +311,4 @@ TEST_F(WindowPolish, APasteIntoANumberFieldRaisesOneMessageAndLosesNoKey) {
     QTest::keyClick(memory, Qt::Key_Backspace);
     EXPECT_EQ(f.loMemoryFlat.Value(), 409612);
     EXPECT_EQ(dialogs.boxes.size(), 1u);
-}
-
-TEST_F(WindowPolish, ADragFromTheSelectedRowsCarriesCopiesOfThemAll) {
-    list(mixedListing());
-    platform.onStart = [](const ProcessRequest& request) { // Jar extracts the list into -o
-        const auto quoted = [&](int arg, const char* from) {
-            const std::string& text = request.args.at(std::size_t(arg));
-            const std::size_t start = text.find('"', text.find(from)) + 1;
-            return text.substr(start, text.find('"', start) - start);
-        };
-        std::ifstream names(quoted(2, "!"));
-        for (std::string name; std::getline(names, name);)
-            writeFile(quoted(3, "-o") + "/" + name, "copy of " + name);
-        return StartResult{0, 0, std::make_unique<FakeChild>(0)};
-    };
-    f.stFile.setRow(1);
-    f.stFile.selectRangeTo(2);
-    const Texts names = {f.stFile.cell(ColName, 1), f.stFile.cell(ColName, 2)};
-    GridView* files = grid(f.stFile);
-    std::unique_ptr<QMimeData> carried;
-    files->dragData = [&, make = files->dragData]() -> QMimeData* {
-        carried.reset(make());
-        return nullptr; // no drag loop offscreen
-    };
-    // Pressed on the range's second row, then moved: the range stays.
-    const QPoint at = files->visualRect(files->model()->index(1, 0)).center();
-    QTest::mousePress(files->viewport(), Qt::LeftButton, {}, at);
-    QMouseEvent move(QEvent::MouseMove, at + QPoint(40, 30), files->viewport()->mapToGlobal(at),
-                     Qt::NoButton, Qt::LeftButton, {});
-    QApplication::sendEvent(files->viewport(), &move);
-    ASSERT_TRUE(carried);
-    Texts copies;
-    for (const QUrl& url : carried->urls())
-        copies.push_back(readFile(url.toLocalFile().toStdString()));
-    EXPECT_EQ(copies, (Texts{"copy of " + names[0], "copy of " + names[1]}));
 }
