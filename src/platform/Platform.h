@@ -93,7 +93,8 @@ public:
     // Starts the program and waits for its exit code.
     virtual StartResult runAndWait(const ProcessRequest& request) = 0;
     // Starts the program without a console and without waiting; standard input
-    // is the null device, so it can never wait for an answer.
+    // is the null device and it has no controlling terminal, so it can never
+    // wait for an answer.
     virtual StartResult start(const ProcessRequest& request) = 0;
     // Starts the program on a pseudo-terminal of its own of that size, for
     // Jar's console; the caller watches it and reaps it.

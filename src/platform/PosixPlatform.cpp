@@ -227,6 +227,10 @@ Spawned spawn(const ProcessRequest& request, const std::string& programDirectory
     if (pid == 0) {
         dieWithParent(parent);
         if (detached) {
+            // No controlling terminal either: a question that needs one
+            // fails at once instead of waiting in the terminal Brak was
+            // started from.
+            ::setsid();
             const int null = ::open("/dev/null", O_RDWR);
             for (int fd = 0; fd < 3; ++fd)
                 if (null < 0 || ::dup2(null, fd) < 0)

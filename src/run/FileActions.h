@@ -35,18 +35,27 @@ public:
     // The chapter the file grid shows.
     std::uint32_t chapter() const;
 
-    // The command an action composes for the selected rows; folder is
-    // Extract To's output folder. Writes the list file.
+    // The command an action composes for the selected rows (or the names
+    // given); folder is Extract To's output folder. Writes the list file,
+    // whose lines Jar takes as whole names (-jn), never as masks.
     JarCommand compose(Action action, const std::string& folder = {});
+    JarCommand compose(Action action, const std::string& folder,
+                       const std::vector<std::string>& names);
 
     void extractTo();
     void test();
-    // Asks first, naming how many files and which chapter.
+    // Asks first, naming how many files and which chapter. Jar deletes from
+    // the last chapter only, so an earlier chapter's files are refused.
     void remove();
     // A double click or Enter on a file row: Jar extracts that one file into
     // a folder of its own in the private folder, read-only, and the desktop
     // opens it. Returns the file opened, or empty.
     std::string open(int row);
+    // The menu's Open: the selected row.
+    std::string openSelected() { return open(f_.stFile.row()); }
+    // Dragging the selected rows out: Jar extracts them into a folder of
+    // their own in the private folder; the files made, for the drop.
+    std::vector<std::string> dragOut();
     // Ctrl+A: every row of the chapter shown.
     void selectAll();
 
@@ -58,6 +67,9 @@ public:
 
 private:
     void run(Action action, const std::string& folder = {});
+    // Extracts the names into a new folder of the private folder, named
+    // after kind; the folder, or empty when Jar failed (and said so).
+    std::string takeOut(const std::vector<std::string>& names, const std::string& kind);
 
     MainForm& f_;
     Platform& platform_;
@@ -65,7 +77,7 @@ private:
     Contents& contents_;
     Runner& runner_;
     std::string folder_;
-    int opened_ = 0;
+    int takenOut_ = 0;
 };
 
 } // namespace brak

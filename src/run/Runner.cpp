@@ -71,8 +71,16 @@ void Runner::runCommand(const JarCommand& command) {
     start(command, request, f_.Directory.directory());
 }
 
-void Runner::start(const JarCommand& command, ProcessRequest& request,
-                   const std::string& directory) {
+bool Runner::runAsking(const JarCommand& command) {
+    BRAK_ASSERT(console_);
+    if (!checkQuotedValues(dialogs_, command.quotedValues()))
+        return false;
+    ProcessRequest request;
+    return start(command, request, f_.Directory.directory(), true);
+}
+
+bool Runner::start(const JarCommand& command, ProcessRequest& request, const std::string& directory,
+                   bool quiet) {
     MainForm& f = f_;
     request.program = command.programFile();
     request.args = command.arguments();
@@ -101,7 +109,7 @@ void Runner::start(const JarCommand& command, ProcessRequest& request,
         record.milliseconds = platform_.milliseconds() - start;
         runLog_.add(record);
         showMessage(dialogs_, record.message, StartFailureCaption, MessageIcon::Error);
-        return;
+        return false;
     }
     // The console stays until the box below is closed, and closes also when
     // an error ends the run or the box.
@@ -126,10 +134,12 @@ void Runner::start(const JarCommand& command, ProcessRequest& request,
     runLog_.add(std::move(record));
 
     // Over the console, which closes with it.
-    showMessage(dialogs_, message, ExitCaption, MessageIcon::Warning);
+    if (!(quiet && success))
+        showMessage(dialogs_, message, ExitCaption, MessageIcon::Warning);
     closeConsole.now();
-    if (success)
+    if (success && !quiet)
         contents_.LoadContents();
+    return success;
 }
 
 bool Runner::passwordsGiven() {

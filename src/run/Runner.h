@@ -41,6 +41,10 @@ public:
     // the checked one: the line in the status bar, Jar in its console in the
     // Selection tab's directory, the exit box, the listing after a success.
     void runCommand(const JarCommand& command);
+    // Runs a command Brak needs done, in the console so that Jar can ask
+    // what it must (a password): a failure is reported as any run's, a
+    // success quietly and without a new listing. True on success.
+    bool runAsking(const JarCommand& command);
     void LastOutput1Click();
 
     const RunLog& runLog() const { return runLog_; }
@@ -50,7 +54,8 @@ public:
     static constexpr const char* PasswordCaption = "Password";
 
 private:
-    void start(const JarCommand& command, ProcessRequest& request, const std::string& directory);
+    bool start(const JarCommand& command, ProcessRequest& request, const std::string& directory,
+               bool quiet = false);
     // False, with a message, when a password to hand over is empty.
     bool passwordsGiven();
 

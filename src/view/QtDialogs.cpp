@@ -206,7 +206,7 @@ std::string QtDialogs::chooseFolder(const std::string& title) {
 }
 
 bool QtDialogs::openWithDesktop(const std::string& file) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(fileNameToQString(file)));
 }
 
 bool QtDialogs::chooseColour(std::uint32_t& colour, std::vector<std::uint32_t>& customColours) {

@@ -1,4 +1,5 @@
 // The six tab pages of the main window: which widget goes where.
+#include "base/QtText.h"
 #include "contents/RowList.h"
 #include "view/TFormMain.h"
 #include "view/Widgets.h"
@@ -14,8 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace brak {
@@ -101,6 +104,10 @@ QWidget* TFormMain::buildViewPage() {
         if (actions.selectedNames().empty())
             return;
         QMenu menu(files);
+        QAction* open = menu.addAction(QStringLiteral("Open"), this,
+                                       [&] { b.guard([&] { actions.openSelected(); }); });
+        menu.setDefaultAction(open);
+        menu.addSeparator();
         menu.addAction(QStringLiteral("Extract To..."), this,
                        [&] { b.guard([&] { actions.extractTo(); }); });
         menu.addAction(QStringLiteral("Test"), this, [&] { b.guard([&] { actions.test(); }); });
@@ -108,6 +115,19 @@ QWidget* TFormMain::buildViewPage() {
         menu.addAction(QStringLiteral("Delete..."), this,
                        [&] { b.guard([&] { actions.remove(); }); });
         menu.exec(at);
+    };
+    // The files reach the drop as copies in Brak's private folder.
+    files->dragData = [&b, &actions]() -> QMimeData* {
+        std::vector<std::string> paths;
+        b.guard([&] { paths = actions.dragOut(); });
+        if (paths.empty())
+            return nullptr;
+        QList<QUrl> urls;
+        for (const std::string& path : paths)
+            urls.push_back(QUrl::fromLocalFile(fileNameToQString(path)));
+        auto* data = new QMimeData;
+        data->setUrls(urls);
+        return data;
     };
     files->onDoubleClick = [&b, &actions](int row) { b.guard([&] { actions.open(row); }); };
     files->onKey = [&b, &actions, &f](QKeyEvent* event) {

@@ -2,10 +2,13 @@
 
 #include "base/QtText.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -280,6 +283,8 @@ void GridView::pick(const QModelIndex& index, bool click) {
 
 void GridView::mousePressEvent(QMouseEvent* event) {
     pressed_ = false;
+    dragArmed_ = false;
+    deferredPick_ = QPersistentModelIndex();
     QModelIndex index = indexAt(event->position().toPoint());
     // A right click on a row outside the range selects that row first, as
     // file managers do; inside, the range stays for the menu.
@@ -302,6 +307,17 @@ void GridView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     pressed_ = true;
+    if (dragData) {
+        dragStart_ = event->position().toPoint();
+        dragArmed_ = true;
+        // Picking now would leave one row of the range to drag.
+        const int row = index.row() + grid_.fixedRows();
+        if (grid_.rangeFirst() < grid_.rangeLast() && row >= grid_.rangeFirst() &&
+            row <= grid_.rangeLast() && event->modifiers() == Qt::NoModifier) {
+            deferredPick_ = index;
+            return;
+        }
+    }
     pick(index, false);
 }
 
@@ -312,8 +328,12 @@ void GridView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void GridView::mouseReleaseEvent(QMouseEvent* event) {
+    dragArmed_ = false;
     if (event->button() == Qt::LeftButton && pressed_) {
         pressed_ = false;
+        if (deferredPick_.isValid())
+            pick(deferredPick_, false);
+        deferredPick_ = QPersistentModelIndex();
         if (onClick)
             onClick();
     }
@@ -328,7 +348,20 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
         onDoubleClick(index.row() + grid_.fixedRows());
 }
 
-void GridView::mouseMoveEvent(QMouseEvent*) {}
+void GridView::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragArmed_ || !(event->buttons() & Qt::LeftButton) ||
+        (event->position().toPoint() - dragStart_).manhattanLength() <
+            QApplication::startDragDistance())
+        return;
+    dragArmed_ = false;
+    pressed_ = false;
+    deferredPick_ = QPersistentModelIndex();
+    if (QMimeData* data = dragData ? dragData() : nullptr) {
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction);
+    }
+}
 
 void GridView::keyPressEvent(QKeyEvent* event) {
     CursorAction action;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class QMimeData;
 class QToolButton;
 
 namespace brak {
@@ -64,6 +65,9 @@ public:
     // A double click on a row, after its click did what a click does; the
     // row is the one under the pointer then.
     std::function<void(int row)> onDoubleClick;
+    // A press on the selected rows moved far enough to drag them: what the
+    // drag carries, or null for no drag. The pick of the press is dropped.
+    std::function<QMimeData*()> dragData;
     // A key the grid does not move by; true when it was taken.
     std::function<bool(QKeyEvent* event)> onKey;
     // The user finished dragging column edges; the widths are columnWidth(c).
@@ -104,6 +108,11 @@ private:
     int column_ = 0;
     int shownTopRow_ = -1;
     bool pressed_ = false;
+    // Where a drag of the selected rows may start; a press inside a range
+    // of rows picks its cell at the release, when no drag began.
+    QPoint dragStart_;
+    bool dragArmed_ = false;
+    QPersistentModelIndex deferredPick_;
     int fitsDone_ = 0;
     int fillColumn_ = -1;
     bool filling_ = false;

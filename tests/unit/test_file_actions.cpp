@@ -21,8 +21,8 @@ protected:
         f.edContentMask.setText("*.txt");
         f.raCommandAddFile.click();
         EXPECT_EQ(load(test::mixedListing()), 0);
-        brak.contents().SelectChapter(2);
-        f.edFilter.setText("t"); // narrows the rows shown
+        brak.contents().SelectChapter(3); // the last: Delete works there only
+        f.edFilter.setText("t");          // narrows the rows shown
     }
 
     // Selects the shown rows first..last.
@@ -90,8 +90,7 @@ TEST_F(FileActionsTest, EachActionComposesItsCommandAndRunsIt) {
         EXPECT_EQ(dialogs.boxes.size(), name == "Delete" ? 2u : 1u) << "the exit box";
         dialogs.answers.clear();
         dialogs.folderAnswers.clear();
-        f.edFilter.setText("t"); // the listing after the run showed the last chapter
-        brak.contents().SelectChapter(2);
+        f.edFilter.setText("t"); // the listing after the run emptied the filter
         ++cases;
     }
     EXPECT_EQ(cases, 3);
@@ -103,8 +102,17 @@ TEST_F(FileActionsTest, DeleteAsksFirstAndNoRunsNothing) {
     actions.remove();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0],
-              (MessageBoxRequest{"Delete 3 files from chapter 2 of \"ARC.J\"?", "Delete Files",
+              (MessageBoxRequest{"Delete 3 files from chapter 3 of \"ARC.J\"?", "Delete Files",
                                  MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No}));
+    EXPECT_TRUE(platform.terminalStarts.empty());
+
+    // Jar deletes from the last chapter only: an earlier one's rows are
+    // refused, unasked.
+    brak.contents().SelectChapter(2);
+    select(1, 2);
+    actions.remove();
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
+    EXPECT_EQ(dialogs.boxes[1].icon, MessageIcon::Information) << dialogs.boxes[1].text;
     EXPECT_TRUE(platform.terminalStarts.empty());
 
     // A cancelled folder picker runs nothing either.

@@ -314,6 +314,8 @@ bool matchesMember(std::string_view storedName, const std::vector<std::string>& 
         return true;
     const std::string base = baseName(storedName);
     return std::any_of(masks.begin(), masks.end(), [&](const std::string& mask) {
+        if (!mask.empty() && mask[0] == LiteralName)
+            return std::string_view(mask).substr(1) == storedName;
         return mask.find('/') != std::string::npos ? wildcardMatch(storedName, mask)
                                                    : matchesMask(base, mask);
     });

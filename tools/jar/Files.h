@@ -88,7 +88,9 @@ mode_t defaultFileMode();
 // name without a dot.
 bool matchesMask(std::string_view name, std::string_view mask);
 // Archive members: a mask holding "/" matches the whole stored name, any other
-// mask the last component. No masks match everything.
+// mask the last component. No masks match everything. A mask starting with
+// LiteralName is a whole stored name, compared as it is.
+inline constexpr char LiteralName = '\x01'; // no stored name holds a control character
 bool matchesMember(std::string_view storedName, const std::vector<std::string>& masks);
 
 struct SourceFile {

@@ -101,7 +101,7 @@ Options parseCommandLine(const std::vector<Token>& tokens, const Configuration& 
     return options;
 }
 
-std::vector<std::string> readListFile(const std::string& path) {
+std::vector<std::string> readListFile(const std::string& path, bool literal) {
     std::string problem;
     Fd file = openRegularFile(path, problem);
     if (!file.valid())
@@ -116,6 +116,13 @@ std::vector<std::string> readListFile(const std::string& path) {
     std::size_t total = 0;
     std::string buffer(256 * 1024, '\0');
     auto take = [&](std::string_view line) {
+        if (literal) {
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            if (!line.empty())
+                names.push_back(LiteralName + std::string(line));
+            return;
+        }
         std::string entry = trim(line);
         if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"')
             entry = entry.substr(1, entry.size() - 2);
@@ -156,7 +163,7 @@ std::vector<std::string> readListFile(const std::string& path) {
 std::vector<std::string> masksOf(const Options& options) {
     std::vector<std::string> masks = options.names;
     for (const std::string& list : options.listFiles) {
-        auto names = readListFile(list);
+        auto names = readListFile(list, options.literalLists);
         masks.insert(masks.end(), std::make_move_iterator(names.begin()),
                      std::make_move_iterator(names.end()));
     }

@@ -22,10 +22,12 @@ inline constexpr std::size_t MaxListLine = 8192;
 
 // The names a list file holds, one a line (blank lines skipped, a name may be
 // quoted). Only a regular file is read, within the limits above; anything
-// else is a bad parameter. An interruption ends the read.
-std::vector<std::string> readListFile(const std::string& path);
+// else is a bad parameter. An interruption ends the read. Literal: each line
+// is a name as it is, blanks and quotes included.
+std::vector<std::string> readListFile(const std::string& path, bool literal = false);
 
-// The masks of the command line followed by the names of its list files.
+// The masks of the command line followed by the names of its list files
+// (with -jn, each marked as a literal name).
 std::vector<std::string> masksOf(const Options& options);
 
 } // namespace brak::jar

@@ -73,6 +73,7 @@ struct Options {
     std::string archive;                // as written, quotes removed
     std::vector<std::string> names;     // masks, or the dump file of "lt"
     std::vector<std::string> listFiles; // named as "!list", read when the command starts
+    bool literalLists = false;          // -jn: their lines are whole names, not masks
     bool recurse = false;               // -r
     bool yes = false;                   // -y
     bool query = false;                 // -q

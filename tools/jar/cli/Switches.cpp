@@ -184,6 +184,10 @@ const Row Table[] = {
     {"jz", Treatment::Acted, Adding | bit("c"),
      "the comment of each file added (c: of each file named) from <file>; NUL removes it", nullptr,
      Value::Comment},
+    {"jn", Treatment::Acted, Members,
+     "each line of a !list file is one whole stored name, taken as it is: no wildcards, no match "
+     "in other directories",
+     [](Options& o) { o.literalLists = true; }},
     // The Advanced switches, in the order the front-end writes them.
     {"ta", Treatment::Acted, Selecting,
      "only files modified at or after today 00:00, or the local time given", nullptr, Value::Date},

@@ -200,7 +200,9 @@ void MaskUse::report(bool warn, Outcome& outcome) const {
         return;
     for (size_t i = 0; i < masks_.size(); ++i) {
         if (!used_[i]) {
-            Console::instance().error() << "No file matches \"" << masks_[i] << '"';
+            const bool literal = !masks_[i].empty() && masks_[i][0] == LiteralName;
+            Console::instance().error()
+                << "No file matches \"" << masks_[i].substr(literal ? 1 : 0) << '"';
             outcome.raise(ExitWarning);
         }
     }
