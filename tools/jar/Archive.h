@@ -24,6 +24,15 @@ namespace v2 {
 class BlockReader;
 }
 
+// Chapter flags this program sets: L locked against change, E sealed in the
+// security envelope.
+inline constexpr std::uint32_t ChapterLocked = 1;
+inline constexpr std::uint32_t ChapterSealed = 32;
+
+// Locks kept with an archive beyond its chapters' flags: All (-jl) refuses
+// new chapters too, Auto (-jl2) locks each chapter as it is written.
+enum class LockMode : std::uint32_t { None = 0, All = 1, Auto = 2 };
+
 struct Chapter {
     std::int64_t created = 0;
     std::int64_t modified = 0;
@@ -56,6 +65,9 @@ struct Archive {
     std::vector<Chapter> chapters;
     std::vector<Entry> entries;
     std::string comment; // the archive's comment; empty: none
+    LockMode lock = LockMode::None;
+    bool hidden = false; // the index is encrypted (-jx)
+    bool sealed = false; // the security envelope (-hy)
 
     std::uint32_t lastChapter() const { return static_cast<std::uint32_t>(chapters.size()); }
 };

@@ -7,13 +7,24 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sodium.h>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
 
 namespace brak::jar {
 
-Secret::Secret() : data_(new char[Capacity + 1]) {
+void Secret::Free::operator()(char* data) const {
+    sodium_free(data); // wipes it
+}
+
+Secret::Secret() {
+    if (sodium_init() < 0)
+        throw JarError(ExitFatal, "the cryptographic library cannot start");
+    // Guarded, locked memory: never swapped out, wiped when freed.
+    data_.reset(static_cast<char*>(sodium_malloc(Capacity + 1)));
+    if (!data_)
+        throw JarError(ExitNoMemory, "no memory for the password");
     std::memset(data_.get(), 0, Capacity + 1);
 }
 
@@ -37,7 +48,7 @@ Secret& Secret::operator=(Secret&& other) noexcept {
 
 void Secret::wipe() {
     if (data_)
-        ::explicit_bzero(data_.get(), Capacity + 1);
+        sodium_memzero(data_.get(), Capacity + 1);
     size_ = 0;
 }
 

@@ -7,8 +7,8 @@
 
 namespace brak::jar {
 
-// A password in memory of its own, wiped when it goes. It never grows, so no
-// copy of it is left behind in freed memory.
+// A password in memory of its own, locked out of swap and wiped when it goes.
+// It never grows, so no copy of it is left behind in freed memory.
 class Secret {
 public:
     static constexpr std::size_t Capacity = 1024;
@@ -27,8 +27,11 @@ public:
     bool operator==(const Secret& other) const;
 
 private:
+    struct Free {
+        void operator()(char* data) const;
+    };
     void wipe();
-    std::unique_ptr<char[]> data_;
+    std::unique_ptr<char[], Free> data_;
     std::size_t size_ = 0;
 };
 
