@@ -88,7 +88,14 @@ void Protection::checkValue(unsigned char* out) const {
 }
 
 void Protection::create(const Secret& password) {
-    create(password, true);
+    create(password, key_ == nullptr || encrypting_);
+}
+
+void Protection::forget() {
+    if (key_ != nullptr)
+        sodium_free(key_);
+    key_ = nullptr;
+    encrypting_ = true;
 }
 
 void Protection::create(const Secret& password, bool encrypt) {

@@ -67,10 +67,13 @@ public:
     // (commands that read file data); listing needs no key.
     bool askOnRead = true;
 
-    // A new key from a new password with a fresh salt; the archives written
-    // with it are encrypted, or with `encrypt` false only authenticated.
+    // A new key from a new password with a fresh salt. The archives written
+    // with it are encrypted, or with `encrypt` false only authenticated;
+    // without `encrypt`, as with the key it replaces (encrypted when none).
     void create(const Secret& password);
     void create(const Secret& password, bool encrypt);
+    // Drops the key held, wiping it: archives written are plain again.
+    void forget();
     // The key of the archive whose header extension is `extension`: the one
     // held when it matches, else asked for. A wrong password is a CRC error.
     void unlock(const std::string& path, const char* extension);
