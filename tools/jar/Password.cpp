@@ -9,16 +9,25 @@
 #include <poll.h>
 #include <sodium.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace brak::jar {
+
+void forbidCoreDumps() {
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+}
 
 void Secret::Free::operator()(char* data) const {
     sodium_free(data); // wipes it
 }
 
 Secret::Secret() {
+    forbidCoreDumps();
     if (sodium_init() < 0)
         throw JarError(ExitFatal, "the cryptographic library cannot start");
     // Guarded, locked memory: never swapped out, wiped when freed.
@@ -147,6 +156,7 @@ void takePasswordFrom(int descriptor) {
 }
 
 std::optional<Secret> askPassword(std::string_view prompt) {
+    forbidCoreDumps(); // before anything is typed
     if (handedOver())
         return copyOf(*handedOver());
     Console& console = Console::instance();

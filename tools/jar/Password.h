@@ -7,6 +7,10 @@
 
 namespace brak::jar {
 
+// From now on the process leaves no core dump, and no other process of the
+// user may read its memory: it holds a password or a key.
+void forbidCoreDumps();
+
 // A password in memory of its own, locked out of swap and wiped when it goes.
 // It never grows, so no copy of it is left behind in freed memory.
 class Secret {

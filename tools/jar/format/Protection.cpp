@@ -6,8 +6,6 @@
 
 #include <cstring>
 #include <sodium.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 
 namespace brak::jar::v2 {
 
@@ -23,13 +21,6 @@ constexpr std::uint64_t MaxMemLimit = 256u << 20;
 constexpr char CheckLabel[] = "JAR32 key check";
 constexpr unsigned char IndexLabel[] = "JAR32 index";
 constexpr char TagContext[crypto_kdf_CONTEXTBYTES + 1] = "JAR32tag";
-
-// A process holding a key leaves no core dump that could carry it.
-void forbidCoreDumps() {
-    const rlimit none{0, 0};
-    ::setrlimit(RLIMIT_CORE, &none);
-    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-}
 
 void putU64(unsigned char* at, std::uint64_t value) {
     for (int i = 0; i < 8; ++i)
