@@ -9,7 +9,8 @@
 #include <string>
 
 // Encryption of an archive's blocks with a key from its password, through
-// libsodium: Argon2id for the key, XChaCha20-Poly1305 for each block.
+// libsodium: Argon2id for the key, XChaCha20-Poly1305 for each block (and a
+// hidden index), keyed BLAKE2b for the tag that authenticates or seals it.
 namespace brak::jar::v2 {
 
 // Header flag: the archive's blocks are encrypted; the header goes on with
@@ -64,7 +65,8 @@ public:
     // Whether reading checks a seal that needs no key (t without -he).
     bool checkSeal = false;
     // Whether reading an encrypted archive asks for its password at once
-    // (commands that read file data); listing needs no key.
+    // (commands that read file data); listing needs no key unless the
+    // index is hidden.
     bool askOnRead = true;
 
     // A new key from a new password with a fresh salt. The archives written
