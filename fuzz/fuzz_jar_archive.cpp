@@ -8,8 +8,10 @@
 #include "Archive.h"
 #include "Commands.h"
 #include "Console.h"
+#include "Password.h"
 #include "foreign/ForeignCommands.h"
 #include "format/Codec.h"
+#include "format/Protection.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -31,6 +33,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace brak::jar;
 
+// The password of the protected seeds in tests/data/jar_archives (the
+// v2_protected_* ones). Only this build knows it: every password the
+// stand-in asks for is this one, as if handed over on a descriptor.
+constexpr char FuzzPassword[] = "fuzz-seed-password";
+
 fs::path work;  // holds the archive, the listing and, two levels down, "out"
 int shown = -1; // what the stand-in writes to standard output and error
 
@@ -48,16 +55,32 @@ void putLittleEndian(std::string& data, size_t at, std::uint64_t value, int size
 
 // Version 2: each block gets the checksums it claims to have, and an index
 // marked by a raw size of 0xFFFFFFFF is given uncompressed and compressed
-// here, so that the fuzzer can reach what a hostile index says.
+// here (and, for a hidden index, encrypted), so that the fuzzer can reach
+// what a hostile index says. A tag is made again as well, with the key of
+// the fuzzing password when the header carries one.
 void sealVersion2(std::string& archive) {
     constexpr size_t Footer = 32;
     if (archive.size() < 16 + Footer || archive.compare(archive.size() - 8, 8, "JARINDX2") != 0)
         return;
-    const size_t footer = archive.size() - Footer;
-    const std::uint64_t offset = littleEndian(archive, footer, 8);
-    if (offset < 16 || offset > footer)
+    const auto flags = static_cast<std::uint32_t>(littleEndian(archive, 12, 4));
+    const size_t headerEnd = 16 + (v2::carriesKey(flags) ? v2::ProtectionSize : 0);
+    const size_t tagSize = v2::carriesTag(flags) ? v2::TagSize : 0;
+    if (archive.size() < headerEnd + tagSize + Footer)
         return;
-    for (size_t at = 16; at + 32 <= offset && archive.compare(at, 4, "JBLK") == 0;) {
+    const size_t footer = archive.size() - Footer;
+    const size_t indexEnd = footer - tagSize;
+    const std::uint64_t offset = littleEndian(archive, footer, 8);
+    if (offset < headerEnd || offset > indexEnd)
+        return;
+    bool keyed = false;
+    if (v2::carriesKey(flags)) {
+        try {
+            v2::Protection::instance().unlock("arc.J", archive.data() + 16);
+            keyed = true;
+        } catch (const JarError&) {
+        }
+    }
+    for (size_t at = headerEnd; at + 32 <= offset && archive.compare(at, 4, "JBLK") == 0;) {
         const std::uint64_t stored = littleEndian(archive, at + 12, 4);
         if (stored > offset - at - 32)
             break;
@@ -65,15 +88,28 @@ void sealVersion2(std::string& archive) {
         putLittleEndian(archive, at + 28, Crc32::of(archive.data() + at, 28), 4);
         at += 32 + stored;
     }
-    std::string index = archive.substr(offset, footer - offset);
+    std::string index = archive.substr(offset, indexEnd - offset);
     std::string tail = archive.substr(footer);
     if (littleEndian(archive, footer + 12, 4) == 0xFFFFFFFFu) {
         putLittleEndian(tail, 12, index.size(), 4);
         index = compressFrame(index);
+        if ((flags & v2::HiddenFlag) && keyed)
+            index = v2::Protection::instance().sealIndex(index);
     }
     putLittleEndian(tail, 8, index.size(), 4);
     putLittleEndian(tail, 16, Crc32::of(index.data(), index.size()), 4);
-    archive = archive.substr(0, offset) + index + tail;
+    archive = archive.substr(0, offset) + index;
+    if (tagSize > 0 && (keyed || !v2::carriesKey(flags))) {
+        v2::Digest digest(keyed);
+        digest.update(archive.data(), archive.size());
+        digest.update(tail.data(), tail.size());
+        unsigned char tag[v2::TagSize];
+        digest.finish(tag);
+        archive.append(reinterpret_cast<const char*>(tag), v2::TagSize);
+    } else {
+        archive.append(tagSize, '\0');
+    }
+    archive += tail;
 }
 
 // Gives the index the CRC it claims to have, so that the fuzzer reaches what
@@ -182,8 +218,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (shown < 0)
         std::abort();
     Console::instance().setDescriptors(shown, shown);
-    // An encrypted input asks for no password: there is no terminal to ask
-    // on, and the fuzzer's own switches are not the archiver's.
+    // A protected input is opened with the fuzzing password; none is ever
+    // asked on a terminal, and the fuzzer's own switches are not the archiver's.
+    int handOver[2];
+    if (::pipe(handOver) != 0 || ::write(handOver[1], FuzzPassword, sizeof FuzzPassword - 1) !=
+                                     static_cast<ssize_t>(sizeof FuzzPassword - 1))
+        std::abort();
+    ::close(handOver[1]);
+    takePasswordFrom(handOver[0]);
     ::setsid();
     const int nothing = ::open("/dev/null", O_RDONLY);
     if (nothing < 0 || ::dup2(nothing, 0) < 0)

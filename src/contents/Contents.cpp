@@ -225,6 +225,15 @@ int Contents::LoadContents() {
         throw;
     }
     applyListing(reader);
+    // Every archive has a chapter: a listing of none, and no file, comes
+    // from one whose contents are hidden. Jar lists those only in its console,
+    // where it can ask for the password.
+    if (reader.maxChapter() == 0 && rowList_->rowCount() == 0 && stopped.empty()) {
+        f.StatusBar1.setSimplePanel(true);
+        f.StatusBar1.setSimpleText("The contents of " + command.archive +
+                                   " are hidden; List Contents shows them after asking for the "
+                                   "password.");
+    }
 
     f.edArchiveOldSize.setText(FormatThousands(reader.sizeSum()));
     f.edArchiveRatio.setText(ratioText(reader.sizeSum(), length));

@@ -117,14 +117,8 @@ TEST_F(JarCommands, EveryCommandHasItsEffectAndExitCode) {
 TEST_F(JarCommands, RefusedSwitchesChangeNothingAndNameTheSwitch) {
     ASSERT_EQ(jar({"a", "arc.J", "src", "-r"}).exitCode, Success);
     const std::string before = work_.read("arc.J");
-    const Args refused[] = {// Protection and recovery are not built yet.
-                            {"a", "arc.J", "note.txt", "-HG0"},
+    const Args refused[] = {// Recovery is not built yet; hiding needs encryption.
                             {"a", "arc.J", "note.txt", "-jx"},
-                            {"a", "arc.J", "note.txt", "-hy"},
-                            {"t", "arc.J", "-he"},
-                            {"a", "arc.J", "note.txt", "-jl2"},
-                            {"a", "arc.J", "note.txt", "-jl"},
-                            {"a", "arc.J", "note.txt", "-jl1"},
                             {"a", "arc.J", "note.txt", "-hk"},
                             {"x", "arc.J", "-hx"},
                             {"t", "arc.J", "-jr"},

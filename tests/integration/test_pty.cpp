@@ -275,6 +275,57 @@ TEST_F(PtyTest, JarsQuestionsAreAnsweredThroughTheTerminalAndCtrlCEndsItWithElev
     EXPECT_EQ(left, (std::vector<std::string>{"a.txt", "arc.j", "b.txt"})) << "no temporary file";
 }
 
+// Passwords typed into the console, as a user encrypts with hidden contents,
+// lists them, then extracts with a wrong and a right password: never on the
+// screen, never in what the run log keeps.
+TEST_F(PtyTest, ATypedPasswordNeverShowsOnTheConsoleNorInTheRunLog) {
+    const std::string password = "Tr0ub4dor&3-horse";
+    temp_.write("src/a.txt", "archived text");
+    auto typeAll = [&](PtySession& session, const std::vector<std::string>& answers) {
+        size_t asked = 0;
+        for (const std::string& answer : answers) {
+            ++asked;
+            ASSERT_TRUE(until([&] {
+                std::string text = session.screen().screenText();
+                size_t count = 0;
+                for (size_t at = text.find("Password"); at != std::string::npos;
+                     at = text.find("Password", at + 1))
+                    ++count;
+                return count >= asked;
+            })) << session.screen().screenText();
+            session.sendBytes(answer);
+            session.sendKey(TerminalKey::Enter);
+        }
+    };
+    struct Step {
+        const char* letter;
+        std::vector<std::string> answers;
+        int code;
+    };
+    const Step steps[] = {{"a", {password, password}, 0},
+                          {"l", {password}, 0},
+                          {"x", {password + "x"}, 3},
+                          {"x", {password}, 0}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.letter);
+        auto session = start(jar(step.letter, "\"arc.j\" a.txt ",
+                                 std::string(step.letter) == "a"   ? "-hg1 -jx "
+                                 : std::string(step.letter) == "x" ? "-oout "
+                                                                   : "",
+                                 temp_.file("src")));
+        ASSERT_TRUE(session);
+        typeAll(*session, step.answers);
+        EXPECT_EQ(finish(*session), ExitStatus::exited(step.code)) << session->output();
+        EXPECT_EQ(session->screen().screenText().find("Tr0ub4dor"), std::string::npos);
+        EXPECT_EQ(session->output().find("Tr0ub4dor"), std::string::npos) << session->output();
+        if (std::string(step.letter) == "l") {
+            EXPECT_NE(session->output().find("a.txt"), std::string::npos) << session->output();
+        }
+    }
+    EXPECT_EQ(temp_.read("src/out/a.txt"), "archived text");
+    EXPECT_EQ(temp_.read("src/arc.j").find("archived text"), std::string::npos);
+}
+
 TEST_F(PtyTest, StoppingClimbsTheLadderAndLeavesNoZombie) {
     // A program that ends on SIGINT ends at the first step.
     auto cat = start({"/bin/cat", {"cat"}, ""});

@@ -86,6 +86,18 @@ TEST_F(LoadContentsTest, ListingFillsDetailsAndGrids) {
     expectPlaceholders();
 }
 
+TEST_F(LoadContentsTest, AListingOfHiddenContentsSaysSoInTheStatusBar) {
+    f.StatusBar1.setSimpleText("a x.j");
+    ASSERT_EQ(load(DumpText().archive(0).str()), 0);
+    expectPlaceholders();
+    EXPECT_EQ(f.StatusBar1.simpleText() + "\n",
+              test::readFile(BRAK_TEST_DATA "/messages/hidden_contents.txt"));
+    // An empty archive still has its chapter.
+    f.StatusBar1.setSimpleText("a x.j");
+    ASSERT_EQ(load(DumpText().archive(1).chapter(1).str()), 0);
+    EXPECT_EQ(f.StatusBar1.simpleText(), "a x.j");
+}
+
 TEST_F(LoadContentsTest, MissingArchiveOrJarShowsTheMessageAndPlaceholders) {
     // A listing first, so that the placeholders visibly replace it.
     ASSERT_EQ(load(three), 0);

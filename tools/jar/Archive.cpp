@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sodium.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +37,32 @@ JarError damagedError(const std::string& path, const char* reason) {
     return JarError(ExitCrc, "the archive \"" + path + "\" is damaged: " + reason);
 }
 
+// The tag of an archive read back: over its header, its blocks, its index as
+// stored and its footer. The blocks must fill the space between header and
+// index, so that no byte escapes the tag.
+bool tagMatches(ArchiveFile& file, std::uint64_t headerEnd, const std::vector<v2::Block>& blocks,
+                const v2::Footer& footer, const char* footerData, bool keyed) {
+    std::uint64_t end = headerEnd;
+    for (const v2::Block& block : blocks) {
+        if (block.offset != end)
+            return false;
+        end += v2::BlockHeaderSize + block.storedSize;
+    }
+    if (end != footer.indexOffset)
+        return false;
+    v2::Digest digest(keyed);
+    const bool whole = file.copy(0, footer.indexOffset + footer.storedSize,
+                                 [&](const char* data, size_t size) { digest.update(data, size); });
+    digest.update(footerData, v2::FooterSize);
+    unsigned char mine[v2::TagSize];
+    unsigned char stored[v2::TagSize];
+    digest.finish(mine);
+    return whole &&
+           file.readAt(footer.indexOffset + footer.storedSize, reinterpret_cast<char*>(stored),
+                       v2::TagSize) &&
+           sodium_memcmp(mine, stored, v2::TagSize) == 0;
+}
+
 // Version 2: header, blocks, the compressed index, the footer.
 Archive readVersion2(ArchiveFile& file) {
     const std::string& path = file.path();
@@ -47,21 +75,43 @@ Archive readVersion2(ArchiveFile& file) {
             !file.readAt(fileSize - v2::FooterSize, footerData, v2::FooterSize) ||
             !v2::decodeFooter(footerData, footer))
             throw v2::Damaged{"its index is lost"};
-        if (littleEndian(header + 8, 4) != 2 ||
-            (littleEndian(header + 12, 4) & ~std::uint64_t{v2::KnownHeaderFlags}) != 0)
+        const auto flags = static_cast<std::uint32_t>(littleEndian(header + 12, 4));
+        if (littleEndian(header + 8, 4) != 2 || (flags & ~v2::KnownHeaderFlags) != 0)
             throw v2::Damaged{"it uses features this version of Jar does not know"};
+        if ((flags & v2::HiddenFlag) && !(flags & v2::EncryptedFlag))
+            throw v2::Damaged{"its header flags contradict each other"};
         std::uint64_t headerEnd = v2::HeaderSize;
-        if (littleEndian(header + 12, 4) & v2::EncryptedFlag) {
+        v2::Protection& protection = v2::Protection::instance();
+        bool keyed = false;
+        if (v2::carriesKey(flags)) {
             char extension[v2::ProtectionSize];
             headerEnd += v2::ProtectionSize;
             if (fileSize < headerEnd + v2::FooterSize ||
                 !file.readAt(v2::HeaderSize, extension, sizeof extension))
                 throw v2::Damaged{"its header is cut short"};
-            // Asked before anything is written; listing needs no key.
-            if (v2::Protection::instance().askOnRead)
-                v2::Protection::instance().unlock(path, extension);
+            // Asked before anything is written. Listing an encrypted archive
+            // needs no key unless its index is hidden; one that is only
+            // authenticated is checked whenever a password can be had.
+            const bool authenticOnly = !(flags & v2::EncryptedFlag);
+            if (protection.askOnRead || (flags & v2::HiddenFlag)) {
+                protection.unlock(path, extension);
+                keyed = true;
+            } else if (authenticOnly) {
+                try {
+                    protection.unlock(path, extension);
+                    keyed = true;
+                } catch (const v2::PasswordMissing&) {
+                    Console::instance().error()
+                        << "Listed without checking that the archive is unchanged.";
+                }
+            }
+            if (keyed)
+                protection.setEncrypting((flags & v2::EncryptedFlag) || protection.encryptOnWrite);
         }
-        const std::uint64_t indexEnd = fileSize - v2::FooterSize;
+        const std::uint64_t tagSize = v2::carriesTag(flags) ? v2::TagSize : 0;
+        if (fileSize < headerEnd + v2::FooterSize + tagSize)
+            throw v2::Damaged{"its index is lost"};
+        const std::uint64_t indexEnd = fileSize - v2::FooterSize - tagSize;
         if (footer.indexOffset < headerEnd || footer.indexOffset > indexEnd ||
             footer.storedSize != indexEnd - footer.indexOffset)
             throw v2::Damaged{"its index is lost"};
@@ -69,6 +119,13 @@ Archive readVersion2(ArchiveFile& file) {
         if (!file.readAt(footer.indexOffset, stored.data(), stored.size()) ||
             Crc32::of(stored.data(), stored.size()) != footer.crc)
             throw v2::Damaged{"its index is lost"};
+        if (flags & v2::HiddenFlag) {
+            std::string plain;
+            if (!protection.openIndex(stored, plain))
+                throw v2::Damaged{"its index is lost"};
+            stored.swap(plain);
+            sodium_memzero(plain.data(), plain.size());
+        }
         // Decoded as it is read, never beyond the size the footer declares.
         FrameReader frame(std::move(stored));
         std::uint64_t left = footer.rawSize;
@@ -83,6 +140,17 @@ Archive readVersion2(ArchiveFile& file) {
         char extra = 0;
         if (left != 0 || frame.read(&extra, 1) != 0)
             throw v2::Damaged{"its index is lost"};
+        // A keyed tag is checked whenever the key is there, a seal without
+        // a key when asked (t without -he).
+        const bool keyedTag = v2::carriesKey(flags);
+        if (v2::carriesTag(flags) && (keyedTag ? keyed : protection.checkSeal) &&
+            !tagMatches(file, headerEnd, blocks, footer, footerData, keyedTag))
+            throw v2::Damaged{(flags & v2::AuthenticatedFlag)
+                                  ? "it was changed since it was written (its authentication "
+                                    "does not match)"
+                                  : "its security envelope is broken"};
+        archive.hidden = (flags & v2::HiddenFlag) != 0;
+        archive.sealed = (flags & v2::SealedFlag) != 0;
         file.setFormat(2, std::make_unique<v2::BlockReader>(file, std::move(blocks)));
         return archive;
     } catch (const v2::Damaged& damage) {
@@ -183,6 +251,29 @@ void checkWritten(const std::string& tempPath, const Archive& archive,
 }
 
 } // namespace
+
+std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
+                  const v2::Protection* keys) {
+    temp.flush();
+    Fd file(::open(temp.path().c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
+        throw JarError(ExitWrite, "cannot read back the new archive; the archive is unchanged");
+    v2::Digest digest(keys);
+    std::string buffer(BufferSize, '\0');
+    while (size > 0) {
+        throwIfInterrupted();
+        const ssize_t got = file.read(
+            buffer.data(), static_cast<size_t>(std::min<std::uint64_t>(size, BufferSize)));
+        if (got <= 0)
+            throw JarError(ExitWrite, "cannot read back the new archive; the archive is unchanged");
+        digest.update(buffer.data(), static_cast<size_t>(got));
+        size -= static_cast<std::uint64_t>(got);
+    }
+    digest.update(footer.data(), footer.size());
+    std::string tag(v2::TagSize, '\0');
+    digest.finish(reinterpret_cast<unsigned char*>(tag.data()));
+    return tag;
+}
 
 ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
     std::string problem;
@@ -298,9 +389,17 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
     std::vector<std::uint32_t> copiedTo(old != nullptr ? old->blocks().size() : 0, NotCopied);
     std::vector<std::string> sources(archive.entries.size());
 
+    v2::Protection& protection = v2::Protection::instance();
+    if (archive.hidden && !protection.active())
+        throw JarError(ExitBadParameters, "only an encrypted archive can hide its contents (-jx "
+                                          "goes with -hg1); nothing was written");
+    const std::uint32_t headerFlags =
+        (archive.hidden ? v2::HiddenFlag : 0) | (archive.sealed ? v2::SealedFlag : 0);
+    const bool tagged = protection.keyHeld() || archive.sealed;
+
     TempFile temp(path, settings.workDirectory);
     {
-        v2::BlockWriter writer(temp, archive.entries, levelSettings(settings.level));
+        v2::BlockWriter writer(temp, archive.entries, levelSettings(settings.level), headerFlags);
         std::string buffer(BufferSize, '\0');
         for (size_t number = 0; number < archive.entries.size(); ++number) {
             Entry& entry = archive.entries[number];
@@ -398,7 +497,9 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
         }
         const std::vector<v2::Block>& blocks = writer.finish();
         const std::string index = v2::encodeIndex(archive, blocks);
-        const std::string stored = compressFrame(index);
+        std::string stored = compressFrame(index);
+        if (archive.hidden)
+            stored = protection.sealIndex(stored);
         if (index.size() > std::numeric_limits<std::uint32_t>::max() ||
             stored.size() > std::numeric_limits<std::uint32_t>::max())
             throw JarError(ExitFatal, "too many files for one archive; the archive is unchanged");
@@ -408,7 +509,11 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
         footer.rawSize = static_cast<std::uint32_t>(index.size());
         footer.crc = Crc32::of(stored.data(), stored.size());
         temp.write(stored);
-        temp.write(v2::encodeFooter(footer));
+        const std::string footerData = v2::encodeFooter(footer);
+        if (tagged)
+            temp.write(tagOf(temp, footer.indexOffset + stored.size(), footerData,
+                             protection.keyHeld() ? &protection : nullptr));
+        temp.write(footerData);
     }
     if (settings.testBeforeReplace || settings.checkStored != WriteSettings::Check::None) {
         temp.flush();

@@ -22,7 +22,17 @@ inline constexpr std::uint32_t StandInVersion = 100; // shown as 0100
 
 namespace v2 {
 class BlockReader;
-}
+class Protection;
+} // namespace v2
+
+// Chapter flags this program sets: L locked against change, E sealed in the
+// security envelope.
+inline constexpr std::uint32_t ChapterLocked = 1;
+inline constexpr std::uint32_t ChapterSealed = 32;
+
+// Locks kept with an archive beyond its chapters' flags: All (-jl) refuses
+// new chapters too, Auto (-jl2) locks each chapter as it is written.
+enum class LockMode : std::uint32_t { None = 0, All = 1, Auto = 2 };
 
 struct Chapter {
     std::int64_t created = 0;
@@ -56,6 +66,9 @@ struct Archive {
     std::vector<Chapter> chapters;
     std::vector<Entry> entries;
     std::string comment; // the archive's comment; empty: none
+    LockMode lock = LockMode::None;
+    bool hidden = false; // the index is encrypted (-jx)
+    bool sealed = false; // the security envelope (-hy)
 
     std::uint32_t lastChapter() const { return static_cast<std::uint32_t>(chapters.size()); }
 };
@@ -123,6 +136,12 @@ struct WriteSettings {
 // they were read from. Afterwards every entry refers to the new file.
 void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous,
                   const WriteSettings& settings = {});
+
+// The tag before the footer of an archive being written: over its first
+// `size` bytes as they are in `temp`, then its footer; keyed with the tag key
+// of `keys`, or plain BLAKE2b for a seal without a password.
+std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
+                  const v2::Protection* keys);
 
 // Rebuilds the index of a damaged archive from what its data still tells;
 // what could not be recovered is reported and raises `outcome`.

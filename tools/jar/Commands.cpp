@@ -16,19 +16,23 @@ namespace brak::jar {
 
 namespace {
 
-// Whether `path` is one of Jar's own archives whose blocks are encrypted.
-bool encryptedArchive(const std::string& path) {
+// The header flags of one of Jar's own version 2 archives; 0 for anything else.
+std::uint32_t headerFlags(const std::string& path) {
     // Never blocks on a FIFO: only a regular file is read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return false;
+        return 0;
     struct stat info {};
     char header[v2::HeaderSize];
     const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
                       ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
     ::close(fd);
-    return read && std::memcmp(header, v2::Magic, 8) == 0 &&
-           (static_cast<unsigned char>(header[12]) & v2::EncryptedFlag) != 0;
+    if (!read || std::memcmp(header, v2::Magic, 8) != 0)
+        return 0;
+    std::uint32_t flags = 0;
+    for (int i = 3; i >= 0; --i)
+        flags = (flags << 8) | static_cast<unsigned char>(header[12 + i]);
+    return flags;
 }
 
 // Runs the command itself; a new password is applied after it.
@@ -45,22 +49,33 @@ int runCommand(const Options& given) {
         return *code;
     Options options = given;
     const std::string& command = options.command;
-    const bool encrypted = encryptedArchive(options.archive);
-    if (encrypted && command == "rh")
-        throw JarError(ExitBadParameters, "the index of an encrypted archive cannot be rebuilt "
-                                          "from its blocks; nothing was done");
-    // Listing shows the index, which is not encrypted: it needs no password.
-    v2::Protection::instance().askOnRead = !(command == "l" || command == "v" || command == "ls" ||
-                                             command == "lc" || command == "lt");
-    // A new or plain archive gets a new password; an encrypted one is
-    // opened with its own, asked when it is read.
+    const std::uint32_t flags = headerFlags(options.archive);
+    const bool encrypted = (flags & v2::EncryptedFlag) != 0;
+    const bool keyed = v2::carriesKey(flags);
+    if (command == "rh" && (keyed || (flags & v2::SealedFlag)))
+        throw JarError(ExitBadParameters,
+                       std::string("the index of ") +
+                           (keyed ? "a password-protected" : "a sealed") +
+                           " archive cannot be rebuilt from its blocks; nothing was done");
+    v2::Protection& protection = v2::Protection::instance();
+    // Listing shows the index, which is encrypted only when it is hidden.
+    protection.askOnRead = !(command == "l" || command == "v" || command == "ls" ||
+                             command == "lc" || command == "lt");
+    protection.checkSeal = command == "t" && !options.skipSeal;
+    protection.encryptOnWrite = options.encrypt;
     const bool adding =
         command == "a" || command == "ac" || command == "u" || command == "f" || command == "m";
-    // A new password (-np) decides how the archive ends up protected.
-    PasswordChange change = preparePasswordChange(options, encrypted);
-    if ((options.encrypt || (options.password && adding)) && !encrypted &&
-        change.mode == NewPassword::Keep)
-        v2::Protection::instance().create(v2::askNewArchivePassword(options.archive));
+    const bool encrypting =
+        options.encrypt || (options.password && adding && !options.authenticate);
+    if (options.hide && !encrypting && !encrypted && options.newPassword != NewPassword::Change)
+        throw JarError(ExitBadParameters, "the switch -jx hides the contents of an encrypted "
+                                          "archive only: give -hg1 with it; nothing was done");
+    // A new password (-np) decides how the archive ends up protected; else a
+    // new or plain archive gets a new password, and a protected one is
+    // opened with its own, asked when it is read.
+    PasswordChange change = preparePasswordChange(options, flags);
+    if ((encrypting || options.authenticate) && !keyed && change.mode == NewPassword::Keep)
+        protection.create(v2::askNewArchivePassword(options.archive), encrypting);
     // A command that stores no new file has only the data it copies to
     // compress: a level given means compressing it again at that level.
     if (options.levelGiven && (command == "c" || command == "d" || command == "da" ||

@@ -86,7 +86,11 @@ Configuration readConfiguration() {
         if (key.rfind(keyPrefix, 0) == 0 && key.size() > keyPrefix.size() &&
             isBlank(key[keyPrefix.size()]))
             configuration.switches[trim(key.substr(keyPrefix.size()))] = text.substr(equals + 1);
-        else
+        else if (key == "defaultaccessprotection") {
+            const std::string value = toUpper(text.substr(equals + 1));
+            configuration.encryptByDefault = value.find("GOST V1.01") != std::string::npos &&
+                                             value.find("AUTHENTICATE") == std::string::npos;
+        } else
             readColourLine(key, trim(text.substr(equals + 1)), configuration.colours);
     }
     return configuration;

@@ -13,6 +13,10 @@ struct Configuration {
     // "OptionsForCommand <command>=<switches>" by command; the last line wins.
     std::map<std::string, std::string> switches;
     Colours colours;
+    // DefaultAccessProtection: what -hg without a digit does. "GOST v1.01"
+    // encrypts (XChaCha20-Poly1305 stands in for GOST); "Authenticate", the
+    // default, authenticates, and wins when a value names both.
+    bool encryptByDefault = false;
 };
 
 inline constexpr long MaxConfigurationSize = 4 * 1024 * 1024;

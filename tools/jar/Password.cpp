@@ -7,13 +7,33 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sodium.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace brak::jar {
 
-Secret::Secret() : data_(new char[Capacity + 1]) {
+void forbidCoreDumps() {
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+}
+
+void Secret::Free::operator()(char* data) const {
+    sodium_free(data); // wipes it
+}
+
+Secret::Secret() {
+    forbidCoreDumps();
+    if (sodium_init() < 0)
+        throw JarError(ExitFatal, "the cryptographic library cannot start");
+    // Guarded, locked memory: never swapped out, wiped when freed.
+    data_.reset(static_cast<char*>(sodium_malloc(Capacity + 1)));
+    if (!data_)
+        throw JarError(ExitNoMemory, "no memory for the password");
     std::memset(data_.get(), 0, Capacity + 1);
 }
 
@@ -37,7 +57,7 @@ Secret& Secret::operator=(Secret&& other) noexcept {
 
 void Secret::wipe() {
     if (data_)
-        ::explicit_bzero(data_.get(), Capacity + 1);
+        sodium_memzero(data_.get(), Capacity + 1);
     size_ = 0;
 }
 
@@ -140,6 +160,7 @@ void takePasswordFrom(int descriptor) {
 }
 
 std::optional<Secret> askPassword(std::string_view prompt) {
+    forbidCoreDumps(); // before anything is typed
     if (handedOver())
         return copyOf(*handedOver());
     return askTypedPassword(prompt);

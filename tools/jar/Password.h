@@ -7,8 +7,12 @@
 
 namespace brak::jar {
 
-// A password in memory of its own, wiped when it goes. It never grows, so no
-// copy of it is left behind in freed memory.
+// From now on the process leaves no core dump, and no other process of the
+// user may read its memory: it holds a password or a key.
+void forbidCoreDumps();
+
+// A password in memory of its own, locked out of swap and wiped when it goes.
+// It never grows, so no copy of it is left behind in freed memory.
 class Secret {
 public:
     static constexpr std::size_t Capacity = 1024;
@@ -27,8 +31,11 @@ public:
     bool operator==(const Secret& other) const;
 
 private:
+    struct Free {
+        void operator()(char* data) const;
+    };
     void wipe();
-    std::unique_ptr<char[]> data_;
+    std::unique_ptr<char[], Free> data_;
     std::size_t size_ = 0;
 };
 

@@ -96,6 +96,8 @@ Options parseCommandLine(const std::vector<Token>& tokens, const Configuration& 
         if (options.names.size() != 1)
             throw JarError(ExitBadParameters, "lt needs the archive and the name of the dump file");
     }
+    if (options.accessDefault && !options.encrypt && !options.authenticate)
+        (configuration.encryptByDefault ? options.encrypt : options.authenticate) = true;
     if (options.command == "d" && options.names.empty() && options.listFiles.empty())
         throw JarError(ExitBadParameters, "name the files to delete (\"*.*\" for all of them)");
     return options;

@@ -92,6 +92,12 @@ struct Options {
     SortOrder sort = SortOrder::AsFound;
     bool levelGiven = false;     // -m1..-m4
     bool encrypt = false;        // -hg1
+    bool authenticate = false;   // -hg0
+    bool accessDefault = false;  // -hg: what DefaultAccessProtection names
+    bool hide = false;           // -jx
+    bool seal = false;           // -hy
+    bool skipSeal = false;       // -he
+    std::optional<int> lock;     // -jl (0: all), -jl1 (existing chapters), -jl2 (auto)
     bool password = false;       // -p, -pfd<n>: a password is given for the archive
     int passwordDescriptor = -1; // -pfd<n>: where it is read from instead of the terminal
     NewPassword newPassword = NewPassword::Keep; // -np, -npfd<n>, -np-

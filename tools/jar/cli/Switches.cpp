@@ -66,8 +66,6 @@ struct Row {
     Value value = Value::None;
 };
 
-constexpr std::string_view NotYetProtection =
-    "protection (envelopes, authentication, encryption, locks) comes with a later version";
 constexpr std::string_view NotYetRecovery = "recovery records come with a later version";
 constexpr std::string_view NoShortNames = "Linux has no short 8.3 names";
 // Commands that take files by time and by name.
@@ -77,8 +75,12 @@ constexpr CommandSet Splitting = Adding | set({"c", "d", "da", "dc", "rh", "y"})
 
 // Every switch of the catalogue, in the order the front-end writes them.
 const Row Table[] = {
-    {"hy", Treatment::Refused, All, NotYetProtection},
-    {"he", Treatment::Refused, All, NotYetProtection},
+    {"hy", Treatment::Acted, Writing,
+     "seal the archive in a security envelope (a BLAKE2b hash of all of it, keyed with the "
+     "password when there is one): chapters get flag E, and nothing changes it any more",
+     [](Options& o) { o.seal = true; }},
+    {"he", Treatment::Acted, All, "t does not test the security envelope",
+     [](Options& o) { o.skipSeal = true; }},
     {"y", Treatment::Acted, All, "assume yes to every question", [](Options& o) { o.yes = true; }},
     {"r", Treatment::Acted, Adding | Members | bit("sl"),
      "adding and scanning: recurse into subdirectories; in an archive a mask without \"/\" "
@@ -104,7 +106,10 @@ const Row Table[] = {
     {"jr", Treatment::Refused, All, NotYetRecovery},
     {"hk", Treatment::Refused, All, NotYetRecovery},
     {"hx", Treatment::Refused, All, NotYetRecovery},
-    {"jx", Treatment::Refused, All, NotYetProtection},
+    {"jx", Treatment::Acted, Writing,
+     "hide the contents: the index is encrypted too, so listing asks for the password (with "
+     "-hg1)",
+     [](Options& o) { o.hide = true; }},
     {"ho", Treatment::Mapped, bit("x"),
      "a backslash in a stored name is a directory separator when extracting",
      [](Options& o) { o.translatePaths = true; }},
@@ -124,7 +129,14 @@ const Row Table[] = {
      [](Options& o) { o.addMode = AddMode::Update, o.different = false; }},
     {"u2", Treatment::Acted, Adding | Extracting, "update: new files, and files whose time differs",
      [](Options& o) { o.addMode = AddMode::Update, o.different = true; }},
-    {"hg0", Treatment::Refused, All, NotYetProtection},
+    {"hg", Treatment::Acted, Writing,
+     "authenticate or encrypt, as DefaultAccessProtection of the configuration file says "
+     "(Authenticate, the default: -hg0; GOST v1.01: -hg1)",
+     [](Options& o) { o.accessDefault = true; }},
+    {"hg0", Treatment::Acted, Writing,
+     "authenticate: a BLAKE2b tag keyed with an Argon2id key from the password covers the whole "
+     "archive; every reading command checks it",
+     [](Options& o) { o.authenticate = true; }},
     {"hg1", Treatment::Acted, Writing,
      "encrypt: zip archives get AES-256, Jar's own archives XChaCha20-Poly1305 with an Argon2id "
      "key",
@@ -151,9 +163,15 @@ const Row Table[] = {
      [](Options& o) { o.write.recompress = false; }},
     {"js1", Treatment::Refused, All,
      "leaving new files uncompressed is not available in this archive format"},
-    {"jl", Treatment::Refused, All, NotYetProtection},
-    {"jl1", Treatment::Refused, All, NotYetProtection},
-    {"jl2", Treatment::Refused, All, NotYetProtection},
+    {"jl", Treatment::Acted, Writing,
+     "lock the archive: no command changes its chapters or adds one (flag L)",
+     [](Options& o) { o.lock = 0; }},
+    {"jl1", Treatment::Acted, Writing,
+     "lock the chapters there are (flag L); ac may still add new ones",
+     [](Options& o) { o.lock = 1; }},
+    {"jl2", Treatment::Acted, Writing,
+     "auto-lock: each chapter is locked (flag L) once it is written",
+     [](Options& o) { o.lock = 2; }},
     {"m1", Treatment::Acted, Writing,
      "compression Fast (commands that store no new file compress the whole archive again)",
      [](Options& o) { o.write.level = 1, o.levelGiven = true; }},

@@ -118,6 +118,9 @@ int addFiles(const Options& options) {
     if (exists) {
         file.emplace(options);
         archive = file->read();
+        const bool newChapter = options.command == "ac";
+        refuseLockedChange(options, archive, newChapter ? 1 : archive.lastChapter(),
+                           newChapter ? 0 : archive.lastChapter(), newChapter);
     } else {
         archive.created = archive.modified = now();
         archive.chapters.push_back({archive.created, archive.created, 0, {}});

@@ -23,6 +23,7 @@ int commentArchive(const Options& options) {
     Archive archive = opened.read();
     const Selector selector(options);
     const std::uint32_t chapter = archive.lastChapter();
+    refuseLockedChange(options, archive, chapter, chapter);
     bool changed = applyComments(archive, comments, chapter);
     size_t commented = 0;
     if (comments.file) {

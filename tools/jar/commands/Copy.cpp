@@ -32,6 +32,10 @@ int copyArchive(const Options& options) {
         target == options.archive ||
         (::stat(options.archive.c_str(), &from) == 0 && ::stat(target.c_str(), &to) == 0 &&
          from.st_dev == to.st_dev && from.st_ino == to.st_ino);
+    // In place, only a new chapter comment touches a chapter.
+    if (inPlace)
+        refuseLockedChange(options, archive, archive.lastChapter(),
+                           options.chapterComment.given ? archive.lastChapter() : 0);
     if (!inPlace && pathExists(target)) {
         struct stat info {};
         if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))

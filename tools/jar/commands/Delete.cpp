@@ -45,6 +45,7 @@ int deleteFiles(const Options& options) {
     const Selector selector(options);
     MaskUse masks(options.command == "da" ? std::vector<std::string>() : masksOf(options));
     const std::uint32_t chapter = archive.lastChapter();
+    refuseLockedChange(options, archive, chapter, chapter);
     Prompt query(assumes(options, 'd'));
     FileList fileList(options);
     Outcome outcome;
@@ -119,6 +120,7 @@ int deleteChapters(const Options& options) {
                                                   " chapter(s); there is no chapter " +
                                                   std::to_string(last));
     }
+    refuseLockedChange(options, archive, first, last);
     const std::uint32_t count = last - first + 1;
     if (count >= chapters)
         throw JarError(ExitBadParameters, "an archive keeps at least one chapter: delete the "

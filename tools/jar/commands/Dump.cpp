@@ -3,6 +3,7 @@
 #include "commands/Commands.h"
 #include "commands/Support.h"
 #include "commands/Volumes.h"
+#include "format/Protection.h"
 
 #include <charconv>
 #include <cstdio>
@@ -15,10 +16,18 @@ namespace fs = std::filesystem;
 
 // lt: the technical listing, written whole through a temporary file so that a
 // reader never sees half of it. It is put together by hand, as it may
-// describe hundreds of thousands of files.
+// describe hundreds of thousands of files. Of an archive whose contents are
+// hidden, without its password, it gives only what needs no key: no chapter,
+// no file.
 int writeDump(const Options& options) {
     OpenArchive opened(options);
-    const Archive archive = opened.read();
+    Archive archive;
+    bool hidden = false;
+    try {
+        archive = opened.read();
+    } catch (const v2::PasswordMissing&) {
+        hidden = true;
+    }
     const std::string& dumpName = options.names.front();
     struct stat archiveInfo {};
     struct stat dumpInfo {};
@@ -45,6 +54,19 @@ int writeDump(const Options& options) {
     std::snprintf(needed, sizeof needed, "%04u", StandInVersion);
     // The archive's own name may hold anything; the names inside are checked.
     text += "ARCHIVE=" + visible(fs::absolute(options.archive).lexically_normal().string());
+    if (hidden) {
+        for (const char* key : {"  VERSIONTOUPDATE", "  VERSIONTOEXTRACT", "  VERSIONTOLIST"}) {
+            line(key);
+            text += needed;
+        }
+        line("  MAXCHAPTER");
+        text += "0\r\n";
+        dump.write(text);
+        dump.commit(defaultFileMode(), false);
+        Console::instance().out() << "The contents of " << highlighted(options.archive)
+                                  << " are hidden; listing them needs its password.";
+        return ExitWarning;
+    }
     line("  FLAGS");
     number(archive.flags);
     line("  CREATED");

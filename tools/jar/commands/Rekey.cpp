@@ -64,14 +64,12 @@ std::optional<std::uint32_t> headerFlags(ArchiveFile& file) {
     return static_cast<std::uint32_t>(littleEndian(header + 12, 4));
 }
 
-// Only the key and its blocks are changed here: an archive with any other
-// feature of its header is refused rather than written without it.
+// A sealed archive stays as it was sealed: its password is not changed.
 void checkFlags(ArchiveFile& file, const std::string& done) {
     const auto flags = headerFlags(file);
-    if (flags && (*flags & ~v2::EncryptedFlag) != 0)
+    if (flags && (*flags & v2::SealedFlag) != 0)
         throw JarError(ExitBadParameters, "the password of \"" + file.path() +
-                                              "\" cannot be changed: the archive uses features "
-                                              "this version cannot carry over; " +
+                                              "\" cannot be changed: the archive is sealed; " +
                                               done);
 }
 
@@ -91,10 +89,14 @@ void rewriteBlocks(const Options& options, const std::string& path, ArchiveFile&
     const mode_t mode =
         ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : defaultFileMode();
     TempFile temp(path, options.write.workDirectory);
+    // The contents stay hidden under a new password; without one they cannot.
+    archive.hidden = archive.hidden && next != nullptr;
     Encoder header;
     header.bytes(std::string_view(v2::Magic, 8));
     header.u32(FormatVersion);
-    header.u32(next != nullptr ? v2::EncryptedFlag : 0);
+    header.u32(next != nullptr ? v2::EncryptedFlag | v2::AuthenticatedFlag |
+                                     (archive.hidden ? v2::HiddenFlag : 0)
+                               : 0);
     if (next != nullptr)
         header.bytes(next->headerExtension());
     temp.write(header.data());
@@ -150,7 +152,9 @@ void rewriteBlocks(const Options& options, const std::string& path, ArchiveFile&
         }
     }
     const std::string index = v2::encodeIndex(archive, written);
-    const std::string stored = compressFrame(index);
+    std::string stored = compressFrame(index);
+    if (archive.hidden)
+        stored = next->sealIndex(stored);
     if (index.size() > std::numeric_limits<std::uint32_t>::max() ||
         stored.size() > std::numeric_limits<std::uint32_t>::max())
         throw JarError(ExitFatal, "too many files for one archive; its password was not changed");
@@ -160,7 +164,11 @@ void rewriteBlocks(const Options& options, const std::string& path, ArchiveFile&
     footer.rawSize = static_cast<std::uint32_t>(index.size());
     footer.crc = Crc32::of(stored.data(), stored.size());
     temp.write(stored);
-    temp.write(v2::encodeFooter(footer));
+    const std::string footerData = v2::encodeFooter(footer);
+    // The new key authenticates the whole archive, as every key does.
+    if (next != nullptr)
+        temp.write(tagOf(temp, offset + stored.size(), footerData, next));
+    temp.write(footerData);
     temp.commit(mode);
     console.endStatus(std::string(next != nullptr ? "Sealed " : "Decrypted ") +
                       std::to_string(blocks.size()) + " block(s)");
@@ -168,7 +176,8 @@ void rewriteBlocks(const Options& options, const std::string& path, ArchiveFile&
 
 } // namespace
 
-PasswordChange preparePasswordChange(const Options& options, bool encrypted) {
+PasswordChange preparePasswordChange(const Options& options, std::uint32_t flags) {
+    const bool encrypted = (flags & v2::EncryptedFlag) != 0;
     PasswordChange change;
     change.mode = options.newPassword;
     if (change.mode == NewPassword::Keep)
@@ -194,12 +203,12 @@ PasswordChange preparePasswordChange(const Options& options, bool encrypted) {
         ArchiveFile first(options.archive); // the header is in the first volume
         checkFlags(first, "nothing was done");
     }
-    if (encrypted)
+    if (v2::carriesKey(flags))
         OpenArchive(options).read();
     change.resealsAfter = encrypted;
     if (change.mode == NewPassword::Change && !change.password)
         change.password = askNewPassword(change.target);
-    if (change.mode == NewPassword::Change && !encrypted) {
+    if (change.mode == NewPassword::Change && !v2::carriesKey(flags)) {
         v2::Protection::instance().create(*change.password);
         change.keyIsNew = true;
     }
@@ -223,13 +232,13 @@ void changePassword(const Options& options, PasswordChange& change) {
     Archive archive = opened.read(); // with the run's key, asked for nothing
     ArchiveFile& file = opened.file();
     checkFlags(file, "what the command did is kept");
-    const bool encrypted = headerFlags(file).value_or(0) & v2::EncryptedFlag;
-    if (change.mode == NewPassword::Remove && !encrypted) {
-        console.out() << "Archive " << highlighted(name) << " is not encrypted: no password to "
-                      << "remove";
+    const std::uint32_t flags = headerFlags(file).value_or(0);
+    const bool encrypted = (flags & v2::EncryptedFlag) != 0;
+    if (change.mode == NewPassword::Remove && !v2::carriesKey(flags)) {
+        console.out() << "Archive " << highlighted(name) << " has no password to remove";
         return;
     }
-    if (change.mode == NewPassword::Change && change.keyIsNew && encrypted) {
+    if (change.mode == NewPassword::Change && change.keyIsNew && v2::carriesKey(flags)) {
         console.out() << "Archive " << highlighted(name) << " encrypted with the new password";
         return;
     }
@@ -238,10 +247,15 @@ void changePassword(const Options& options, PasswordChange& change) {
     if (options.stamp != ArchiveStamp::Now)
         stamps[1] = info.st_mtim;
     if (!encrypted) {
-        // A plain archive (or one of the first format version) is stored
-        // again whole under the new key, which the run holds by now.
-        if (!change.keyIsNew)
-            v2::Protection::instance().create(*change.password);
+        // A plain or only authenticated archive (or one of the first format
+        // version) has plain blocks: it is stored again under the new key,
+        // which keeps the kind of protection of the one it replaces, or
+        // under none.
+        v2::Protection& protection = v2::Protection::instance();
+        if (change.mode == NewPassword::Remove)
+            protection.forget();
+        else if (!change.keyIsNew)
+            protection.create(*change.password);
         saveArchive(options, archive, &file, name, opened.volumes());
     } else {
         std::unique_ptr<v2::Protection> next;

@@ -3,6 +3,7 @@
 #include "Password.h"
 #include "cli/Options.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -25,10 +26,11 @@ struct PasswordChange {
     ino_t inode = 0;
 };
 
-// Before the command, with nothing written yet: the current password of an
-// encrypted archive is asked (a wrong one ends the run with a CRC error),
-// then the new one is read from its descriptor or asked twice.
-PasswordChange preparePasswordChange(const Options& options, bool encrypted);
+// Before the command, with nothing written yet: the current password of a
+// protected archive (its header's `flags`) is asked (a wrong one ends the run
+// with a CRC error), then the new one is read from its descriptor or asked
+// twice.
+PasswordChange preparePasswordChange(const Options& options, std::uint32_t flags);
 
 // After a command that succeeded: re-encrypts (or decrypts) every block of
 // the archive it wrote through a temporary file and a rename, so that an

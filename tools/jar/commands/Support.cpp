@@ -110,8 +110,43 @@ bool applyComments(Archive& archive, const Comments& comments, std::uint32_t cha
     return changed;
 }
 
+void refuseLockedChange(const Options& options, const Archive& archive, std::uint32_t first,
+                        std::uint32_t last, bool newChapter) {
+    const std::string name = "\"" + options.archive + "\"";
+    if (archive.sealed)
+        throw JarError(ExitBadParameters, "the archive " + name +
+                                              " is sealed in a security envelope and cannot be "
+                                              "changed; nothing was done");
+    if (newChapter && archive.lock == LockMode::All)
+        throw JarError(ExitBadParameters, "the archive " + name +
+                                              " is locked: no chapter can be added; nothing was "
+                                              "done");
+    for (std::uint32_t c = first; c <= last && c <= archive.lastChapter(); ++c) {
+        if (c >= 1 && (archive.chapters[c - 1].flags & ChapterLocked))
+            throw JarError(ExitBadParameters, "chapter " + std::to_string(c) + " of " + name +
+                                                  " is locked and cannot be changed; nothing was "
+                                                  "done");
+    }
+}
+
 void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous,
                  const std::string& path, std::size_t oldVolumes) {
+    if (options.hide)
+        archive.hidden = true;
+    if (options.lock == 0)
+        archive.lock = LockMode::All;
+    else if (options.lock == 2)
+        archive.lock = LockMode::Auto;
+    for (Chapter& chapter : archive.chapters) {
+        if (options.lock && *options.lock != 2)
+            chapter.flags |= ChapterLocked;
+        if (options.seal)
+            chapter.flags |= ChapterSealed;
+    }
+    if (archive.lock == LockMode::Auto && !archive.chapters.empty())
+        archive.chapters.back().flags |= ChapterLocked;
+    if (options.seal)
+        archive.sealed = true;
     const std::string target = writeTarget(path);
     // The time the archive had: for a copy, that of the archive copied.
     struct stat before {};

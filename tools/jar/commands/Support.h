@@ -34,8 +34,16 @@ Comments loadComments(const Options& options);
 // The archive and chapter comments; true when anything changed.
 bool applyComments(Archive& archive, const Comments& comments, std::uint32_t chapter);
 
+// A sealed archive takes no change at all; a locked chapter (flag L) none
+// either, and an archive locked whole (-jl) no new chapter. `first`..`last`
+// are the chapters the command would change, `newChapter` tells ac. A
+// refusal is a bad parameter, before anything is written.
+void refuseLockedChange(const Options& options, const Archive& archive, std::uint32_t first,
+                        std::uint32_t last, bool newChapter = false);
+
 // Writes the archive through a temporary file with the command's settings
-// and gives it the time stamp -s or -s1 asks for.
+// and gives it the time stamp -s or -s1 asks for. The protection switches
+// act here: -jx hides its index, -hy seals it, -jl, -jl1 and -jl2 lock it.
 // With -v or -va the written archive is then split into volumes; the
 // volumes of its earlier form (`oldVolumes` in all) that it no longer has go.
 void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous,

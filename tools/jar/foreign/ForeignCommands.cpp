@@ -45,7 +45,7 @@ Settings checkSwitches(const Options& options, const std::string& format) {
         {"hz", "chapter comments"},
         {"jz", "file comments"},
         {"z", "archive comment"},
-        {"hg0", "authentication"},
+        {"hg", "authentication"}, // -hg0, and -hg when it means -hg0
         {"np", "a new password"},
         {"jr", "recovery of Jar's index"}};
     // The Advanced selection and volumes are built for Jar's own archives only.
@@ -65,7 +65,8 @@ Settings checkSwitches(const Options& options, const std::string& format) {
             settings.level = body[1] - '0';
             continue;
         }
-        if (body == "hg1" || body == "p" || body.rfind("pfd", 0) == 0) {
+        if (body == "hg1" || (body == "hg" && options.encrypt) || body == "p" ||
+            body.rfind("pfd", 0) == 0) {
             settings.encrypt = true;
             continue;
         }

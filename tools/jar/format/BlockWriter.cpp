@@ -17,7 +17,8 @@ constexpr size_t MemoryBudget = 192u << 20;
 
 } // namespace
 
-BlockWriter::BlockWriter(TempFile& out, std::vector<Entry>& entries, const LevelSettings& settings)
+BlockWriter::BlockWriter(TempFile& out, std::vector<Entry>& entries, const LevelSettings& settings,
+                         std::uint32_t headerFlags)
     : out_(out), entries_(entries), settings_(settings) {
     const size_t perThread =
         compressorMemory(settings) + 2 * (settings.blockData + TableLimit) + (1u << 20);
@@ -26,7 +27,7 @@ BlockWriter::BlockWriter(TempFile& out, std::vector<Entry>& entries, const Level
     threads_ = static_cast<unsigned>(
         std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), byMemory));
     current_ = std::make_unique<Job>();
-    const std::string header = encodeHeader();
+    const std::string header = encodeHeader(headerFlags);
     out_.write(header);
     offset_ = header.size();
 }

@@ -19,7 +19,9 @@ namespace brak::jar::v2 {
 // joined whatever happens, an exception or Ctrl-C included.
 class BlockWriter {
 public:
-    BlockWriter(TempFile& out, std::vector<Entry>& entries, const LevelSettings& settings);
+    // `headerFlags`: those of a hidden index and a seal (the key's come with it).
+    BlockWriter(TempFile& out, std::vector<Entry>& entries, const LevelSettings& settings,
+                std::uint32_t headerFlags = 0);
     ~BlockWriter();
     BlockWriter(const BlockWriter&) = delete;
     BlockWriter& operator=(const BlockWriter&) = delete;

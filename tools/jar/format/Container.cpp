@@ -16,6 +16,8 @@ constexpr std::uint32_t MaxChapters = 65535;
 constexpr size_t BlockRecordSize = 8 + 4 + 4 + 4 + 1 + 1 + 2;
 constexpr Damaged IndexLost{"its index is lost"};
 constexpr Damaged Unknown{"it uses features this version of Jar does not know"};
+// Extension record of the lock kept with the archive: u32 LockMode.
+constexpr std::uint32_t LockRecord = 1;
 
 // Takes numbers and texts from a source that is pulled as they are needed,
 // so that memory follows what the source really holds.
@@ -113,13 +115,16 @@ bool validBlock(const Block& block) {
 
 } // namespace
 
-std::string encodeHeader() {
+std::string encodeHeader(std::uint32_t flags) {
     Encoder out;
     out.bytes(std::string_view(Magic, 8));
     out.u32(IndexVersion);
     const Protection& protection = Protection::instance();
-    out.u32(protection.active() ? EncryptedFlag : 0); // header flags
-    if (!protection.active())
+    // A key is always used for a tag too: the index is then checked as well.
+    if (protection.keyHeld())
+        flags |= (protection.active() ? EncryptedFlag : 0) | AuthenticatedFlag;
+    out.u32(flags);
+    if (!protection.keyHeld())
         return out.data();
     return out.data() + protection.headerExtension();
 }
@@ -236,7 +241,14 @@ std::string encodeIndex(const Archive& archive, const std::vector<Block>& blocks
         out.u64(entry.offset);
         out.u64(entry.packedSize);
     }
-    out.u32(0); // extension records: none yet
+    if (archive.lock == LockMode::None) {
+        out.u32(0); // extension records
+    } else {
+        out.u32(1);
+        out.u32(LockRecord);
+        out.u32(4);
+        out.u32(static_cast<std::uint32_t>(archive.lock));
+    }
     return std::move(out.data());
 }
 
@@ -334,8 +346,15 @@ Archive decodeIndex(const Pull& pull, std::uint64_t indexOffset, std::vector<Blo
     }
     // Records of later versions are skipped by their length.
     for (std::uint32_t records = in.u32(); records > 0; --records) {
-        in.u32(); // tag
+        const std::uint32_t tag = in.u32();
         const std::uint32_t length = in.u32();
+        if (tag == LockRecord && length == 4) {
+            const std::uint32_t lock = in.u32();
+            if (lock > static_cast<std::uint32_t>(LockMode::Auto))
+                throw Unknown;
+            archive.lock = static_cast<LockMode>(lock);
+            continue;
+        }
         for (std::uint32_t left = length; left > 0;) {
             const std::uint32_t step = std::min<std::uint32_t>(left, 65536);
             in.take(step);

@@ -21,7 +21,7 @@ inline constexpr size_t FooterSize = 32;
 
 // Header flags and block transforms this program knows (encryption, see
 // Protection.h); an archive using another one is refused rather than misread.
-inline constexpr std::uint32_t KnownHeaderFlags = 1;
+inline constexpr std::uint32_t KnownHeaderFlags = 1 | 2 | 4 | 8;
 inline constexpr std::uint16_t KnownTransforms = 1;
 
 enum Method : std::uint8_t { Stored = 0, Zstd = 1 };
@@ -64,8 +64,9 @@ struct Footer {
 std::string encodeFooter(const Footer& footer);
 bool decodeFooter(const char* data, Footer& footer);
 
-// With the key held, the header says so and carries the key's salt and check.
-std::string encodeHeader();
+// With the key held, the header says so and carries the key's salt and check;
+// `flags` adds the header flags of a hidden index and of a seal.
+std::string encodeHeader(std::uint32_t flags = 0);
 
 // One file's bytes in one block, with all that is known of the file, so
 // that the blocks alone can rebuild the index.

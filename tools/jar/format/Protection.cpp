@@ -19,6 +19,8 @@ constexpr std::uint64_t MemLimit = 64u << 20;
 constexpr std::uint64_t MaxOpsLimit = 16;
 constexpr std::uint64_t MaxMemLimit = 256u << 20;
 constexpr char CheckLabel[] = "JAR32 key check";
+constexpr unsigned char IndexLabel[] = "JAR32 index";
+constexpr char TagContext[crypto_kdf_CONTEXTBYTES + 1] = "JAR32tag";
 
 void putU64(unsigned char* at, std::uint64_t value) {
     for (int i = 0; i < 8; ++i)
@@ -54,6 +56,7 @@ Protection::~Protection() {
 }
 
 void Protection::derive(const Secret& password) {
+    forbidCoreDumps();
     if (key_ == nullptr) {
         key_ =
             static_cast<unsigned char*>(sodium_malloc(crypto_aead_xchacha20poly1305_ietf_KEYBYTES));
@@ -80,6 +83,18 @@ void Protection::checkValue(unsigned char* out) const {
 }
 
 void Protection::create(const Secret& password) {
+    create(password, key_ == nullptr || encrypting_);
+}
+
+void Protection::forget() {
+    if (key_ != nullptr)
+        sodium_free(key_);
+    key_ = nullptr;
+    encrypting_ = true;
+}
+
+void Protection::create(const Secret& password, bool encrypt) {
+    encrypting_ = encrypt;
     randombytes_buf(salt_, SaltSize);
     opslimit_ = OpsLimit;
     memlimit_ = MemLimit;
@@ -104,9 +119,10 @@ void Protection::unlock(const std::string& path, const char* extension) {
                        "the archive \"" + path + "\" is damaged: its key limits are invalid");
     auto password = askPassword("Password: ");
     if (!password)
-        throw JarError(ExitBadParameters, "the archive \"" + path +
-                                              "\" is encrypted and needs a password, typed on a "
-                                              "terminal; nothing was done");
+        throw PasswordMissing(ExitBadParameters,
+                              "the archive \"" + path +
+                                  "\" is encrypted and needs a password, typed on a "
+                                  "terminal; nothing was done");
     std::memcpy(salt_, extension, SaltSize);
     opslimit_ = ops;
     memlimit_ = mem;
@@ -130,10 +146,20 @@ std::string Protection::headerExtension() const {
     return std::string(reinterpret_cast<const char*>(out), ProtectionSize);
 }
 
-std::string Protection::seal(const std::string& plain, std::uint32_t sequence) const {
-    unsigned char ad[4];
-    for (int i = 0; i < 4; ++i)
-        ad[i] = static_cast<unsigned char>(sequence >> (8 * i));
+namespace {
+
+struct Sequence {
+    unsigned char bytes[4];
+    explicit Sequence(std::uint32_t sequence) {
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = static_cast<unsigned char>(sequence >> (8 * i));
+    }
+};
+
+} // namespace
+
+std::string Protection::sealWith(const std::string& plain, const unsigned char* ad,
+                                 size_t adSize) const {
     std::string out(crypto_aead_xchacha20poly1305_ietf_NPUBBYTES + plain.size() +
                         crypto_aead_xchacha20poly1305_ietf_ABYTES,
                     '\0');
@@ -143,25 +169,70 @@ std::string Protection::seal(const std::string& plain, std::uint32_t sequence) c
     crypto_aead_xchacha20poly1305_ietf_encrypt(nonce + crypto_aead_xchacha20poly1305_ietf_NPUBBYTES,
                                                &written,
                                                reinterpret_cast<const unsigned char*>(plain.data()),
-                                               plain.size(), ad, sizeof ad, nullptr, nonce, key_);
+                                               plain.size(), ad, adSize, nullptr, nonce, key_);
     return out;
 }
 
-bool Protection::open(const char* data, size_t size, std::uint32_t sequence,
-                      std::string& plain) const {
+bool Protection::openWith(const char* data, size_t size, const unsigned char* ad, size_t adSize,
+                          std::string& plain) const {
     if (key_ == nullptr || size < SealOverhead)
         return false;
-    unsigned char ad[4];
-    for (int i = 0; i < 4; ++i)
-        ad[i] = static_cast<unsigned char>(sequence >> (8 * i));
     const auto* nonce = reinterpret_cast<const unsigned char*>(data);
     plain.resize(size - SealOverhead);
     unsigned long long length = 0;
     return crypto_aead_xchacha20poly1305_ietf_decrypt(
                reinterpret_cast<unsigned char*>(plain.data()), &length, nullptr,
                nonce + crypto_aead_xchacha20poly1305_ietf_NPUBBYTES,
-               size - crypto_aead_xchacha20poly1305_ietf_NPUBBYTES, ad, sizeof ad, nonce,
-               key_) == 0;
+               size - crypto_aead_xchacha20poly1305_ietf_NPUBBYTES, ad, adSize, nonce, key_) == 0;
+}
+
+std::string Protection::seal(const std::string& plain, std::uint32_t sequence) const {
+    const Sequence ad(sequence);
+    return sealWith(plain, ad.bytes, sizeof ad.bytes);
+}
+
+bool Protection::open(const char* data, size_t size, std::uint32_t sequence,
+                      std::string& plain) const {
+    const Sequence ad(sequence);
+    return openWith(data, size, ad.bytes, sizeof ad.bytes, plain);
+}
+
+std::string Protection::sealIndex(const std::string& plain) const {
+    return sealWith(plain, IndexLabel, sizeof IndexLabel - 1);
+}
+
+bool Protection::openIndex(const std::string& sealed, std::string& plain) const {
+    return openWith(sealed.data(), sealed.size(), IndexLabel, sizeof IndexLabel - 1, plain);
+}
+
+void Protection::tagKey(unsigned char* out) const {
+    crypto_kdf_derive_from_key(out, crypto_generichash_KEYBYTES, 1, TagContext, key_);
+}
+
+Digest::Digest(bool keyed) : Digest(keyed ? &Protection::instance() : nullptr) {}
+
+Digest::Digest(const Protection* keys) {
+    if (keys == nullptr) {
+        crypto_generichash_init(&state_, nullptr, 0, TagSize);
+        return;
+    }
+    unsigned char key[crypto_generichash_KEYBYTES];
+    sodium_mlock(key, sizeof key);
+    keys->tagKey(key);
+    crypto_generichash_init(&state_, key, sizeof key, TagSize);
+    sodium_munlock(key, sizeof key); // wipes it
+}
+
+Digest::~Digest() {
+    sodium_memzero(&state_, sizeof state_);
+}
+
+void Digest::update(const char* data, size_t size) {
+    crypto_generichash_update(&state_, reinterpret_cast<const unsigned char*>(data), size);
+}
+
+void Digest::finish(unsigned char* out) {
+    crypto_generichash_final(&state_, out, TagSize);
 }
 
 Secret askNewArchivePassword(const std::string& path) {

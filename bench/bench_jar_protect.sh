@@ -1,0 +1,71 @@
+#!/bin/sh
+# What a password costs Jar for Linux: adding and extracting a copy of
+# /usr/include with and without -hg1, interleaved in one run so that the
+# machine's load hits both alike, and the time of one key derivation.
+#
+#   bench/bench_jar_protect.sh [JAR32.EXE]
+#
+# BENCH_ROUNDS (3) rounds; the median of each is shown. Needs GNU time.
+set -eu
+jar=$(realpath "${1:-build/bin/JAR32.EXE}")
+rounds=${BENCH_ROUNDS:-3}
+[ -d /usr/include ] || { echo "bench_jar_protect: needs /usr/include" >&2; exit 1; }
+command -v /usr/bin/time > /dev/null || { echo "bench_jar_protect: needs GNU time" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/bench_jar_protect.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+cd "$work"
+cp -r /usr/include corpus
+echo "corpus: $(du -sb corpus | cut -f1) bytes in $(find corpus -type f | wc -l) files" >&2
+printf 'bench password\n' > password
+unset JAR_CFG_FILE
+
+# Seconds of a command, its output dropped; with "key", the password comes
+# on descriptor 3.
+seconds() {
+    if [ "$1" = key ]; then
+        shift
+        /usr/bin/time -f %e -o time sh -c "exec \"\$@\" -pfd3 3<password </dev/null" sh "$@" \
+            > /dev/null 2>&1
+    else
+        /usr/bin/time -f %e -o time "$@" < /dev/null > /dev/null 2>&1
+    fi || { echo "bench_jar_protect: failed: $*" >&2; exit 1; }
+    cat time
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+: > plain.add; : > key.add; : > plain.x; : > key.x
+for round in $(seq "$rounds"); do
+    rm -rf plain.j key.j out
+    seconds "$jar" a plain.j corpus -r >> plain.add
+    seconds key "$jar" a key.j corpus -r -hg1 >> key.add
+    seconds "$jar" x plain.j -oout/plain -y >> plain.x
+    seconds key "$jar" x key.j -oout/key -y >> key.x
+    diff -r out/plain out/key > /dev/null || { echo "bench_jar_protect: extractions differ" >&2; exit 1; }
+    echo "round $round done" >&2
+done
+
+# One derivation: testing an archive of one tiny file, with and without a key.
+echo x > tiny
+"$jar" a tiny_plain.j tiny > /dev/null
+sh -c "exec \"$jar\" a tiny_key.j tiny -hg1 -pfd3 3<password" > /dev/null
+: > tiny.plain; : > tiny.key
+for i in 1 2 3 4 5 6 7; do
+    seconds "$jar" t tiny_plain.j >> tiny.plain
+    seconds key "$jar" t tiny_key.j >> tiny.key
+done
+
+row() { printf '%-28s %9s %9s %8s\n' "$@"; }
+cost() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%+.1f%%", (a > 0 ? (b - a) * 100 / a : 0) }'; }
+pa=$(median < plain.add); ka=$(median < key.add); px=$(median < plain.x); kx=$(median < key.x)
+row "" "plain s" "-hg1 s" "cost"
+row "add /usr/include copy" "$pa" "$ka" "$(cost "$pa" "$ka")"
+row "extract it" "$px" "$kx" "$(cost "$px" "$kx")"
+row "archive bytes" "$(stat -c %s plain.j)" "$(stat -c %s key.j)" \
+    "$(cost "$(stat -c %s plain.j)" "$(stat -c %s key.j)")"
+tp=$(median < tiny.plain); tk=$(median < tiny.key)
+echo "t of a one-file archive: $tp s plain, $tk s with the key (Argon2id, 2 passes, 64 MiB):"
+awk -v a="$tp" -v b="$tk" 'BEGIN { printf "one key derivation: about %.2f s\n", b - a }'
+# What is left once the derivation, paid once a run whatever the size, is taken out.
+awk -v pa="$pa" -v ka="$ka" -v px="$px" -v kx="$kx" -v d="$(awk -v a="$tp" -v b="$tk" 'BEGIN { print b - a }')" \
+    'BEGIN { printf "without the derivation: add %+.1f%%, extract %+.1f%%\n", (ka - d - pa) * 100 / pa, (kx - d - px) * 100 / px }'
