@@ -11,6 +11,7 @@ namespace brak::jar::v2 {
 
 namespace {
 
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 // Argon2id limits: about a tenth of a second and 64 MiB on a small machine.
 constexpr std::uint64_t OpsLimit = 2;
 constexpr std::uint64_t MemLimit = 64u << 20;
@@ -18,6 +19,15 @@ constexpr std::uint64_t MemLimit = 64u << 20;
 // work for hours or take all memory.
 constexpr std::uint64_t MaxOpsLimit = 16;
 constexpr std::uint64_t MaxMemLimit = 256u << 20;
+#else
+// The fuzzing build makes keys at Argon2id's least cost and takes no more
+// from an input, so that an input with a changed salt costs microseconds,
+// not a tenth of a second; its seeds were written with these limits.
+constexpr std::uint64_t OpsLimit = crypto_pwhash_OPSLIMIT_MIN;
+constexpr std::uint64_t MemLimit = crypto_pwhash_MEMLIMIT_MIN;
+constexpr std::uint64_t MaxOpsLimit = 2 * OpsLimit;
+constexpr std::uint64_t MaxMemLimit = 8 * MemLimit;
+#endif
 constexpr char CheckLabel[] = "JAR32 key check";
 constexpr unsigned char IndexLabel[] = "JAR32 index";
 constexpr char TagContext[crypto_kdf_CONTEXTBYTES + 1] = "JAR32tag";
