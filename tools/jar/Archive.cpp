@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -182,6 +183,15 @@ void checkWritten(const std::string& tempPath, const Archive& archive,
     }
 }
 
+void appendRecords(const std::string& path) {
+    Fd file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0)
+        throw JarError(ExitWrite,
+                       "cannot add recovery records to \"" + path + "\": " + std::strerror(errno));
+    v2::writeRecords(file.get(), static_cast<std::uint64_t>(info.st_size));
+}
+
 } // namespace
 
 ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
@@ -191,7 +201,23 @@ ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
     if (!fd_.valid() || ::fstat(fd_.get(), &info) != 0)
         throw JarError(ExitCannotOpen, "cannot open the archive \"" + path + "\": " +
                                            (problem.empty() ? std::strerror(errno) : problem));
-    size_ = static_cast<std::uint64_t>(info.st_size);
+    size_ = fileSize_ = static_cast<std::uint64_t>(info.st_size);
+    // Only one of Jar's own archives whose end is no footer is searched for them.
+    char magic[MagicSize] = {};
+    char end[MagicSize] = {};
+    const bool search =
+        readRaw(0, magic, MagicSize) && std::memcmp(magic, v2::Magic, MagicSize) == 0 &&
+        !(fileSize_ >= MagicSize && readRaw(fileSize_ - MagicSize, end, MagicSize) &&
+          std::memcmp(end, v2::FooterMagic, MagicSize) == 0);
+    findRecords(search);
+}
+
+void ArchiveFile::findRecords(bool anywhere) {
+    records_ = v2::findRecords([this](std::uint64_t offset, char* buffer,
+                                      size_t size) { return readRaw(offset, buffer, size); },
+                               fileSize_, anywhere);
+    size_ = records_ ? records_->protectedSize : fileSize_;
+    windowLength_ = 0;
 }
 
 ArchiveFile::~ArchiveFile() = default;
@@ -202,6 +228,24 @@ void ArchiveFile::setFormat(std::uint32_t version, std::unique_ptr<v2::BlockRead
 }
 
 bool ArchiveFile::readAt(std::uint64_t offset, char* buffer, size_t size) {
+    if (!readRaw(offset, buffer, size))
+        return false;
+    if (patched_.empty() || size == 0)
+        return true;
+    // The rebuilt sectors this read overlaps.
+    const std::uint64_t end = offset + size;
+    for (auto it = patched_.lower_bound(offset / v2::SectorSize);
+         it != patched_.end() && it->first * v2::SectorSize < end; ++it) {
+        const std::uint64_t start = it->first * v2::SectorSize;
+        const std::uint64_t from = std::max(start, offset);
+        const std::uint64_t to = std::min(start + v2::SectorSize, end);
+        std::memcpy(buffer + (from - offset), it->second.data() + (from - start),
+                    static_cast<size_t>(to - from));
+    }
+    return true;
+}
+
+bool ArchiveFile::readRaw(std::uint64_t offset, char* buffer, size_t size) {
     size_t done = 0;
     while (done < size) {
         const ssize_t got =
@@ -409,6 +453,13 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
         footer.crc = Crc32::of(stored.data(), stored.size());
         temp.write(stored);
         temp.write(v2::encodeFooter(footer));
+    }
+    if (settings.recoveryRecords) {
+        // Computed last, over the archive's final bytes.
+        temp.flush();
+        if (console.statusDue())
+            console.status("Adding recovery records");
+        appendRecords(temp.path());
     }
     if (settings.testBeforeReplace || settings.checkStored != WriteSettings::Check::None) {
         temp.flush();

@@ -2,10 +2,12 @@
 
 #include "Password.h"
 #include "commands/Commands.h"
+#include "commands/Repair.h"
 #include "foreign/ForeignCommands.h"
 #include "format/Container.h"
 #include "format/Protection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,9 +32,7 @@ bool encryptedArchive(const std::string& path) {
            (static_cast<unsigned char>(header[12]) & v2::EncryptedFlag) != 0;
 }
 
-} // namespace
-
-int runCommand(const Options& given) {
+int dispatch(const Options& given) {
     // A password handed over on a descriptor is read before anything else.
     if (given.passwordDescriptor >= 0)
         takePasswordFrom(given.passwordDescriptor);
@@ -84,6 +84,15 @@ int runCommand(const Options& given) {
     if (command == "sl")
         return scanFiles(options);
     throw JarError(ExitBadParameters, "unknown command \"" + command + "\"");
+}
+
+} // namespace
+
+int runCommand(const Options& given) {
+    takeRecoveryOutcome();
+    const int code = dispatch(given);
+    // A repair from recovery records is a warning at least.
+    return std::max(code, takeRecoveryOutcome());
 }
 
 } // namespace brak::jar

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "Files.h"
+#include "commands/Repair.h"
 
 #include <cerrno>
 #include <cstring>
@@ -90,6 +91,7 @@ std::string volumeName(const std::string& archive, std::size_t index) {
 
 OpenArchive::OpenArchive(const Options& options) : path_(options.archive) {
     file_.emplace(path_);
+    useRecoveryRecords(options, file_);
     const std::string second = volumeName(path_, 1);
     if (second == path_ || !isFile(second))
         return;
