@@ -109,7 +109,8 @@ const Row Table[] = {
      "command",
      [](Options& o) { o.repairArchive = true; }},
     {"hk", Treatment::Acted, Writing,
-     "add recovery records: about 6% more, repairing one run of damage up to 5% of the file",
+     "add recovery records: at most 6% more from 4 MB up, repairing one run of damage up to 5% "
+     "of the archive anywhere, or 12 damaged 4 KiB sectors",
      [](Options& o) { o.write.recoveryRecords = true; }},
     {"hx", Treatment::Acted, Reading,
      "use the recovery records: damage is repaired in memory while reading (exit code 1)",

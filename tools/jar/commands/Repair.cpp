@@ -171,7 +171,7 @@ void useRecoveryRecords(const Options& options, std::optional<ArchiveFile>& file
     }
     if (!file->records()) {
         if (options.useRecords || options.repairArchive)
-            console.out() << "\"" << options.archive << "\" has no recovery records";
+            console.out() << "No recovery records were found in \"" << options.archive << "\"";
         return;
     }
     const v2::RecordLayout layout = *file->records();
@@ -225,8 +225,8 @@ void useRecoveryRecords(const Options& options, std::optional<ArchiveFile>& file
         console.error() << "\"" << options.archive << "\" was not changed";
     if (inMemory) {
         if (!damage.data.empty() && rebuilt.size() > 0)
-            console.error() << "Repaired in memory from the recovery records: "
-                            << describe(*file, [&] {
+            console.error() << (left.empty() ? "Repaired" : "Partly repaired")
+                            << " in memory from the recovery records: " << describe(*file, [&] {
                                    std::vector<std::uint64_t> done;
                                    for (const auto& [sector, bytes] : rebuilt)
                                        done.push_back(sector);

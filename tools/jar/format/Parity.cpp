@@ -118,14 +118,14 @@ RecordLayout recordLayout(std::uint64_t protectedSize) {
     layout.stripes = static_cast<std::uint32_t>((layout.sectors + MaxRows - 1) / MaxRows);
     layout.rows =
         static_cast<std::uint32_t>((layout.sectors + layout.stripes - 1) / layout.stripes);
-    // The fewest parity rows that repair one run of a twentieth of the whole
-    // file: such a run touches at most that many sectors plus two, in
+    // The fewest parity rows that repair one run of a twentieth of the
+    // archive: such a run touches at most that many sectors plus two, in
     // consecutive stripes (the parity continues the data's order).
     for (layout.parityRows = 1;; ++layout.parityRows) {
         layout.tableSize = tableSizeFor(layout.sectors + layout.paritySectors());
         const std::uint64_t repaired =
             layout.paritySectors() > 2 ? (layout.paritySectors() - 2) * SectorSize : 0;
-        if (repaired * 20 >= layout.fileSize() || layout.rows + layout.parityRows == MaxTotalRows)
+        if (repaired * 20 >= protectedSize || layout.rows + layout.parityRows == MaxTotalRows)
             return layout;
     }
 }
