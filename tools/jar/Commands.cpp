@@ -89,10 +89,10 @@ int dispatch(const Options& given) {
 } // namespace
 
 int runCommand(const Options& given) {
-    takeRecoveryOutcome();
+    finishRecovery(false);
     const int code = dispatch(given);
     // A repair from recovery records is a warning at least.
-    return std::max(code, takeRecoveryOutcome());
+    return std::max(code, finishRecovery(true));
 }
 
 } // namespace brak::jar

@@ -22,6 +22,14 @@ namespace brak::jar {
 namespace {
 
 int recordsOutcome = ExitSuccess;
+// What was said about the damage, said again once the command is done, where
+// the long list of files tested or extracted has not pushed it away.
+std::vector<std::string> said;
+
+void say(const std::string& line) {
+    Console::instance().error() << line;
+    said.push_back(line);
+}
 
 std::string number(std::uint64_t value) {
     std::string digits = std::to_string(value);
@@ -148,7 +156,12 @@ void repairFile(const Options& options, ArchiveFile& file) {
 
 } // namespace
 
-int takeRecoveryOutcome() {
+int finishRecovery(bool report) {
+    if (report) {
+        for (const std::string& line : said)
+            Console::instance().error() << line;
+    }
+    said.clear();
     const int code = recordsOutcome;
     recordsOutcome = ExitSuccess;
     return code;
@@ -203,44 +216,44 @@ void useRecoveryRecords(const Options& options, std::optional<ArchiveFile>& file
     const std::string where = describe(*file, damage.data);
     const std::string unrepaired = left.empty() ? "" : describe(*file, left);
     if (!damage.data.empty())
-        console.error() << "Damaged: " << where << " (" << number(damage.data.size()) << " of "
-                        << number(layout.sectors) << " sectors)";
+        say("Damaged: " + where + " (" + number(damage.data.size()) + " of " +
+            number(layout.sectors) + " sectors)");
     const std::string ownDamage = recordsDamage(damage);
     if (!ownDamage.empty())
-        console.error() << "Damaged: the recovery records themselves (" << ownDamage << ")";
+        say("Damaged: the recovery records themselves (" + ownDamage + ")");
     if (!left.empty())
-        console.error() << "The recovery records cannot repair " << unrepaired << ": "
-                        << number(damage.lost.size()) << " stripe(s) have more damage than the "
-                        << number(layout.parityRows) << " sectors they can rebuild";
+        say("The recovery records cannot repair " + unrepaired + ": " + number(damage.lost.size()) +
+            " stripe(s) have more damage than the " + number(layout.parityRows) +
+            " sectors they can rebuild");
     const int after = left.empty() ? ExitWarning : ExitCrc;
     if (options.repairArchive && left.empty()) {
         repairFile(options, *file);
         file.emplace(options.archive);
-        console.error() << "Repaired \"" << options.archive << "\" from its recovery records"
-                        << (damage.data.empty() ? ": they were rewritten" : ": " + where);
+        say("Repaired \"" + options.archive + "\" from its recovery records" +
+            (damage.data.empty() ? ": they were rewritten" : ": " + where));
         recordsOutcome = std::max(recordsOutcome, ExitWarning);
         return;
     }
     if (options.repairArchive)
-        console.error() << "\"" << options.archive << "\" was not changed";
+        say("\"" + options.archive + "\" was not changed");
     if (inMemory) {
         if (!damage.data.empty() && rebuilt.size() > 0)
-            console.error() << (left.empty() ? "Repaired" : "Partly repaired")
-                            << " in memory from the recovery records: " << describe(*file, [&] {
-                                   std::vector<std::uint64_t> done;
-                                   for (const auto& [sector, bytes] : rebuilt)
-                                       done.push_back(sector);
-                                   return done;
-                               }());
+            say(std::string(left.empty() ? "Repaired" : "Partly repaired") +
+                " in memory from the recovery records: " + describe(*file, [&] {
+                    std::vector<std::uint64_t> done;
+                    for (const auto& [sector, bytes] : rebuilt)
+                        done.push_back(sector);
+                    return done;
+                }()));
         recordsOutcome = std::max(recordsOutcome, after);
         return;
     }
     file->patch({});
     if (left.empty() && !damage.data.empty())
-        console.error() << "The recovery records can repair all of it: -hx reads the archive "
-                           "repaired, -jr repairs the file";
+        say("The recovery records can repair all of it: -hx reads the archive repaired, -jr "
+            "repairs the file");
     else if (left.empty())
-        console.error() << "The archive itself is whole; -jr rewrites its recovery records";
+        say("The archive itself is whole; -jr rewrites its recovery records");
     recordsOutcome =
         std::max(recordsOutcome, damage.data.empty() && left.empty() ? ExitWarning : ExitCrc);
 }

@@ -14,7 +14,7 @@ namespace brak::jar {
 void useRecoveryRecords(const Options& options, std::optional<ArchiveFile>& file);
 
 // The exit code the records added in this run (1 repaired, 3 damage left),
-// cleared as it is taken.
-int takeRecoveryOutcome();
+// cleared as it is taken; `report` says again what they found.
+int finishRecovery(bool report);
 
 } // namespace brak::jar
