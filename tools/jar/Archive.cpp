@@ -202,14 +202,9 @@ ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
         throw JarError(ExitCannotOpen, "cannot open the archive \"" + path + "\": " +
                                            (problem.empty() ? std::strerror(errno) : problem));
     size_ = fileSize_ = static_cast<std::uint64_t>(info.st_size);
-    // Only one of Jar's own archives whose end is no footer is searched for them.
-    char magic[MagicSize] = {};
-    char end[MagicSize] = {};
-    const bool search =
-        readRaw(0, magic, MagicSize) && std::memcmp(magic, v2::Magic, MagicSize) == 0 &&
-        !(fileSize_ >= MagicSize && readRaw(fileSize_ - MagicSize, end, MagicSize) &&
-          std::memcmp(end, v2::FooterMagic, MagicSize) == 0);
-    findRecords(search);
+    // Found by their head at the end; a damaged end is searched only when
+    // asked to (t, -hx, -jr, rh), since the search reads the whole file.
+    findRecords(false);
 }
 
 void ArchiveFile::findRecords(bool anywhere) {
