@@ -117,7 +117,7 @@ TEST_F(JarCommands, EveryCommandHasItsEffectAndExitCode) {
 TEST_F(JarCommands, RefusedSwitchesChangeNothingAndNameTheSwitch) {
     ASSERT_EQ(jar({"a", "arc.J", "src", "-r"}).exitCode, Success);
     const std::string before = work_.read("arc.J");
-    const Args refused[] = {// Protection and recovery are not built yet.
+    const Args refused[] = {// Protection is not built yet.
                             {"a", "arc.J", "note.txt", "-HG0"},
                             {"a", "arc.J", "note.txt", "-jx"},
                             {"a", "arc.J", "note.txt", "-hy"},
@@ -125,10 +125,9 @@ TEST_F(JarCommands, RefusedSwitchesChangeNothingAndNameTheSwitch) {
                             {"a", "arc.J", "note.txt", "-jl2"},
                             {"a", "arc.J", "note.txt", "-jl"},
                             {"a", "arc.J", "note.txt", "-jl1"},
-                            {"a", "arc.J", "note.txt", "-hk"},
-                            {"x", "arc.J", "-hx"},
-                            {"t", "arc.J", "-jr"},
                             // Nothing they could mean here.
+                            {"l", "arc.J", "-hk"},
+                            {"sl", "arc.J", "note.txt", "-hx"},
                             {"a", "arc.J", "note.txt", "-hf1"},
                             {"a", "arc.J", "note.txt", "-js1"},
                             {"l", "arc.J", "-q"},
