@@ -202,15 +202,29 @@ ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
         throw JarError(ExitCannotOpen, "cannot open the archive \"" + path + "\": " +
                                            (problem.empty() ? std::strerror(errno) : problem));
     size_ = fileSize_ = static_cast<std::uint64_t>(info.st_size);
-    // Found by their head at the end; a damaged end is searched only when
-    // asked to (t, -hx, -jr, rh), since the search reads the whole file.
     findRecords(false);
 }
 
 void ArchiveFile::findRecords(bool anywhere) {
+    // Found by their head at the end. When one of Jar's own archives ends in
+    // neither that nor its footer, the first copy of the head is looked for
+    // in the last quarter, where it lies unless the end lost more than the
+    // records repair; the whole file only when asked (t, -hx, -jr, rh).
+    std::uint64_t from = fileSize_;
+    char magic[MagicSize] = {};
+    char end[MagicSize] = {};
+    if (anywhere) {
+        from = 0;
+    } else if (fileSize_ >= MagicSize && readRaw(0, magic, MagicSize) &&
+               std::memcmp(magic, v2::Magic, MagicSize) == 0 &&
+               readRaw(fileSize_ - MagicSize, end, MagicSize) &&
+               std::memcmp(end, v2::FooterMagic, MagicSize) != 0) {
+        from = fileSize_ -
+               std::min<std::uint64_t>(fileSize_, std::max<std::uint64_t>(fileSize_ / 4, 1u << 20));
+    }
     records_ = v2::findRecords([this](std::uint64_t offset, char* buffer,
                                       size_t size) { return readRaw(offset, buffer, size); },
-                               fileSize_, anywhere);
+                               fileSize_, from);
     size_ = records_ ? records_->protectedSize : fileSize_;
     windowLength_ = 0;
 }

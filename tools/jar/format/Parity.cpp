@@ -130,18 +130,17 @@ RecordLayout recordLayout(std::uint64_t protectedSize) {
     }
 }
 
-std::optional<RecordLayout> findRecords(const ReadAt& read, std::uint64_t fileSize, bool search) {
+std::optional<RecordLayout> findRecords(const ReadAt& read, std::uint64_t fileSize,
+                                        std::uint64_t searchFrom) {
     char head[RecordHeadSize];
     if (fileSize >= RecordHeadSize && read(fileSize - RecordHeadSize, head, sizeof head)) {
         if (auto layout = decodeHead(head); layout && layout->fileSize() == fileSize)
             return layout;
     }
-    if (!search)
-        return std::nullopt;
     // Either copy of the head, where its layout puts it.
     constexpr size_t Window = 4u << 20;
     std::string window;
-    for (std::uint64_t offset = 0; offset < fileSize;) {
+    for (std::uint64_t offset = searchFrom; offset < fileSize;) {
         throwIfInterrupted();
         const auto length = static_cast<size_t>(std::min<std::uint64_t>(Window, fileSize - offset));
         window.resize(length);

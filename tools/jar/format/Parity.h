@@ -47,8 +47,10 @@ RecordLayout recordLayout(std::uint64_t protectedSize);
 using ReadAt = std::function<bool(std::uint64_t, char*, size_t)>;
 
 // The records of a file of `fileSize` bytes: by the copy of their head at
-// its end, else, when `search` allows, by the first copy found anywhere.
-std::optional<RecordLayout> findRecords(const ReadAt& read, std::uint64_t fileSize, bool search);
+// its end, else by the first copy found from `searchFrom` on (`fileSize`:
+// no search).
+std::optional<RecordLayout> findRecords(const ReadAt& read, std::uint64_t fileSize,
+                                        std::uint64_t searchFrom);
 
 // Appends records for the first `protectedSize` bytes of the file open
 // read-write as `fd`; throws JarError when they cannot be written.
