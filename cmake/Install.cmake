@@ -37,9 +37,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The run-time libraries come from what the programs really link.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# JAR32.EXE compresses with libzstd and encrypts with libsodium; named too, so that the package says so
+# JAR32.EXE compresses with libzstd, encrypts with libsodium and computes its recovery
+# records with ISA-L; named too, so that the package says so
 # even where the library's own version cannot be worked out.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libzstd1, libsodium23")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libzstd1, libsodium23, libisal2")
 # A face for Chinese, Japanese and Korean names in the console and the grids.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -133,9 +133,12 @@ void seal(std::string& archive) {
         archive[footer + 12 + i] = static_cast<char>((crc.value() >> (8 * i)) & 0xFF);
 }
 
-void run(const std::string& command, std::vector<std::string> names = {}) {
+void run(const std::string& command, std::vector<std::string> names = {},
+         void (*recovery)(Options&) = nullptr) {
     Options options;
     options.command = command;
+    if (recovery != nullptr)
+        recovery(options);
     options.archive = (work / "arc.J").string();
     options.names = std::move(names);
     options.yes = true;
@@ -249,6 +252,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkNoControlCharacter(std::string(std::istreambuf_iterator<char>(dump), {}), "\r\n");
     run("x");
     run("e");
+    // Recovery records: repaired in memory, then in the file.
+    run("x", {}, [](Options& o) { o.useRecords = true; });
+    run("l", {}, [](Options& o) { o.repairArchive = true; });
     recover();
     Console::instance().finish();
     checkNoControlCharacter(takeShown(), "\n");

@@ -117,12 +117,11 @@ TEST_F(JarCommands, EveryCommandHasItsEffectAndExitCode) {
 TEST_F(JarCommands, RefusedSwitchesChangeNothingAndNameTheSwitch) {
     ASSERT_EQ(jar({"a", "arc.J", "src", "-r"}).exitCode, Success);
     const std::string before = work_.read("arc.J");
-    const Args refused[] = {// Recovery is not built yet; hiding needs encryption.
+    const Args refused[] = {// Hiding needs encryption.
                             {"a", "arc.J", "note.txt", "-jx"},
-                            {"a", "arc.J", "note.txt", "-hk"},
-                            {"x", "arc.J", "-hx"},
-                            {"t", "arc.J", "-jr"},
                             // Nothing they could mean here.
+                            {"l", "arc.J", "-hk"},
+                            {"sl", "arc.J", "note.txt", "-hx"},
                             {"a", "arc.J", "note.txt", "-hf1"},
                             {"a", "arc.J", "note.txt", "-js1"},
                             {"l", "arc.J", "-q"},

@@ -252,6 +252,15 @@ void checkWritten(const std::string& tempPath, const Archive& archive,
 
 } // namespace
 
+void appendRecords(const std::string& path) {
+    Fd file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0)
+        throw JarError(ExitWrite,
+                       "cannot add recovery records to \"" + path + "\": " + std::strerror(errno));
+    v2::writeRecords(file.get(), static_cast<std::uint64_t>(info.st_size));
+}
+
 std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
                   const v2::Protection* keys) {
     temp.flush();
@@ -282,7 +291,32 @@ ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
     if (!fd_.valid() || ::fstat(fd_.get(), &info) != 0)
         throw JarError(ExitCannotOpen, "cannot open the archive \"" + path + "\": " +
                                            (problem.empty() ? std::strerror(errno) : problem));
-    size_ = static_cast<std::uint64_t>(info.st_size);
+    size_ = fileSize_ = static_cast<std::uint64_t>(info.st_size);
+    findRecords(false);
+}
+
+void ArchiveFile::findRecords(bool anywhere) {
+    // Found by their head at the end. When one of Jar's own archives ends in
+    // neither that nor its footer, the first copy of the head is looked for
+    // in the last quarter, where it lies unless the end lost more than the
+    // records repair; the whole file only when asked (t, -hx, -jr, rh).
+    std::uint64_t from = fileSize_;
+    char magic[MagicSize] = {};
+    char end[MagicSize] = {};
+    if (anywhere) {
+        from = 0;
+    } else if (fileSize_ >= MagicSize && readRaw(0, magic, MagicSize) &&
+               std::memcmp(magic, v2::Magic, MagicSize) == 0 &&
+               readRaw(fileSize_ - MagicSize, end, MagicSize) &&
+               std::memcmp(end, v2::FooterMagic, MagicSize) != 0) {
+        from = fileSize_ -
+               std::min<std::uint64_t>(fileSize_, std::max<std::uint64_t>(fileSize_ / 4, 1u << 20));
+    }
+    records_ = v2::findRecords([this](std::uint64_t offset, char* buffer,
+                                      size_t size) { return readRaw(offset, buffer, size); },
+                               fileSize_, from);
+    size_ = records_ ? records_->protectedSize : fileSize_;
+    windowLength_ = 0;
 }
 
 ArchiveFile::~ArchiveFile() = default;
@@ -293,6 +327,24 @@ void ArchiveFile::setFormat(std::uint32_t version, std::unique_ptr<v2::BlockRead
 }
 
 bool ArchiveFile::readAt(std::uint64_t offset, char* buffer, size_t size) {
+    if (!readRaw(offset, buffer, size))
+        return false;
+    if (patched_.empty() || size == 0)
+        return true;
+    // The rebuilt sectors this read overlaps.
+    const std::uint64_t end = offset + size;
+    for (auto it = patched_.lower_bound(offset / v2::SectorSize);
+         it != patched_.end() && it->first * v2::SectorSize < end; ++it) {
+        const std::uint64_t start = it->first * v2::SectorSize;
+        const std::uint64_t from = std::max(start, offset);
+        const std::uint64_t to = std::min(start + v2::SectorSize, end);
+        std::memcpy(buffer + (from - offset), it->second.data() + (from - start),
+                    static_cast<size_t>(to - from));
+    }
+    return true;
+}
+
+bool ArchiveFile::readRaw(std::uint64_t offset, char* buffer, size_t size) {
     size_t done = 0;
     while (done < size) {
         const ssize_t got =
@@ -514,6 +566,13 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
             temp.write(tagOf(temp, footer.indexOffset + stored.size(), footerData,
                              protection.keyHeld() ? &protection : nullptr));
         temp.write(footerData);
+    }
+    if (settings.recoveryRecords) {
+        // Computed last, over the archive's final bytes.
+        temp.flush();
+        if (console.statusDue())
+            console.status("Adding recovery records");
+        appendRecords(temp.path());
     }
     if (settings.testBeforeReplace || settings.checkStored != WriteSettings::Check::None) {
         temp.flush();

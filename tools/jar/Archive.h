@@ -2,10 +2,13 @@
 
 #include "Files.h"
 #include "format/Crc32.h"
+#include "format/Parity.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,7 +94,20 @@ public:
     void setFormat(std::uint32_t version, std::unique_ptr<v2::BlockReader> blocks);
     // The blocks of a version 2 archive, once its index or rh found them.
     v2::BlockReader* blocks() const { return blocks_.get(); }
+    // The archive's own bytes: recovery records after them are not counted.
     std::uint64_t size() const { return size_; }
+    // Recovery records: found at the file's end, or, when `anywhere`, by a
+    // copy of their head wherever damage left one.
+    void findRecords(bool anywhere);
+    const std::optional<v2::RecordLayout>& records() const { return records_; }
+    std::uint64_t fileSize() const { return fileSize_; }
+    // Sectors rebuilt from the records are read in place of the damaged ones.
+    void patch(std::map<std::uint64_t, std::string> sectors) {
+        patched_ = std::move(sectors);
+        windowLength_ = 0;
+    }
+    // The file as it is on disk, never patched.
+    bool readRaw(std::uint64_t offset, char* buffer, size_t size);
     // Passes the bytes [offset, offset + size) to `sink` in pieces; false when
     // the file ends first.
     bool copy(std::uint64_t offset, std::uint64_t size, const Sink& sink);
@@ -101,6 +117,9 @@ private:
     std::string path_;
     Fd fd_;
     std::uint64_t size_ = 0;
+    std::uint64_t fileSize_ = 0;
+    std::optional<v2::RecordLayout> records_;
+    std::map<std::uint64_t, std::string> patched_;
     std::string window_;
     std::uint64_t windowStart_ = 0;
     size_t windowLength_ = 0;
@@ -129,6 +148,8 @@ struct WriteSettings {
     Check checkStored = Check::None;
     // Where the temporary archive is made; empty: beside the archive.
     std::string workDirectory;
+    // Recovery records are appended after everything else.
+    bool recoveryRecords = false;
 };
 
 // Writes the archive to `path` through a temporary file and a rename. Entries
@@ -142,6 +163,10 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
 // of `keys`, or plain BLAKE2b for a seal without a password.
 std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
                   const v2::Protection* keys);
+
+// Appends recovery records to the finished archive at `path`, computed over
+// every byte it has.
+void appendRecords(const std::string& path);
 
 // Rebuilds the index of a damaged archive from what its data still tells;
 // what could not be recovered is reported and raises `outcome`.

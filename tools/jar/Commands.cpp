@@ -3,10 +3,12 @@
 #include "Password.h"
 #include "commands/Commands.h"
 #include "commands/Rekey.h"
+#include "commands/Repair.h"
 #include "foreign/ForeignCommands.h"
 #include "format/Container.h"
 #include "format/Protection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,9 +40,9 @@ std::uint32_t headerFlags(const std::string& path) {
 // Runs the command itself; a new password is applied after it.
 int dispatch(const Options& options);
 
-} // namespace
-
-int runCommand(const Options& given) {
+// The command with the passwords it needs: the archive's own, asked or
+// handed over, before it, and a new one applied after it.
+int runWithPasswords(const Options& given) {
     // A password handed over on a descriptor is read before anything else.
     if (given.passwordDescriptor >= 0)
         takePasswordFrom(given.passwordDescriptor);
@@ -90,8 +92,6 @@ int runCommand(const Options& given) {
     return code;
 }
 
-namespace {
-
 int dispatch(const Options& options) {
     const std::string& command = options.command;
     if (command == "a" || command == "ac" || command == "u" || command == "f" || command == "m")
@@ -122,5 +122,12 @@ int dispatch(const Options& options) {
 }
 
 } // namespace
+
+int runCommand(const Options& given) {
+    finishRecovery(false);
+    const int code = runWithPasswords(given);
+    // A repair from recovery records is a warning at least.
+    return std::max(code, finishRecovery(true));
+}
 
 } // namespace brak::jar

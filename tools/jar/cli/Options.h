@@ -83,6 +83,8 @@ struct Options {
     bool warnUnused = false;            // -hl
     bool fullPath = false;              // -jf
     bool translatePaths = false;        // -ho
+    bool useRecords = false;            // -hx: damage is repaired in memory from recovery records
+    bool repairArchive = false;         // -jr: the archive file is repaired from them first
     std::optional<std::string> output;  // -o
     AddMode addMode = AddMode::All;
     bool different = false;         // -u2 / -f2: a different time counts, not only a newer one

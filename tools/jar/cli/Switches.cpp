@@ -66,7 +66,8 @@ struct Row {
     Value value = Value::None;
 };
 
-constexpr std::string_view NotYetRecovery = "recovery records come with a later version";
+// Commands that read an existing archive of Jar's own.
+constexpr CommandSet Reading = All & ~bit("sl");
 constexpr std::string_view NoShortNames = "Linux has no short 8.3 names";
 // Commands that take files by time and by name.
 constexpr CommandSet Selecting = Adding | Members | set({"da", "sl"});
@@ -103,9 +104,17 @@ const Row Table[] = {
      [](Options& o) { o.warnUnused = true; }},
     {"jf", Treatment::Acted, Adding, "store each file under its full path, from /",
      [](Options& o) { o.fullPath = true; }},
-    {"jr", Treatment::Refused, All, NotYetRecovery},
-    {"hk", Treatment::Refused, All, NotYetRecovery},
-    {"hx", Treatment::Refused, All, NotYetRecovery},
+    {"jr", Treatment::Acted, Reading,
+     "repair the archive file from its recovery records (through a temporary copy) before the "
+     "command",
+     [](Options& o) { o.repairArchive = true; }},
+    {"hk", Treatment::Acted, Writing,
+     "add recovery records: at most 6% more from 4 MB up, repairing one run of damage up to 5% "
+     "of the archive anywhere, or 12 damaged 4 KiB sectors",
+     [](Options& o) { o.write.recoveryRecords = true; }},
+    {"hx", Treatment::Acted, Reading,
+     "use the recovery records: damage is repaired in memory while reading (exit code 1)",
+     [](Options& o) { o.useRecords = true; }},
     {"jx", Treatment::Acted, Writing,
      "hide the contents: the index is encrypted too, so listing asks for the password (with "
      "-hg1)",

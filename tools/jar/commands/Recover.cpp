@@ -1,6 +1,7 @@
 #include "Console.h"
 #include "Files.h"
 #include "commands/Commands.h"
+#include "commands/Repair.h"
 #include "commands/Support.h"
 #include "commands/Volumes.h"
 
@@ -25,7 +26,11 @@ int recoverHeader(const Options& options) {
                        "\"" + options.archive + "\" has volumes beside it (\"" + volume +
                            "\"); rh rebuilds one file: join them first, as cat " + options.archive +
                            " " + volume + " ... > whole.j, and run rh on that");
-    ArchiveFile file(options.archive);
+    std::optional<ArchiveFile> opened;
+    opened.emplace(options.archive);
+    // What the recovery records can repair is repaired first, in memory.
+    useRecoveryRecords(options, opened);
+    ArchiveFile& file = *opened;
     Outcome outcome;
     Archive archive = recoverArchive(file, outcome);
     applyComments(archive, comments, archive.lastChapter());

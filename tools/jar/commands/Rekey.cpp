@@ -169,6 +169,11 @@ void rewriteBlocks(const Options& options, const std::string& path, ArchiveFile&
     if (next != nullptr)
         temp.write(tagOf(temp, offset + stored.size(), footerData, next));
     temp.write(footerData);
+    if (options.write.recoveryRecords || file.records()) {
+        // Made again over the archive's new bytes.
+        temp.flush();
+        appendRecords(temp.path());
+    }
     temp.commit(mode);
     console.endStatus(std::string(next != nullptr ? "Sealed " : "Decrypted ") +
                       std::to_string(blocks.size()) + " block(s)");

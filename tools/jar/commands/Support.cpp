@@ -151,7 +151,10 @@ void saveArchive(const Options& options, Archive& archive, ArchiveFile* previous
     // The time the archive had: for a copy, that of the archive copied.
     struct stat before {};
     const bool existed = ::stat(options.archive.c_str(), &before) == 0;
-    writeArchive(target, archive, previous, options.write);
+    // Recovery records, once added, stay through every change.
+    WriteSettings settings = options.write;
+    settings.recoveryRecords |= previous != nullptr && previous->records().has_value();
+    writeArchive(target, archive, previous, settings);
     if (options.volumes.active() || oldVolumes > 1)
         splitVolumes(options, target, path, oldVolumes);
     struct timespec stamps[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "Files.h"
+#include "commands/Repair.h"
 #include "format/Container.h"
 
 #include <cerrno>
@@ -92,8 +93,12 @@ std::string volumeName(const std::string& archive, std::size_t index) {
 OpenArchive::OpenArchive(const Options& options) : path_(options.archive) {
     file_.emplace(path_);
     const std::string second = volumeName(path_, 1);
-    if (second == path_ || !isFile(second))
+    // Recovery records protect an archive in one file; split, they are
+    // read (they end its last volume) but not used to repair it.
+    if (second == path_ || !isFile(second)) {
+        useRecoveryRecords(options, file_);
         return;
+    }
     // Volumes beside it: the first alone may still be the whole archive (an
     // earlier form left them, or they belong to nothing).
     try {
