@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/stat.h>
 
 namespace brak::test {
@@ -162,10 +161,7 @@ TEST_F(JarAdvanced, APasswordOnADescriptorEncryptsAndOpensAgain) {
 // A new password seals every block again: the old one is refused after it, a
 // wrong current one writes nothing, and -np- leaves plain data behind.
 TEST_F(JarAdvanced, ANewPasswordReplacesTheOldOneOrRemovesIt) {
-    std::string noise(6000, '\0');
-    std::mt19937 random(4);
-    for (char& c : noise)
-        c = static_cast<char>(random());
+    const std::string noise = randomBytes(6000, 4);
     work_.write("src/noise.bin", noise);
     ASSERT_EQ(withPassword("a arc.J src -r", "old").exitCode, Success);
     const std::string sealed = work_.read("arc.J");
@@ -187,10 +183,7 @@ TEST_F(JarAdvanced, ANewPasswordReplacesTheOldOneOrRemovesIt) {
 }
 
 TEST_F(JarAdvanced, VolumesSplitTheArchiveAndReadBackWhole) {
-    std::string noise(3 * 1024 * 1024, '\0');
-    std::mt19937_64 random(24);
-    for (char& c : noise)
-        c = static_cast<char>(random());
+    const std::string noise = randomBytes(3 * 1024 * 1024, 24);
     work_.write("big.bin", noise);
     const CommandResult split = jar({"a ", "\"v.J\" big.bin ", "", "-v700 "});
     ASSERT_EQ(split.exitCode, Success) << split.output;

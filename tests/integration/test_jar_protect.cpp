@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
-#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -81,10 +80,7 @@ protected:
         std::string text;
         for (int i = 0; i < 200; ++i)
             text += Marker + " " + std::to_string(i) + "\n";
-        std::mt19937 random(7);
-        std::string noise(200'000, '\0');
-        for (char& c : noise)
-            c = static_cast<char>(random());
+        std::string noise = randomBytes(200'000, 7);
         noise.replace(100'000, Marker.size(), Marker);
         dir_.write("in/text.txt", text);
         dir_.write("in/noise.bin", noise);

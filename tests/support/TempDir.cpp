@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -61,6 +62,14 @@ void writeFile(const std::string& path, const std::string& contents) {
     out << contents;
     if (!out.flush())
         throw std::runtime_error("cannot write " + path);
+}
+
+std::string randomBytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::mt19937_64 random(seed);
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
 }
 
 } // namespace brak::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -32,5 +33,7 @@ private:
 // The whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& contents);
+// `size` bytes that do not compress, the same for the same seed.
+std::string randomBytes(std::size_t size, unsigned seed);
 
 } // namespace brak::test

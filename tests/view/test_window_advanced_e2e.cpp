@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <filesystem>
-#include <random>
 
 using namespace brak;
 using namespace brak::test;
@@ -125,10 +124,7 @@ TEST_F(AdvancedWindow, ExcludeLeavesOutAndChaptersOneToOneExtractsTheFirstVersio
 }
 
 TEST_F(AdvancedWindow, SevenHundredKilobyteVolumesExtractWhole) {
-    std::string noise(3 * 1024 * 1024, '\0');
-    std::mt19937_64 random(700);
-    for (char& c : noise)
-        c = static_cast<char>(random());
+    const std::string noise = randomBytes(3 * 1024 * 1024, 700);
     work.write("big.bin", noise);
     click(f.chVolume);
     click(f.raVolumeSpecify);

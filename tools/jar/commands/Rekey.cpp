@@ -32,30 +32,6 @@ std::string writtenArchive(const Options& options) {
     return options.archive;
 }
 
-Secret askNewPassword(const std::string& path) {
-    Console& console = Console::instance();
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        // Asked on the terminal even when the current one was handed over.
-        auto first = askTypedPassword("New password: ");
-        if (!first)
-            break;
-        if (first->empty()) {
-            console.error() << "An empty password protects nothing.";
-            continue;
-        }
-        auto second = askTypedPassword("New password again: ");
-        if (!second)
-            break;
-        if (!(*first == *second)) {
-            console.error() << "The two passwords differ.";
-            continue;
-        }
-        return std::move(*first);
-    }
-    throw JarError(ExitBadParameters,
-                   "no new password for \"" + path + "\" was given; nothing was done");
-}
-
 // The header flags of a version 2 archive; nothing for any other file.
 std::optional<std::uint32_t> headerFlags(ArchiveFile& file) {
     char header[v2::HeaderSize];
@@ -212,7 +188,7 @@ PasswordChange preparePasswordChange(const Options& options, std::uint32_t flags
         OpenArchive(options).read();
     change.resealsAfter = encrypted;
     if (change.mode == NewPassword::Change && !change.password)
-        change.password = askNewPassword(change.target);
+        change.password = v2::askNewArchivePassword(change.target, true);
     if (change.mode == NewPassword::Change && !v2::carriesKey(flags)) {
         v2::Protection::instance().create(*change.password);
         change.keyIsNew = true;

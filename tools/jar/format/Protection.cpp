@@ -245,17 +245,22 @@ void Digest::finish(unsigned char* out) {
     crypto_generichash_final(&state_, out, TagSize);
 }
 
-Secret askNewArchivePassword(const std::string& path) {
+Secret askNewArchivePassword(const std::string& path, bool replacing) {
     Console& console = Console::instance();
+    // One that replaces the archive's password is typed even when the
+    // current one was handed over.
+    auto ask = [replacing](const char* prompt) {
+        return replacing ? askTypedPassword(prompt) : askPassword(prompt);
+    };
     for (int attempt = 0; attempt < 3; ++attempt) {
-        auto first = askPassword("Password: ");
+        auto first = ask(replacing ? "New password: " : "Password: ");
         if (!first)
             break; // no terminal, or its end: never wait
         if (first->empty()) {
             console.error() << "An empty password protects nothing.";
             continue;
         }
-        auto second = askPassword("Password again: ");
+        auto second = ask(replacing ? "New password again: " : "Password again: ");
         if (!second)
             break;
         if (!(*first == *second)) {
@@ -264,6 +269,9 @@ Secret askNewArchivePassword(const std::string& path) {
         }
         return std::move(*first);
     }
+    if (replacing)
+        throw JarError(ExitBadParameters,
+                       "no new password for \"" + path + "\" was given; nothing was done");
     throw JarError(ExitBadParameters,
                    "no password for encrypting \"" + path + "\" was given; nothing was written");
 }

@@ -129,6 +129,7 @@ private:
 };
 
 // Asks for a new password on the terminal: three tries, then a bad parameter.
-Secret askNewArchivePassword(const std::string& path);
+// With `replacing`, the new password of an archive that has one (-np).
+Secret askNewArchivePassword(const std::string& path, bool replacing = false);
 
 } // namespace brak::jar::v2
