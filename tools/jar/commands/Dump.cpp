@@ -21,13 +21,15 @@ namespace fs = std::filesystem;
 // no file.
 int writeDump(const Options& options) {
     OpenArchive opened(options);
-    Archive archive;
-    bool hidden = false;
+    // Not copied: it may hold a million files.
+    static const Archive none;
+    const Archive* read = &none;
     try {
-        archive = opened.read();
+        read = &opened.read();
     } catch (const v2::PasswordMissing&) {
-        hidden = true;
     }
+    const bool hidden = read == &none;
+    const Archive& archive = *read;
     const std::string& dumpName = options.names.front();
     struct stat archiveInfo {};
     struct stat dumpInfo {};

@@ -154,7 +154,7 @@ OpenArchive::OpenArchive(const Options& options) : path_(options.archive) {
     (void)joined;
 }
 
-Archive OpenArchive::read() {
+const Archive& OpenArchive::read() {
     if (!archive_)
         archive_ = readArchive(*file_);
     return *archive_;

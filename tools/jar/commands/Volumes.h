@@ -24,8 +24,8 @@ class OpenArchive {
 public:
     explicit OpenArchive(const Options& options);
     ArchiveFile& file() { return *file_; }
-    // The archive's index, read once.
-    Archive read();
+    // The archive's index, read once; it lives as long as this.
+    const Archive& read();
     std::size_t volumes() const { return volumes_; }
 
 private:

@@ -334,6 +334,9 @@ Archive decodeIndex(const Pull& pull, std::uint64_t indexOffset, std::vector<Blo
         blocks.push_back(block);
     }
     const std::uint32_t entries = in.u32();
+    // Room for a large archive's files at once rather than by doubling; a
+    // damaged count asks for no more than this.
+    archive.entries.reserve(std::min<std::uint32_t>(entries, 1u << 21));
     for (std::uint32_t i = 0; i < entries; ++i) {
         Entry entry;
         decodeEntry(in, entry);
