@@ -1,6 +1,7 @@
 // Listing a real archive: the stand-in archiver builds one with three
 // chapters, and Brak lists it through the real machine.
 #include "Children.h"
+#include "DirectoryPlatform.h"
 #include "Fakes.h"
 #include "TempDir.h"
 #include "contents/DumpFormat.h"
@@ -18,15 +19,7 @@ namespace {
 
 const std::string JarProgram = std::string(BRAK_BIN_DIR) + "/JAR32.EXE";
 
-// The real machine, with the program's directory in a temporary place.
-class TestPlatform : public PosixPlatform {
-public:
-    explicit TestPlatform(std::string directory) : directory_(std::move(directory)) {}
-    std::string programDirectory() const override { return directory_; }
-
-private:
-    std::string directory_;
-};
+using TestPlatform = brak::test::DirectoryPlatform;
 
 class ContentsEndToEnd : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 // Extracting two selected rows of a real archive's earlier chapter with the
 // command the file grid's Extract To composes.
+#include "DirectoryPlatform.h"
 #include "Fakes.h"
 #include "RunCommand.h"
 #include "TempDir.h"
@@ -18,14 +19,7 @@ namespace {
 
 const std::string JarProgram = std::string(BRAK_BIN_DIR) + "/JAR32.EXE";
 
-class TestPlatform : public PosixPlatform {
-public:
-    explicit TestPlatform(std::string directory) : directory_(std::move(directory)) {}
-    std::string programDirectory() const override { return directory_; }
-
-private:
-    std::string directory_;
-};
+using TestPlatform = brak::test::DirectoryPlatform;
 
 TEST(FileActionsEndToEnd, ExtractsTwoSelectedFilesOfTheChapterShown) {
     test::TempDir work, program, out;

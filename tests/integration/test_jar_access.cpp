@@ -22,12 +22,7 @@ protected:
     }
     // Jar without a terminal; with a password, on descriptor 3.
     CommandResult jar(const std::string& command, const std::string& password = "") {
-        return runCommand(
-            {"sh", "-c",
-             "exec timeout -s KILL 30 " BRAK_BIN_DIR "/JAR32.EXE " + command +
-                 (password.empty() ? " </dev/null"
-                                   : " -pfd3 3<<EOF </dev/null\n" + password + "\nEOF\n")},
-            dir_.path());
+        return runJarLine(dir_.path(), command, password);
     }
     TempDir dir_;
 };

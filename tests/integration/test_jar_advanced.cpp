@@ -39,12 +39,7 @@ protected:
     // The password on descriptor 3 and a new one on descriptor 4, as Brak hands them over.
     CommandResult withPassword(const std::string& command, const std::string& password,
                                const std::string& newPassword = "") {
-        std::string line = "exec timeout -s KILL 20 " BRAK_BIN_DIR "/JAR32.EXE " + command +
-                           " -pfd3 3<<EOF" + (newPassword.empty() ? "" : " -npfd4 4<<NEW") +
-                           " </dev/null\n" + password + "\nEOF\n";
-        if (!newPassword.empty())
-            line += newPassword + "\nNEW\n";
-        return runCommand({"setsid", "sh", "-c", line}, work_.path());
+        return runJarLine(work_.path(), command, password, newPassword);
     }
     TempDir work_;
 };

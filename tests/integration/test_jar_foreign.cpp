@@ -2,6 +2,7 @@
 // round trips through every format it writes, archives made by bsdtar and 7z,
 // hostile archives, and the switches it refuses.
 
+#include "RunCommand.h"
 #include "TempDir.h"
 #include "contents/DumpReader.h"
 
@@ -12,8 +13,6 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <map>
-#include <poll.h>
-#include <pty.h>
 #include <random>
 #include <set>
 #include <sys/stat.h>
@@ -340,43 +339,8 @@ TEST_F(ForeignTest, AHardLinkIsNeverLeftWithoutItsData) {
 // Answers each question on a terminal once it is shown.
 Result withTerminal(const std::string& directory, const Args& args,
                     const std::vector<std::pair<std::string, std::string>>& answers) {
-    int terminal = -1;
-    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (pid == 0) {
-        if (::chdir(directory.c_str()) != 0)
-            ::_exit(126);
-        std::vector<char*> argv{const_cast<char*>(JarProgram.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(JarProgram.c_str(), argv.data());
-        ::_exit(127);
-    }
-    std::string screen;
-    size_t next = 0;
-    size_t searched = 0; // the screen up to here answered a question
-    for (;;) {
-        pollfd wait{terminal, POLLIN, 0};
-        if (::poll(&wait, 1, 20'000) <= 0)
-            break;
-        char buffer[4096];
-        const ssize_t got = ::read(terminal, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        screen.append(buffer, static_cast<size_t>(got));
-        const size_t found =
-            next < answers.size() ? screen.find(answers[next].first, searched) : std::string::npos;
-        if (found != std::string::npos) {
-            searched = found + answers[next].first.size();
-            const std::string line = answers[next++].second + "\r";
-            EXPECT_EQ(::write(terminal, line.data(), line.size()),
-                      static_cast<ssize_t>(line.size()));
-        }
-    }
-    ::close(terminal);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, screen};
+    const CommandResult result = runJarOnTerminal(directory, args, answers);
+    return {result.exitCode, result.output};
 }
 
 TEST_F(ForeignTest, EncryptWritesAesZipThatAsksForItsPassword) {

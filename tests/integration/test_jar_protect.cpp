@@ -2,12 +2,11 @@
 // a user would: what an encrypted archive must never give away, and what it
 // must notice.
 
+#include "RunCommand.h"
 #include "TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -19,7 +18,6 @@ namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 using Answers = std::vector<std::string>;
 
-const std::string JarProgram = std::string(BRAK_BIN_DIR) + "/JAR32.EXE";
 constexpr int Success = 0, Crc = 3, BadParameters = 7;
 const std::string Marker = "the launch code is 0000 and nobody may know it";
 
@@ -31,45 +29,11 @@ struct Result {
 // Runs Jar on a terminal, typing each answer when a password is asked for;
 // without answers its input is not a terminal at all.
 Result jar(const std::string& directory, const Args& args, const Answers& answers) {
-    int terminal = -1;
-    const pid_t pid = answers.empty() ? ::fork() : ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (pid == 0) {
-        if (answers.empty())
-            ::setsid(); // no controlling terminal to fall back on
-        if (::chdir(directory.c_str()) != 0)
-            ::_exit(126);
-        std::vector<char*> argv{const_cast<char*>(JarProgram.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(JarProgram.c_str(), argv.data());
-        ::_exit(127);
-    }
-    std::string screen;
-    size_t next = 0, searched = 0;
-    while (terminal >= 0) {
-        pollfd wait{terminal, POLLIN, 0};
-        if (::poll(&wait, 1, 20'000) <= 0)
-            break;
-        char buffer[4096];
-        const ssize_t got = ::read(terminal, buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        screen.append(buffer, static_cast<size_t>(got));
-        const size_t found =
-            next < answers.size() ? screen.find("Password", searched) : std::string::npos;
-        if (found != std::string::npos) {
-            searched = found + 8;
-            const std::string line = answers[next++] + "\r";
-            EXPECT_EQ(::write(terminal, line.data(), line.size()),
-                      static_cast<ssize_t>(line.size()));
-        }
-    }
-    if (terminal >= 0)
-        ::close(terminal);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, screen};
+    std::vector<std::pair<std::string, std::string>> typed;
+    for (const std::string& answer : answers)
+        typed.emplace_back("Password", answer);
+    const CommandResult result = runJarOnTerminal(directory, args, typed);
+    return {result.exitCode, result.output};
 }
 
 class ProtectTest : public ::testing::Test {

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,6 +59,65 @@ bool haveCommand(const std::string& name) {
         start = end + 1;
     }
     return false;
+}
+
+CommandResult runJarLine(const std::string& directory, const std::string& arguments,
+                         const std::string& password, const std::string& newPassword) {
+    std::string line = "exec timeout -s KILL 30 " BRAK_BIN_DIR "/JAR32.EXE " + arguments;
+    if (!password.empty())
+        line += " -pfd3 3<<EOF";
+    if (!newPassword.empty())
+        line += " -npfd4 4<<NEW";
+    line += " </dev/null\n";
+    if (!password.empty())
+        line += password + "\nEOF\n";
+    if (!newPassword.empty())
+        line += newPassword + "\nNEW\n";
+    return runCommand({"setsid", "sh", "-c", line}, directory);
+}
+
+CommandResult runJarOnTerminal(const std::string& directory, const std::vector<std::string>& args,
+                               const std::vector<std::pair<std::string, std::string>>& answers) {
+    const std::string program = BRAK_BIN_DIR "/JAR32.EXE";
+    int terminal = -1;
+    const pid_t pid = answers.empty() ? ::fork() : ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        if (answers.empty())
+            ::setsid(); // no controlling terminal to fall back on
+        if (::chdir(directory.c_str()) != 0)
+            ::_exit(126);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    std::string screen;
+    size_t next = 0;
+    size_t searched = 0; // the screen up to here answered a question
+    while (terminal >= 0) {
+        pollfd wait{terminal, POLLIN, 0};
+        char buffer[4096];
+        const ssize_t got =
+            ::poll(&wait, 1, 20'000) > 0 ? ::read(terminal, buffer, sizeof buffer) : 0;
+        if (got <= 0)
+            break;
+        screen.append(buffer, static_cast<size_t>(got));
+        const size_t found =
+            next < answers.size() ? screen.find(answers[next].first, searched) : std::string::npos;
+        if (found != std::string::npos) {
+            searched = found + answers[next].first.size();
+            const std::string line = answers[next++].second + "\r";
+            if (::write(terminal, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+                break;
+        }
+    }
+    if (terminal >= 0)
+        ::close(terminal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, screen};
 }
 
 } // namespace brak::test

@@ -2,6 +2,7 @@
 // main window, the command run by a double click in the real console, and
 // the real JAR32.EXE doing what the panels ask. BRAK_SCREENSHOTS names a
 // folder for pictures of the tab and its status bar.
+#include "DirectoryPlatform.h"
 #include "RunCommand.h"
 #include "ViewTest.h"
 #include "platform/PosixPlatform.h"
@@ -18,12 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Finds JAR32.EXE where the build puts it, beside the tests' brak.
-class BuiltPlatform : public PosixPlatform {
-public:
-    std::string programDirectory() const override { return BRAK_BIN_DIR "/"; }
-};
-
 class AdvancedWindow : public ::testing::Test {
 protected:
     AdvancedWindow() {
@@ -37,7 +32,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         f.edArchive.setText(work.file("arc.j"));
         f.edContentMask.setText("*.*"); // as the program starts
-        showPage(5);
+        f.PageControl1.setActivePage(5);
+        QApplication::processEvents();
     }
     ~AdvancedWindow() override {
         brak.runner().setConsole(nullptr);
@@ -46,10 +42,6 @@ protected:
 
     QWidget* widget(const Control& control) const {
         return window->findChild<QWidget*>(qs(control.name()));
-    }
-    void showPage(int page) {
-        f.PageControl1.setActivePage(page);
-        QApplication::processEvents();
     }
     void click(const Control& control) {
         QWidget* w = widget(control);
@@ -67,8 +59,8 @@ protected:
     // Runs the command by a double click on it, as the user does; the box
     // that tells how Jar ended is the last one shown. The Advanced tab stays.
     std::string run(const Control& command) {
+        click(command);
         QWidget* w = widget(command);
-        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
         const size_t boxes = dialogs.boxes.size();
         QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
         return dialogs.boxes.size() > boxes ? dialogs.boxes.back().text : "no box";
@@ -82,14 +74,11 @@ protected:
     // Jar run directly, to see what the window made; a password goes on
     // descriptor 3, and there is no terminal to ask on.
     CommandResult jar(const std::string& args, const std::string& password = "") {
-        std::string line = "exec timeout -s KILL 20 " BRAK_BIN_DIR "/JAR32.EXE " + args;
-        if (!password.empty())
-            line += " -pfd3 3<<EOF\n" + password + "\nEOF\n";
-        return runCommand({"setsid", "sh", "-c", line + " </dev/null"}, work.path());
+        return runJarLine(work.path(), args, password);
     }
 
     BrakApplication& app = application();
-    BuiltPlatform platform;
+    DirectoryPlatform platform;
     FakeDialogs dialogs;
     Brak brak{platform, dialogs};
     MainForm& f = brak.form();
