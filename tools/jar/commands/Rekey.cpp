@@ -67,16 +67,9 @@ void rewriteBlocks(const Options& options, const std::string& path, ArchiveFile&
     TempFile temp(path, options.write.workDirectory);
     // The contents stay hidden under a new password; without one they cannot.
     archive.hidden = archive.hidden && next != nullptr;
-    Encoder header;
-    header.bytes(std::string_view(v2::Magic, 8));
-    header.u32(FormatVersion);
-    header.u32(next != nullptr ? v2::EncryptedFlag | v2::AuthenticatedFlag |
-                                     (archive.hidden ? v2::HiddenFlag : 0)
-                               : 0);
-    if (next != nullptr)
-        header.bytes(next->headerExtension());
-    temp.write(header.data());
-    std::uint64_t offset = header.data().size();
+    const std::string header = v2::encodeHeader(archive.hidden ? v2::HiddenFlag : 0, next);
+    temp.write(header);
+    std::uint64_t offset = header.size();
 
     std::vector<v2::Block> written;
     std::vector<std::uint64_t> starts;

@@ -118,18 +118,22 @@ bool validBlock(const Block& block) {
 
 } // namespace
 
-std::string encodeHeader(std::uint32_t flags) {
+std::string encodeHeader(std::uint32_t flags, const Protection* keys) {
     Encoder out;
     out.bytes(std::string_view(Magic, 8));
     out.u32(IndexVersion);
-    const Protection& protection = Protection::instance();
     // A key is always used for a tag too: the index is then checked as well.
-    if (protection.keyHeld())
-        flags |= (protection.active() ? EncryptedFlag : 0) | AuthenticatedFlag;
+    if (keys != nullptr)
+        flags |= (keys->active() ? EncryptedFlag : 0) | AuthenticatedFlag;
     out.u32(flags);
-    if (!protection.keyHeld())
+    if (keys == nullptr)
         return out.data();
-    return out.data() + protection.headerExtension();
+    return out.data() + keys->headerExtension();
+}
+
+std::string encodeHeader(std::uint32_t flags) {
+    const Protection& protection = Protection::instance();
+    return encodeHeader(flags, protection.keyHeld() ? &protection : nullptr);
 }
 
 std::string encodeBlockHeader(const BlockHeader& header) {

@@ -64,8 +64,12 @@ struct Footer {
 std::string encodeFooter(const Footer& footer);
 bool decodeFooter(const char* data, Footer& footer);
 
-// With the key held, the header says so and carries the key's salt and check;
-// `flags` adds the header flags of a hidden index and of a seal.
+class Protection;
+
+// With a key (that of `keys`, or the one held), the header says so and carries
+// the key's salt and check; `flags` adds the header flags of a hidden index
+// and of a seal.
+std::string encodeHeader(std::uint32_t flags, const Protection* keys);
 std::string encodeHeader(std::uint32_t flags = 0);
 
 // One file's bytes in one block, with all that is known of the file, so
