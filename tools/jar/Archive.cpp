@@ -250,17 +250,9 @@ void checkWritten(const std::string& tempPath, const Archive& archive,
     }
 }
 
-} // namespace
-
-void appendRecords(const std::string& path) {
-    Fd file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    struct stat info {};
-    if (!file.valid() || ::fstat(file.get(), &info) != 0)
-        throw JarError(ExitWrite,
-                       "cannot add recovery records to \"" + path + "\": " + std::strerror(errno));
-    v2::writeRecords(file.get(), static_cast<std::uint64_t>(info.st_size));
-}
-
+// The tag of the archive being written: its first `size` bytes, as they are
+// in the temporary file, then its footer; keyed with the tag key of `keys`,
+// or plain BLAKE2b for a seal without a password.
 std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
                   const v2::Protection* keys) {
     temp.flush();
@@ -282,6 +274,39 @@ std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
     std::string tag(v2::TagSize, '\0');
     digest.finish(reinterpret_cast<unsigned char*>(tag.data()));
     return tag;
+}
+
+} // namespace
+
+void writeIndex(TempFile& temp, const Archive& archive, const std::vector<v2::Block>& blocks,
+                std::uint64_t indexOffset, const v2::Protection* keys,
+                const std::string& unchanged) {
+    const std::string index = v2::encodeIndex(archive, blocks);
+    std::string stored = compressFrame(index);
+    if (archive.hidden)
+        stored = keys->sealIndex(stored);
+    if (index.size() > std::numeric_limits<std::uint32_t>::max() ||
+        stored.size() > std::numeric_limits<std::uint32_t>::max())
+        throw JarError(ExitFatal, "too many files for one archive; " + unchanged);
+    v2::Footer footer;
+    footer.indexOffset = indexOffset;
+    footer.storedSize = static_cast<std::uint32_t>(stored.size());
+    footer.rawSize = static_cast<std::uint32_t>(index.size());
+    footer.crc = Crc32::of(stored.data(), stored.size());
+    temp.write(stored);
+    const std::string footerData = v2::encodeFooter(footer);
+    if (keys != nullptr || archive.sealed)
+        temp.write(tagOf(temp, indexOffset + stored.size(), footerData, keys));
+    temp.write(footerData);
+}
+
+void appendRecords(const std::string& path) {
+    Fd file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0)
+        throw JarError(ExitWrite,
+                       "cannot add recovery records to \"" + path + "\": " + std::strerror(errno));
+    v2::writeRecords(file.get(), static_cast<std::uint64_t>(info.st_size));
 }
 
 ArchiveFile::ArchiveFile(const std::string& path) : path_(path) {
@@ -447,7 +472,6 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
                                           "goes with -hg1); nothing was written");
     const std::uint32_t headerFlags =
         (archive.hidden ? v2::HiddenFlag : 0) | (archive.sealed ? v2::SealedFlag : 0);
-    const bool tagged = protection.keyHeld() || archive.sealed;
 
     TempFile temp(path, settings.workDirectory);
     {
@@ -548,24 +572,8 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
             writer.endFile();
         }
         const std::vector<v2::Block>& blocks = writer.finish();
-        const std::string index = v2::encodeIndex(archive, blocks);
-        std::string stored = compressFrame(index);
-        if (archive.hidden)
-            stored = protection.sealIndex(stored);
-        if (index.size() > std::numeric_limits<std::uint32_t>::max() ||
-            stored.size() > std::numeric_limits<std::uint32_t>::max())
-            throw JarError(ExitFatal, "too many files for one archive; the archive is unchanged");
-        v2::Footer footer;
-        footer.indexOffset = writer.offset();
-        footer.storedSize = static_cast<std::uint32_t>(stored.size());
-        footer.rawSize = static_cast<std::uint32_t>(index.size());
-        footer.crc = Crc32::of(stored.data(), stored.size());
-        temp.write(stored);
-        const std::string footerData = v2::encodeFooter(footer);
-        if (tagged)
-            temp.write(tagOf(temp, footer.indexOffset + stored.size(), footerData,
-                             protection.keyHeld() ? &protection : nullptr));
-        temp.write(footerData);
+        writeIndex(temp, archive, blocks, writer.offset(),
+                   protection.keyHeld() ? &protection : nullptr, "the archive is unchanged");
     }
     if (settings.recoveryRecords) {
         // Computed last, over the archive's final bytes.

@@ -26,6 +26,7 @@ inline constexpr std::uint32_t StandInVersion = 100; // shown as 0100
 namespace v2 {
 class BlockReader;
 class Protection;
+struct Block;
 } // namespace v2
 
 // Chapter flags this program sets: L locked against change, E sealed in the
@@ -158,11 +159,12 @@ struct WriteSettings {
 void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previous,
                   const WriteSettings& settings = {});
 
-// The tag before the footer of an archive being written: over its first
-// `size` bytes as they are in `temp`, then its footer; keyed with the tag key
-// of `keys`, or plain BLAKE2b for a seal without a password.
-std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
-                  const v2::Protection* keys);
+// Ends an archive being written in `temp` after its blocks: its index at
+// `indexOffset` (sealed with `keys` when hidden), the tag that `keys` or a
+// seal asks for, and the footer. `unchanged` ends the message of a failure.
+void writeIndex(TempFile& temp, const Archive& archive, const std::vector<v2::Block>& blocks,
+                std::uint64_t indexOffset, const v2::Protection* keys,
+                const std::string& unchanged);
 
 // Appends recovery records to the finished archive at `path`, computed over
 // every byte it has.

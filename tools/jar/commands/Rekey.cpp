@@ -5,7 +5,6 @@
 #include "commands/Support.h"
 #include "commands/Volumes.h"
 #include "format/BlockReader.h"
-#include "format/Codec.h"
 #include "format/Container.h"
 #include "format/Crc32.h"
 #include "format/Protection.h"
@@ -13,7 +12,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 
 namespace brak::jar {
@@ -120,24 +118,8 @@ void rewriteBlocks(const Options& options, const std::string& path, ArchiveFile&
                 entry.packedSize += ((to - from) * written[b].storedSize + data / 2) / data;
         }
     }
-    const std::string index = v2::encodeIndex(archive, written);
-    std::string stored = compressFrame(index);
-    if (archive.hidden)
-        stored = next->sealIndex(stored);
-    if (index.size() > std::numeric_limits<std::uint32_t>::max() ||
-        stored.size() > std::numeric_limits<std::uint32_t>::max())
-        throw JarError(ExitFatal, "too many files for one archive; its password was not changed");
-    v2::Footer footer;
-    footer.indexOffset = offset;
-    footer.storedSize = static_cast<std::uint32_t>(stored.size());
-    footer.rawSize = static_cast<std::uint32_t>(index.size());
-    footer.crc = Crc32::of(stored.data(), stored.size());
-    temp.write(stored);
-    const std::string footerData = v2::encodeFooter(footer);
     // The new key authenticates the whole archive, as every key does.
-    if (next != nullptr)
-        temp.write(tagOf(temp, offset + stored.size(), footerData, next));
-    temp.write(footerData);
+    writeIndex(temp, archive, written, offset, next, "its password was not changed");
     if (options.write.recoveryRecords || file.records()) {
         // Made again over the archive's new bytes.
         temp.flush();
