@@ -16,7 +16,6 @@
 #include <random>
 #include <set>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -36,30 +35,10 @@ struct Result {
 
 // Runs a program in `directory` without a terminal, its input at its end.
 Result run(const std::string& directory, const std::string& program, const Args& args) {
-    const std::string outputFile =
-        (fs::temp_directory_path() / ("jar-foreign-" + std::to_string(::getpid()))).string();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setsid();
-        if (::chdir(directory.c_str()) != 0)
-            ::_exit(126);
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(in, 0);
-        ::dup2(out, 1);
-        ::dup2(out, 2);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outputFile)};
-    fs::remove(outputFile);
-    return result;
+    Args argv{"setsid", program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const CommandResult result = runCommand(argv, directory);
+    return {result.exitCode, result.output};
 }
 
 bool installed(const std::string& program) {
