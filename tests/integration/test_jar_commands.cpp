@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iomanip>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,39 +116,11 @@ TEST_F(JarCommands, EveryCommandHasItsEffectAndExitCode) {
     }
 }
 
-TEST_F(JarCommands, RefusedSwitchesChangeNothingAndNameTheSwitch) {
+// Predefined switches pass the checks that switches typed do (the table of
+// command lines holds those).
+TEST_F(JarCommands, RefusedPredefinedSwitchesChangeNothingAndNameTheSwitch) {
     ASSERT_EQ(jar({"a", "arc.J", "src", "-r"}).exitCode, Success);
     const std::string before = work_.read("arc.J");
-    const Args refused[] = {// Hiding needs encryption.
-                            {"a", "arc.J", "note.txt", "-jx"},
-                            // Nothing they could mean here.
-                            {"l", "arc.J", "-hk"},
-                            {"sl", "arc.J", "note.txt", "-hx"},
-                            {"a", "arc.J", "note.txt", "-hf1"},
-                            {"a", "arc.J", "note.txt", "-js1"},
-                            {"l", "arc.J", "-q"},
-                            {"a", "arc.J", "note.txt", "-o\"out\""},
-                            {"lt", "arc.J", "d", "-m4"},
-                            // Values of the wrong kind.
-                            {"a", "arc.J", "note.txt", "-hbz1"},
-                            {"a", "arc.J", "note.txt", "-hbr1r0"},
-                            {"a", "arc.J", "note.txt", "-m5"},
-                            {"e", "arc.J", "-o"},
-                            {"e", "arc.J", "-o-y"},
-                            {"e", "arc.J", "-onote.txt"},
-                            {"a", "arc.J", "note.txt", "-w\"no such dir\""},
-                            {"a", "arc.J", "note.txt", "-l\"arc.J\""},
-                            {"a", "arc.J", "note.txt", "-z"},
-                            {"a", "arc.J", "note.txt", "-z\"missing.txt\""},
-                            {"a", "arc.J", "note.txt", "-"}};
-    for (const Args& args : refused) {
-        const CommandResult run = jar(args);
-        EXPECT_EQ(run.exitCode, BadParameters) << args.back() << ": " << run.output;
-        const std::string name = args.back().substr(0, args.back().find('"'));
-        EXPECT_NE(run.output.find(name.substr(0, 4)), std::string::npos) << run.output;
-        EXPECT_EQ(work_.read("arc.J"), before) << args.back();
-    }
-    // Predefined switches pass the same table.
     work_.write("jar.cfg", "OptionsForCommand a=-y -jx\r\n");
     ::setenv("JAR_CFG_FILE", work_.file("jar.cfg").c_str(), 1);
     const CommandResult run = jar({"a", "arc.J", "note.txt"});
@@ -272,6 +246,37 @@ TEST_F(JarCommands, HelpNamesEverySwitchOfTheCatalogue) {
           "-jl1 ", "-jl2 ", "-m1 ",  "-m2 ",  "-m3 ",  "-m4 ",  "-hf- ", "-hf ",  "-hf1 ",
           "-hf2 ", "-hf3 ", "-o<",   "-w<",   "-l<",   "-z<",   "-hz<",  "-jz<"})
         EXPECT_NE(help.find(std::string("\n  ") + name), std::string::npos) << name;
+}
+
+// The command lines of a table, run in order in one folder that also holds
+// the sample archives: each ends with its exit code and says its text.
+TEST_F(JarCommands, CommandLinesOfTheTableEndAsWritten) {
+    for (const char* samples : {"/foreign_archives", "/jar_archives"})
+        for (const auto& sample : fs::directory_iterator(BRAK_TEST_DATA + std::string(samples)))
+            fs::copy_file(sample.path(), work_.file(sample.path().filename()));
+    std::istringstream table(readFile(BRAK_TEST_DATA "/jar_command_lines.txt"));
+    int rows = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.rfind("$ ", 0) == 0) {
+            ASSERT_EQ(runCommand({"sh", "-c", line.substr(2)}, work_.path()).exitCode, 0) << line;
+            continue;
+        }
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream row(line);
+        int code = -1;
+        std::string says, arguments, password;
+        std::getline(row >> code >> std::quoted(says) >> std::ws, arguments);
+        if (const size_t mark = arguments.rfind(" <<"); mark != std::string::npos) {
+            password = arguments.substr(mark + 3);
+            arguments.resize(mark);
+        }
+        const CommandResult run = runJarLine(work_.path(), arguments, password);
+        EXPECT_EQ(run.exitCode, code) << line << "\n" << run.output;
+        EXPECT_NE(run.output.find(says), std::string::npos) << line << "\n" << run.output;
+        ++rows;
+    }
+    EXPECT_GT(rows, 90);
 }
 
 } // namespace

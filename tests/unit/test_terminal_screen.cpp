@@ -119,6 +119,13 @@ TEST(TerminalScreen, KeysBecomeTheBytesATerminalSends) {
         {screen.key(TerminalKey::Left), "\x1b[D"},
         {screen.key(TerminalKey::Delete), "\x1b[3~"},
         {screen.key(TerminalKey::F1), "\x1bOP"},
+        {screen.key(TerminalKey::Down), "\x1b[B"},
+        {screen.key(TerminalKey::Right), "\x1b[C"},
+        {screen.key(TerminalKey::Insert), "\x1b[2~"},
+        {screen.key(TerminalKey::Home), "\x1b[H"},
+        {screen.key(TerminalKey::End), "\x1b[F"},
+        {screen.key(TerminalKey::PageUp), "\x1b[5~"},
+        {screen.key(TerminalKey::PageDown), "\x1b[6~"},
         {screen.keyText(U'y'), "y"},
         {screen.keyText(U'\u00e9'), "\xc3\xa9"},
         {screen.keyText(U'c', ControlKey), "\x03"},
@@ -174,6 +181,13 @@ TEST(TerminalScreen, HostileOutputAndResizesLeaveAWorkingScreen) {
          "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbdx"},
         {"a character in two writes", {{"ab\xe6\xbc"}, {"\xa2"}}, "ab\xe6\xbc\xa2"},
         {"unanswered queries", {{queries}, {"done"}}, "done"},
+        {"escapes broken off",
+         {{"a\033\033\030b\033\007c\033(\007B\033(\030d\033#[1me\033(\200f"}},
+         "de\357\277\275f"},
+        {"sequences broken off",
+         {{"a\033[1;\0102Hb\033[1\030c\033[1\033d\033[!!!!!!!!!!!!!!!!!!!!pe\033[1\200f\033[" +
+           std::string(300, '1') + "mg"}},
+         "abce\357\277\275fg"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <set>
 
 using namespace brak;
 using namespace brak::test;
@@ -171,4 +172,22 @@ TEST_F(WindowControls, PagesCommandsAndMenusAreInTheirOrder) {
         EXPECT_EQ(shown, expected[i]);
     }
     EXPECT_EQ(menus[1]->menu()->objectName(), QStringLiteral("OptionMenu"));
+}
+
+// Each colour index of the user's scheme is painted with a role of its own
+// from the application's palette, and follows it when it changes.
+TEST_F(WindowControls, SchemeColoursFollowThePalette) {
+    const QPalette before = QGuiApplication::palette();
+    QPalette palette;
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Disabled})
+            palette.setColor(group, QPalette::ColorRole(role), QColor(role * 9, group * 99, 7));
+    QGuiApplication::setPalette(palette);
+    std::set<QRgb> colours;
+    for (Colour index : {5, 7, 13, 14, 15, 16, 17, 18, 20, 23, 24, 30})
+        colours.insert(toQColor(SystemColour | index).rgb());
+    QGuiApplication::setPalette(before);
+    EXPECT_EQ(colours.size(), 12u);
+    EXPECT_EQ(toQColor(SystemColour | 8), before.color(QPalette::Active, QPalette::Text));
+    EXPECT_EQ(fromQColor(toQColor(0x00336699)), 0x00336699u);
 }
