@@ -271,7 +271,10 @@ TEST_F(JarCommands, CommandLinesOfTheTableEndAsWritten) {
             password = arguments.substr(mark + 3);
             arguments.resize(mark);
         }
-        const CommandResult run = runJarLine(work_.path(), arguments, password);
+        const size_t colon = password.find(':');
+        const CommandResult run =
+            runJarLine(work_.path(), arguments, password.substr(0, colon),
+                       colon == std::string::npos ? "" : password.substr(colon + 1));
         EXPECT_EQ(run.exitCode, code) << line << "\n" << run.output;
         EXPECT_NE(run.output.find(says), std::string::npos) << line << "\n" << run.output;
         ++rows;
