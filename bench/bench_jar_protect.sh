@@ -1,21 +1,26 @@
 #!/bin/sh
-# What a password costs Jar for Linux: adding and extracting a copy of
-# /usr/include with and without -hg1, interleaved in one run so that the
-# machine's load hits both alike, and the time of one key derivation.
+# What a password costs Jar for Linux: adding and extracting the corpus of
+# bench_jar.sh (a copy of /usr/include, a log and a file that does not
+# compress, BENCH_JAR_MB MB each, and BENCH_JAR_SMALL small files) with and
+# without -hg1, interleaved in one run so that the machine's load hits both
+# alike, and the time of one key derivation.
 #
 #   bench/bench_jar_protect.sh [JAR32.EXE]
 #
 # BENCH_ROUNDS (3) rounds; the median of each is shown. Needs GNU time.
 set -eu
+here=$(cd "$(dirname "$0")" && pwd)
 jar=$(realpath "${1:-build/bin/JAR32.EXE}")
 rounds=${BENCH_ROUNDS:-3}
-[ -d /usr/include ] || { echo "bench_jar_protect: needs /usr/include" >&2; exit 1; }
+mb=${BENCH_JAR_MB:-200}
+small=${BENCH_JAR_SMALL:-100000}
 command -v /usr/bin/time > /dev/null || { echo "bench_jar_protect: needs GNU time" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/bench_jar_protect.XXXXXX")
 trap 'rm -rf "$work"' EXIT INT TERM
 cd "$work"
-cp -r /usr/include corpus
+. "$here/corpus.sh"
+rm -rf small
 echo "corpus: $(du -sb corpus | cut -f1) bytes in $(find corpus -type f | wc -l) files" >&2
 printf 'bench password\n' > password
 unset JAR_CFG_FILE
@@ -59,7 +64,7 @@ row() { printf '%-28s %9s %9s %8s\n' "$@"; }
 cost() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%+.1f%%", (a > 0 ? (b - a) * 100 / a : 0) }'; }
 pa=$(median < plain.add); ka=$(median < key.add); px=$(median < plain.x); kx=$(median < key.x)
 row "" "plain s" "-hg1 s" "cost"
-row "add /usr/include copy" "$pa" "$ka" "$(cost "$pa" "$ka")"
+row "add the corpus" "$pa" "$ka" "$(cost "$pa" "$ka")"
 row "extract it" "$px" "$kx" "$(cost "$px" "$kx")"
 row "archive bytes" "$(stat -c %s plain.j)" "$(stat -c %s key.j)" \
     "$(cost "$(stat -c %s plain.j)" "$(stat -c %s key.j)")"

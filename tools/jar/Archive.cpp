@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <sodium.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -279,8 +280,8 @@ std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
 } // namespace
 
 void writeIndex(TempFile& temp, const Archive& archive, const std::vector<v2::Block>& blocks,
-                std::uint64_t indexOffset, const v2::Protection* keys,
-                const std::string& unchanged) {
+                std::uint64_t indexOffset, const v2::Protection* keys, const std::string& unchanged,
+                v2::Digest* running) {
     const std::string index = v2::encodeIndex(archive, blocks);
     std::string stored = compressFrame(index);
     if (archive.hidden)
@@ -295,8 +296,15 @@ void writeIndex(TempFile& temp, const Archive& archive, const std::vector<v2::Bl
     footer.crc = Crc32::of(stored.data(), stored.size());
     temp.write(stored);
     const std::string footerData = v2::encodeFooter(footer);
-    if (keys != nullptr || archive.sealed)
+    if (running != nullptr) {
+        temp.follow(nullptr);
+        running->update(footerData.data(), footerData.size());
+        std::string tag(v2::TagSize, '\0');
+        running->finish(reinterpret_cast<unsigned char*>(tag.data()));
+        temp.write(tag);
+    } else if (keys != nullptr || archive.sealed) {
         temp.write(tagOf(temp, indexOffset + stored.size(), footerData, keys));
+    }
     temp.write(footerData);
 }
 
@@ -474,6 +482,13 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
         (archive.hidden ? v2::HiddenFlag : 0) | (archive.sealed ? v2::SealedFlag : 0);
 
     TempFile temp(path, settings.workDirectory);
+    // The tag follows the archive as it is written.
+    const v2::Protection* keys = protection.keyHeld() ? &protection : nullptr;
+    std::optional<v2::Digest> tag;
+    if (keys != nullptr || archive.sealed) {
+        tag.emplace(keys);
+        temp.follow([&tag](const char* data, size_t size) { tag->update(data, size); });
+    }
     {
         v2::BlockWriter writer(temp, archive.entries, levelSettings(settings.level), headerFlags);
         std::string buffer(BufferSize, '\0');
@@ -572,8 +587,8 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
             writer.endFile();
         }
         const std::vector<v2::Block>& blocks = writer.finish();
-        writeIndex(temp, archive, blocks, writer.offset(),
-                   protection.keyHeld() ? &protection : nullptr, "the archive is unchanged");
+        writeIndex(temp, archive, blocks, writer.offset(), keys, "the archive is unchanged",
+                   tag ? &*tag : nullptr);
     }
     if (settings.recoveryRecords) {
         // Computed last, over the archive's final bytes.

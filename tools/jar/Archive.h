@@ -25,6 +25,7 @@ inline constexpr std::uint32_t StandInVersion = 100; // shown as 0100
 
 namespace v2 {
 class BlockReader;
+class Digest;
 class Protection;
 struct Block;
 } // namespace v2
@@ -162,9 +163,11 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
 // Ends an archive being written in `temp` after its blocks: its index at
 // `indexOffset` (sealed with `keys` when hidden), the tag that `keys` or a
 // seal asks for, and the footer. `unchanged` ends the message of a failure.
+// `running`, when given, has followed `temp` from its first byte (made with
+// the same keys); else the tag reads the file back.
 void writeIndex(TempFile& temp, const Archive& archive, const std::vector<v2::Block>& blocks,
-                std::uint64_t indexOffset, const v2::Protection* keys,
-                const std::string& unchanged);
+                std::uint64_t indexOffset, const v2::Protection* keys, const std::string& unchanged,
+                v2::Digest* running = nullptr);
 
 // Appends recovery records to the finished archive at `path`, computed over
 // every byte it has.

@@ -217,6 +217,8 @@ void TempFile::fail(const std::string& what) const {
 
 void TempFile::write(const char* data, size_t size) {
     constexpr size_t Gather = 256 * 1024;
+    if (sink_)
+        sink_(data, size);
     if (buffer_.size() + size <= Gather) {
         buffer_.append(data, size);
         return;

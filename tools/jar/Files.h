@@ -3,6 +3,7 @@
 #include "Common.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -63,6 +64,10 @@ public:
 
     void write(const char* data, size_t size);
     void write(std::string_view data) { write(data.data(), data.size()); }
+    // Hands everything written from now on to `sink` as well, in order (an
+    // empty one stops it): a digest follows the file as it is written
+    // instead of reading it back.
+    void follow(std::function<void(const char*, size_t)> sink) { sink_ = std::move(sink); }
     void setTimes(const FileTimes& times);
     // Writes what is gathered, so that the file can be read back whole.
     void flush();
@@ -79,6 +84,7 @@ private:
     std::string path_;
     int fd_ = -1;
     std::string buffer_;
+    std::function<void(const char*, size_t)> sink_;
 };
 
 // The mode a new file gets from the user's umask.

@@ -105,6 +105,10 @@ void BlockWriter::seal() {
 
 void BlockWriter::submit(std::unique_ptr<Job> job) {
     std::unique_lock<std::mutex> lock(mutex_);
+    // Blocks are written in the order they are submitted, and a copied
+    // block waits for all of them: this one follows those written and those
+    // waiting.
+    job->sequence = static_cast<std::uint32_t>(blocks_.size() + jobs_.size());
     jobs_.push_back(std::move(job));
     if (workers_.size() < threads_)
         workers_.emplace_back([this] { work(); });
@@ -141,8 +145,17 @@ void BlockWriter::work() {
             if (!compressor)
                 compressor = std::make_unique<Compressor>(settings_);
             job.stored = !compressor->compress(job.raw, job.payload);
+            job.rawSize = static_cast<std::uint32_t>(job.raw.size());
             if (job.stored)
-                std::string().swap(job.payload);
+                job.payload.swap(job.raw);
+            std::string().swap(job.raw);
+            // Sealed here, on every core, with the block's place as
+            // associated data, so that blocks cannot be swapped or replayed.
+            const Protection& protection = Protection::instance();
+            job.encrypted = protection.active();
+            if (job.encrypted)
+                job.payload = protection.seal(job.payload, job.sequence);
+            job.payloadCrc = Crc32::of(job.payload.data(), job.payload.size());
         } catch (...) {
             job.error = std::current_exception();
         }
@@ -162,18 +175,10 @@ void BlockWriter::writeOldest() {
     }
     if (job->error)
         std::rethrow_exception(job->error);
-    const std::string& plain = job->stored ? job->raw : job->payload;
-    // Sealed with the block's place as associated data, so that blocks
-    // cannot be swapped or replayed.
-    const Protection& protection = Protection::instance();
-    const std::string sealed =
-        protection.active() ? protection.seal(plain, static_cast<std::uint32_t>(blocks_.size()))
-                            : std::string();
-    const std::string& payload = protection.active() ? sealed : plain;
     Block block;
-    block.transforms = protection.active() ? EncryptedTransform : 0;
-    block.storedSize = static_cast<std::uint32_t>(payload.size());
-    block.rawSize = static_cast<std::uint32_t>(job->raw.size());
+    block.transforms = job->encrypted ? EncryptedTransform : 0;
+    block.storedSize = static_cast<std::uint32_t>(job->payload.size());
+    block.rawSize = job->rawSize;
     block.tableSize = job->tableSize;
     block.method = job->stored ? Stored : Zstd;
     const std::uint32_t data = block.dataSize();
@@ -182,9 +187,9 @@ void BlockWriter::writeOldest() {
             entries_[piece.entry].packedSize +=
                 (std::uint64_t{piece.length} * block.storedSize + data / 2) / data;
     }
-    addBlock(block, Crc32::of(payload.data(), payload.size()));
-    out_.write(payload);
-    offset_ += payload.size();
+    addBlock(block, job->payloadCrc);
+    out_.write(job->payload);
+    offset_ += job->payload.size();
 }
 
 void BlockWriter::addBlock(const Block& given, std::uint32_t payloadCrc) {

@@ -53,7 +53,11 @@ private:
     };
     struct Job {
         std::string raw;
-        std::string payload;
+        std::string payload;        // once done: the bytes to write, sealed when keyed
+        std::uint32_t sequence = 0; // the block's place in the archive
+        std::uint32_t rawSize = 0;
+        std::uint32_t payloadCrc = 0;
+        bool encrypted = false;
         std::uint32_t tableSize = 0;
         size_t tableEstimate = 0;
         std::vector<PieceRef> pieces;
