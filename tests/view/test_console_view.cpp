@@ -140,6 +140,18 @@ TEST_F(ConsoleView, KeysAndCtrlCReachTheProgram) {
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 
+TEST_F(ConsoleView, TheTerminalsOwnKeysReachTheProgramAsATerminalSendsThem) {
+    const char* script = "stty -icanon -echo; echo ready; head -c 39 | cat -vT; echo";
+    const ConsoleRun ran = run({"/bin/sh", {"sh", "-c", script}, ""}, [&](TFormConsole& window) {
+        ASSERT_TRUE(until([&] { return shows(window, "ready"); }));
+        for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home,
+                            Qt::Key_End, Qt::Key_Insert, Qt::Key_Delete, Qt::Key_PageUp,
+                            Qt::Key_PageDown, Qt::Key_Escape, Qt::Key_Tab, Qt::Key_F2})
+            QTest::keyClick(window.view(), key);
+    });
+    EXPECT_EQ(ran.output, "ready\n^[[A^[[B^[[D^[[C^[[H^[[F^[[2~^[[3~^[[5~^[[6~^[^I^[OQ\n");
+}
+
 TEST_F(ConsoleView, StoppingTheProgramIsAskedFirst) {
     dialogs.answers = {MessageAnswer::No, MessageAnswer::Yes};
     const ConsoleRun ran = run({"/bin/cat", {"cat"}, ""}, [](TFormConsole& window) {

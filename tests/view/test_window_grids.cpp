@@ -108,6 +108,13 @@ TEST_F(WindowGrids, PickingACellGoesThroughTheModel) {
     EXPECT_EQ(picked.back(), (std::pair<int, int>{1, 4}));
     EXPECT_EQ(lone.row(), 4);
     EXPECT_EQ(clicks, 3);
+    const std::pair<Qt::Key, std::pair<int, int>> moves[] = {
+        {Qt::Key_Up, {1, 3}},   {Qt::Key_Right, {2, 3}},    {Qt::Key_End, {9, 3}},
+        {Qt::Key_Home, {0, 3}}, {Qt::Key_PageDown, {0, 5}}, {Qt::Key_PageUp, {0, 1}}};
+    for (const auto& [key, cell] : moves) {
+        QTest::keyClick(files, key);
+        EXPECT_EQ(picked.back(), cell) << key;
+    }
 }
 
 TEST_F(WindowGrids, TheSelectedRowAndTopRowFollowTheProgram) {
