@@ -5,11 +5,11 @@
 
 namespace brak::jar {
 
-// CRC-32 as zip and PNG take it (polynomial 0xEDB88320), eight bytes a step.
+// CRC-32 as zip, gzip and PNG take it (polynomial 0xEDB88320).
 class Crc32 {
 public:
     void update(const char* data, size_t size);
-    std::uint32_t value() const { return ~state_; }
+    std::uint32_t value() const { return value_; }
     static std::uint32_t of(const char* data, size_t size) {
         Crc32 crc;
         crc.update(data, size);
@@ -17,7 +17,7 @@ public:
     }
 
 private:
-    std::uint32_t state_ = 0xFFFFFFFFu;
+    std::uint32_t value_ = 0;
 };
 
 } // namespace brak::jar
