@@ -502,11 +502,6 @@ void applyValue(Options& options, const Row& row, const Token& token) {
 
 } // namespace
 
-const std::vector<std::string_view>& commandLetters() {
-    static const std::vector<std::string_view> letters(Letters.begin(), Letters.end());
-    return letters;
-}
-
 bool isCommand(std::string_view command) {
     return bit(command) != 0;
 }

@@ -9,8 +9,7 @@
 
 namespace brak::jar {
 
-// The twenty commands, in the order of the front-end's catalogue.
-const std::vector<std::string_view>& commandLetters();
+// Whether `command` is one of the twenty commands.
 bool isCommand(std::string_view command);
 
 // What the archiver does with a switch of the catalogue.

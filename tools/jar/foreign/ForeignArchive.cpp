@@ -134,7 +134,11 @@ std::optional<Detected> detectForeign(const std::string& path) {
         archive_entry* entry = nullptr;
         archive_read_next_header(a, &entry);
         const int format = archive_format(a);
-        if (format != 0 && (format & ARCHIVE_FORMAT_BASE_MASK) != ARCHIVE_FORMAT_EMPTY) {
+        // libarchive takes almost any text for an mtree description (a
+        // readme's words become empty files): only one that says so is.
+        const bool mtree = (format & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_MTREE;
+        if (format != 0 && (format & ARCHIVE_FORMAT_BASE_MASK) != ARCHIVE_FORMAT_EMPTY &&
+            (!mtree || std::memcmp(magic, "#mtree", 6) == 0)) {
             Detected detected;
             detected.name = familyName(format);
             const int filter =
