@@ -33,60 +33,87 @@ bool BlockReader::damaged(size_t number) const {
 }
 
 const std::string* BlockReader::decode(size_t number) {
-    if (number == cached_)
-        return cachedGood_ ? &raw_ : nullptr;
+    if (number == current_->number)
+        return current_->good ? &current_->raw : nullptr;
     throwIfInterrupted();
-    cached_ = number;
-    cachedGood_ = false;
+    if (pending_.valid()) {
+        try {
+            pending_.get();
+        } catch (...) {
+            ahead_->number = SIZE_MAX; // decoded again below, where a failure counts
+        }
+    }
+    if (ahead_->number == number) {
+        std::swap(current_, ahead_);
+    } else {
+        current_->number = number;
+        if (fetch(number, *current_))
+            finish(blocks_[number], *current_);
+    }
+    if (current_->damaged)
+        damaged_[number] = true;
+    ahead_->number = SIZE_MAX;
+    if (number + 1 < blocks_.size() && !damaged_[number + 1]) {
+        ahead_->number = number + 1;
+        if (fetch(number + 1, *ahead_))
+            pending_ =
+                std::async(std::launch::async, [&block = blocks_[number + 1], slot = ahead_.get()] {
+                    finish(block, *slot);
+                });
+    }
+    return current_->good ? &current_->raw : nullptr;
+}
+
+bool BlockReader::fetch(size_t number, Slot& slot) {
+    slot.good = false;
+    slot.damaged = true;
     const Block& block = blocks_[number];
     char head[BlockHeaderSize];
     BlockHeader header;
     // The header must say what the index says; sizes come from the index.
     if (!file_.readAt(block.offset, head, BlockHeaderSize) || !decodeBlockHeader(head, header) ||
         header.block.method != block.method || header.block.storedSize != block.storedSize ||
-        header.block.rawSize != block.rawSize || header.block.tableSize != block.tableSize) {
-        damaged_[number] = true;
-        return nullptr;
-    }
-    const bool encrypted = (block.transforms & EncryptedTransform) != 0;
-    std::string& payload = block.method == Stored && !encrypted ? raw_ : payload_;
-    payload.resize(block.storedSize);
-    if (!file_.readAt(block.offset + BlockHeaderSize, payload.data(), payload.size())) {
-        damaged_[number] = true;
-        return nullptr;
-    }
-    if (Crc32::of(payload.data(), payload.size()) != header.payloadCrc) {
-        // Stored data is still given out, each file judged by its own CRC;
-        // a compressed or sealed payload is not decoded at all.
-        damaged_[number] = true;
-        if (block.method != Stored || encrypted)
-            return nullptr;
-    }
-    if (encrypted) {
-        std::string& plain = block.method == Stored ? raw_ : plain_;
-        if (!Protection::instance().open(payload_.data(), payload_.size(),
-                                         static_cast<std::uint32_t>(number), plain) ||
-            (block.method == Stored && plain.size() != block.rawSize)) {
-            damaged_[number] = true;
-            return nullptr;
+        header.block.rawSize != block.rawSize || header.block.tableSize != block.tableSize)
+        return false;
+    slot.payload.resize(block.storedSize);
+    if (!file_.readAt(block.offset + BlockHeaderSize, slot.payload.data(), slot.payload.size()))
+        return false;
+    slot.damaged = Crc32::of(slot.payload.data(), slot.payload.size()) != header.payloadCrc;
+    // Stored data is still given out, each file judged by its own CRC; a
+    // compressed or sealed payload is not decoded at all.
+    return !slot.damaged ||
+           (block.method == Stored && (block.transforms & EncryptedTransform) == 0);
+}
+
+void BlockReader::finish(const Block& block, Slot& slot) {
+    std::string* data = &slot.payload;
+    if ((block.transforms & EncryptedTransform) != 0) {
+        if (!Protection::instance().open(slot.payload.data(), slot.payload.size(),
+                                         static_cast<std::uint32_t>(slot.number), slot.plain)) {
+            slot.damaged = true;
+            return;
         }
-        if (block.method == Zstd)
-            payload_.swap(plain_);
+        data = &slot.plain;
     }
-    if (block.method == Zstd) {
+    if (block.method == Stored) {
+        if (data->size() != block.rawSize) {
+            slot.damaged = true;
+            return;
+        }
+        slot.raw.swap(*data);
+    } else {
         // What the frame declares is checked before room is made for it.
-        if (!frameDeclares(payload_.data(), payload_.size(), block.rawSize)) {
-            damaged_[number] = true;
-            return nullptr;
+        if (!frameDeclares(data->data(), data->size(), block.rawSize)) {
+            slot.damaged = true;
+            return;
         }
-        raw_.resize(block.rawSize);
-        if (!decompressFrame(payload_.data(), payload_.size(), raw_.data(), raw_.size())) {
-            damaged_[number] = true;
-            return nullptr;
+        slot.raw.resize(block.rawSize);
+        if (!decompressFrame(data->data(), data->size(), slot.raw.data(), slot.raw.size())) {
+            slot.damaged = true;
+            return;
         }
     }
-    cachedGood_ = true;
-    return &raw_;
+    slot.good = true;
 }
 
 bool BlockReader::copy(std::uint64_t offset, std::uint64_t size, const Sink& sink) {

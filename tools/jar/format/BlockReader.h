@@ -2,6 +2,9 @@
 
 #include "Container.h"
 
+#include <cstdint>
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,15 +31,33 @@ public:
     bool damaged(size_t number) const;
 
 private:
+    // One block's buffers: its payload as read, the payload opened, and
+    // the data and table it decodes to.
+    struct Slot {
+        size_t number = SIZE_MAX;
+        bool good = false;
+        bool damaged = false;
+        std::string payload;
+        std::string plain;
+        std::string raw;
+    };
+    // Reads block `number`'s payload into `slot` and checks it; false when
+    // there is nothing to decode.
+    bool fetch(size_t number, Slot& slot);
+    // Opens and decompresses what fetch read: on any thread, touching only
+    // `slot`.
+    static void finish(const Block& block, Slot& slot);
+
     ArchiveFile& file_;
     std::vector<Block> blocks_;
     std::vector<std::uint64_t> starts_;
     std::vector<bool> damaged_;
-    size_t cached_ = SIZE_MAX;
-    bool cachedGood_ = false;
-    std::string raw_;
-    std::string payload_;
-    std::string plain_; // a sealed payload opened
+    std::unique_ptr<Slot> current_ = std::make_unique<Slot>();
+    std::unique_ptr<Slot> ahead_ = std::make_unique<Slot>();
+    // The block after the current one, decoded meanwhile on another thread:
+    // files are mostly read in the order of their blocks. Last, so that it
+    // is waited for before the slots go.
+    std::future<void> pending_;
 };
 
 } // namespace brak::jar::v2
