@@ -54,6 +54,22 @@ TEST_F(JarAccess, AnyByteChangedInAnAuthenticatedArchiveIsACrcError) {
     }
 }
 
+// The tag is checked beside the extraction: what was extracted before the
+// archive proved changed is never put in place.
+TEST_F(JarAccess, AChangedArchiveExtractsNothingWhileItsTagIsChecked) {
+    for (int i = 0; i < 200; ++i)
+        dir_.write("src/a/f" + std::to_string(i), "small");
+    dir_.write("src/z.bin", randomBytes(24 << 20, 1));
+    ASSERT_EQ(jar("a auth.j src -r -hg0", "pw").exitCode, Success);
+    std::string archive = dir_.read("auth.j");
+    archive[archive.size() / 2] ^= 1;
+    dir_.write("auth.j", archive);
+    const CommandResult run = jar("x auth.j -oout/deep -y", "pw");
+    EXPECT_EQ(run.exitCode, Crc);
+    EXPECT_NE(run.output.find("Extracting src/a/f"), std::string::npos) << run.output;
+    EXPECT_FALSE(dir_.exists("out"));
+}
+
 TEST_F(JarAccess, HiddenContentsLeaveNoNameInTheArchiveAndListOnlyWithThePassword) {
     EXPECT_EQ(jar("a plain.j src -r -jx").exitCode, BadParameters) << "hiding needs encryption";
     EXPECT_FALSE(dir_.exists("plain.j"));

@@ -10,13 +10,18 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <sodium.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace brak::jar {
@@ -52,8 +57,15 @@ bool tagMatches(ArchiveFile& file, std::uint64_t headerEnd, const std::vector<v2
     if (end != footer.indexOffset)
         return false;
     v2::Digest digest(keyed);
-    const bool whole = file.copy(0, footer.indexOffset + footer.storedSize,
-                                 [&](const char* data, size_t size) { digest.update(data, size); });
+    // Read with a buffer of its own: it may run beside an extraction.
+    std::string buffer(BufferSize, '\0');
+    bool whole = true;
+    for (std::uint64_t at = 0, end = footer.indexOffset + footer.storedSize; whole && at < end;) {
+        const auto piece = static_cast<size_t>(std::min<std::uint64_t>(end - at, BufferSize));
+        whole = file.readAt(at, buffer.data(), piece);
+        digest.update(buffer.data(), piece);
+        at += piece;
+    }
     digest.update(footerData, v2::FooterSize);
     unsigned char mine[v2::TagSize];
     unsigned char stored[v2::TagSize];
@@ -144,12 +156,24 @@ Archive readVersion2(ArchiveFile& file) {
         // A keyed tag is checked whenever the key is there, a seal without
         // a key when asked (t without -he).
         const bool keyedTag = v2::carriesKey(flags);
-        if (v2::carriesTag(flags) && (keyedTag ? keyed : protection.checkSeal) &&
-            !tagMatches(file, headerEnd, blocks, footer, footerData, keyedTag))
-            throw v2::Damaged{(flags & v2::AuthenticatedFlag)
-                                  ? "it was changed since it was written (its authentication "
-                                    "does not match)"
-                                  : "its security envelope is broken"};
+        if (v2::carriesTag(flags) && (keyedTag ? keyed : protection.checkSeal)) {
+            const char* damage = (flags & v2::AuthenticatedFlag)
+                                     ? "it was changed since it was written (its authentication "
+                                       "does not match)"
+                                     : "its security envelope is broken";
+            if (protection.checkBeside) {
+                file.checkLater(
+                    std::async(std::launch::async,
+                               [&file, headerEnd, blocks, footer,
+                                footerCopy = std::string(footerData, v2::FooterSize), keyedTag] {
+                                   return tagMatches(file, headerEnd, blocks, footer,
+                                                     footerCopy.data(), keyedTag);
+                               }),
+                    damage);
+            } else if (!tagMatches(file, headerEnd, blocks, footer, footerData, keyedTag)) {
+                throw v2::Damaged{damage};
+            }
+        }
         archive.hidden = (flags & v2::HiddenFlag) != 0;
         archive.sealed = (flags & v2::SealedFlag) != 0;
         file.setFormat(2, std::make_unique<v2::BlockReader>(file, std::move(blocks)));
@@ -208,6 +232,64 @@ std::vector<bool> copyableEntries(const Archive& archive, const v2::BlockReader&
     }
     return copyable;
 }
+
+// A digest fed on a thread of its own, so that hashing what is written
+// does not hold up the writing; the pieces are copied, a bounded amount
+// at a time.
+class Hashing {
+public:
+    explicit Hashing(v2::Digest& digest) : digest_(digest), thread_([this] { run(); }) {}
+    ~Hashing() { finish(); }
+    Hashing(const Hashing&) = delete;
+    Hashing& operator=(const Hashing&) = delete;
+
+    void add(const char* data, size_t size) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [this] { return queued_ < Limit; });
+        pieces_.emplace_back(data, size);
+        queued_ += size;
+        lock.unlock();
+        ready_.notify_one();
+    }
+    // Waits until everything added is hashed.
+    void finish() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        ready_.notify_one();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    static constexpr size_t Limit = 64u << 20;
+    void run() {
+        for (;;) {
+            std::string piece;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                ready_.wait(lock, [this] { return done_ || !pieces_.empty(); });
+                if (pieces_.empty())
+                    return;
+                piece = std::move(pieces_.front());
+                pieces_.pop_front();
+                queued_ -= piece.size();
+            }
+            room_.notify_one();
+            digest_.update(piece.data(), piece.size());
+        }
+    }
+
+    v2::Digest& digest_;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::condition_variable room_;
+    std::deque<std::string> pieces_;
+    size_t queued_ = 0;
+    bool done_ = false;
+    std::thread thread_; // last: it starts at once
+};
 
 // The stored files of a finished archive read back before it replaces the
 // old one: by CRC, or byte for byte against their sources.
@@ -297,7 +379,7 @@ void writeIndex(TempFile& temp, const Archive& archive, const std::vector<v2::Bl
     temp.write(stored);
     const std::string footerData = v2::encodeFooter(footer);
     if (running != nullptr) {
-        temp.follow(nullptr);
+        running->update(stored.data(), stored.size());
         running->update(footerData.data(), footerData.size());
         std::string tag(v2::TagSize, '\0');
         running->finish(reinterpret_cast<unsigned char*>(tag.data()));
@@ -353,6 +435,25 @@ void ArchiveFile::findRecords(bool anywhere) {
 }
 
 ArchiveFile::~ArchiveFile() = default;
+
+void ArchiveFile::checkLater(std::future<bool> check, std::string damage) {
+    check_ = std::move(check);
+    damage_ = std::move(damage);
+}
+
+bool ArchiveFile::checking() const {
+    return check_.valid() && check_.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
+void ArchiveFile::confirm() {
+    if (check_.valid() && !check_.get()) {
+        // Every later call fails the same way.
+        std::promise<bool> failed;
+        check_ = failed.get_future();
+        failed.set_value(false);
+        throw damagedError(path_, damage_.c_str());
+    }
+}
 
 void ArchiveFile::setFormat(std::uint32_t version, std::unique_ptr<v2::BlockReader> blocks) {
     version_ = version;
@@ -482,12 +583,14 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
         (archive.hidden ? v2::HiddenFlag : 0) | (archive.sealed ? v2::SealedFlag : 0);
 
     TempFile temp(path, settings.workDirectory);
-    // The tag follows the archive as it is written.
+    // The tag follows the archive as it is written, on a thread of its own.
     const v2::Protection* keys = protection.keyHeld() ? &protection : nullptr;
     std::optional<v2::Digest> tag;
+    std::optional<Hashing> hashing;
     if (keys != nullptr || archive.sealed) {
         tag.emplace(keys);
-        temp.follow([&tag](const char* data, size_t size) { tag->update(data, size); });
+        hashing.emplace(*tag);
+        temp.follow([&hashing](const char* data, size_t size) { hashing->add(data, size); });
     }
     {
         v2::BlockWriter writer(temp, archive.entries, levelSettings(settings.level), headerFlags);
@@ -587,6 +690,10 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
             writer.endFile();
         }
         const std::vector<v2::Block>& blocks = writer.finish();
+        if (hashing) {
+            temp.follow(nullptr);
+            hashing->finish();
+        }
         writeIndex(temp, archive, blocks, writer.offset(), keys, "the archive is unchanged",
                    tag ? &*tag : nullptr);
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -115,6 +116,14 @@ public:
     bool copy(std::uint64_t offset, std::uint64_t size, const Sink& sink);
     bool readAt(std::uint64_t offset, char* buffer, size_t size);
 
+    // The archive's tag checked on another thread while an extraction
+    // writes its files: `damage` tells a mismatch.
+    void checkLater(std::future<bool> check, std::string damage);
+    // Whether that check is still running.
+    bool checking() const;
+    // Waits for the check; a mismatch is the archive's damage (CRC error).
+    void confirm();
+
 private:
     std::string path_;
     Fd fd_;
@@ -127,6 +136,8 @@ private:
     size_t windowLength_ = 0;
     std::uint32_t version_ = 0;
     std::unique_ptr<v2::BlockReader> blocks_;
+    std::string damage_;
+    std::future<bool> check_; // last: it reads the file until it is done
 };
 
 // Reads the index of an archive. Fails with "not an archive" (9) for a file
@@ -163,8 +174,9 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
 // Ends an archive being written in `temp` after its blocks: its index at
 // `indexOffset` (sealed with `keys` when hidden), the tag that `keys` or a
 // seal asks for, and the footer. `unchanged` ends the message of a failure.
-// `running`, when given, has followed `temp` from its first byte (made with
-// the same keys); else the tag reads the file back.
+// `running`, when given, has taken every byte written to `temp` so far and
+// takes the rest here (made with the same keys); else the tag reads the
+// file back.
 void writeIndex(TempFile& temp, const Archive& archive, const std::vector<v2::Block>& blocks,
                 std::uint64_t indexOffset, const v2::Protection* keys, const std::string& unchanged,
                 v2::Digest* running = nullptr);

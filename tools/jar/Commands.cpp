@@ -64,6 +64,7 @@ int runWithPasswords(const Options& given) {
     protection.askOnRead = !(command == "l" || command == "v" || command == "ls" ||
                              command == "lc" || command == "lt");
     protection.checkSeal = command == "t" && !options.skipSeal;
+    protection.checkBeside = command == "e" || command == "x";
     protection.encryptOnWrite = options.encrypt;
     const bool adding =
         command == "a" || command == "ac" || command == "u" || command == "f" || command == "m";

@@ -260,17 +260,27 @@ void TempFile::setTimes(const FileTimes& times) {
 }
 
 void TempFile::commit(mode_t mode, bool durable) {
+    finish(mode, durable);
+    place();
+}
+
+void TempFile::finish(mode_t mode, bool durable) {
     flush();
     if (::fchmod(fd_, mode) != 0)
         fail("cannot set the mode of");
     if (durable && ::fsync(fd_) != 0)
         fail("cannot write");
-    // The last moment an interruption can keep the old file.
-    throwIfInterrupted();
+    mode_ = mode;
+    durable_ = durable;
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
         fail("cannot write");
+}
+
+void TempFile::place() {
+    // The last moment an interruption can keep the old file.
+    throwIfInterrupted();
     if (::rename(path_.c_str(), target_.c_str()) == 0) {
         path_.clear();
         return;
@@ -294,7 +304,7 @@ void TempFile::commit(mode_t mode, bool durable) {
         if (got < static_cast<ssize_t>(buffer.size()))
             break;
     }
-    beside.commit(mode, durable);
+    beside.commit(mode_, durable_);
 }
 
 mode_t defaultFileMode() {

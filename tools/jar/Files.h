@@ -75,6 +75,9 @@ public:
     // Gives the file its mode and renames it over the target. A durable file
     // reaches the disk first, so that a crash cannot leave it empty.
     void commit(mode_t mode, bool durable = true);
+    // commit in two steps: the file made whole and closed, then renamed.
+    void finish(mode_t mode, bool durable);
+    void place();
 
 private:
     [[noreturn]] void fail(const std::string& what) const;
@@ -85,6 +88,8 @@ private:
     int fd_ = -1;
     std::string buffer_;
     std::function<void(const char*, size_t)> sink_;
+    mode_t mode_ = 0;
+    bool durable_ = true;
 };
 
 // The mode a new file gets from the user's umask.

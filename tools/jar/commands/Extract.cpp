@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -21,22 +22,72 @@ namespace {
 
 // A file that replaces one of the user's reaches the disk before the rename,
 // so that a crash leaves the old one or the new one; a new file need not.
-void extractOne(ArchiveFile& file, const Entry& entry, const std::string& target, bool replacing) {
+// It comes back whole and closed, to be renamed into place.
+std::unique_ptr<TempFile> extractOne(ArchiveFile& file, const Entry& entry,
+                                     const std::string& target, bool replacing) {
     Console& console = Console::instance();
-    TempFile temp(target);
+    auto temp = std::make_unique<TempFile>(target);
     std::uint64_t done = 0;
     if (!readEntryData(file, entry, [&](const char* data, size_t size) {
-            temp.write(data, size);
+            temp->write(data, size);
             done += size;
             console.itemProgress(done, entry.size);
         }))
         throw JarError(ExitCrc, "CRC error in \"" + entry.name + "\"; it was not extracted");
-    temp.setTimes(entry.times);
+    temp->setTimes(entry.times);
     mode_t mode = defaultFileMode();
     if (entry.attributes & AttributeReadOnly)
         mode &= ~mode_t{0222};
-    temp.commit(mode, replacing);
+    temp->finish(mode, replacing);
+    return temp;
 }
+
+// While the archive's tag is still being checked, the files extracted wait
+// beside their targets; they are renamed into place once it matched, and
+// removed if it did not, so that a changed archive writes no file.
+class Placing {
+public:
+    Placing(ArchiveFile& file, Outcome& outcome) : file_(file), outcome_(outcome) {}
+    bool failed() const { return failed_; }
+    bool waitingFor(const std::string& target) const { return targets_.count(target) > 0; }
+    void discard() { waiting_.clear(); }
+    void add(std::unique_ptr<TempFile> made, const std::string& target) {
+        if (file_.checking()) {
+            targets_.insert(target);
+            waiting_.push_back(std::move(made));
+            return;
+        }
+        flush();
+        made->place();
+    }
+    void flush() {
+        try {
+            file_.confirm();
+        } catch (const JarError&) {
+            failed_ = true;
+            throw;
+        }
+        for (std::unique_ptr<TempFile>& made : waiting_) {
+            try {
+                made->place();
+            } catch (const JarError& error) {
+                if (error.code() == ExitInterrupted)
+                    throw;
+                Console::instance().error() << error.what();
+                outcome_.raise(error.code());
+            }
+        }
+        waiting_.clear();
+        targets_.clear();
+    }
+
+private:
+    ArchiveFile& file_;
+    Outcome& outcome_;
+    std::vector<std::unique_ptr<TempFile>> waiting_;
+    std::unordered_set<std::string> targets_;
+    bool failed_ = false;
+};
 
 // The name extracted with its path: with -ho a backslash separates
 // directories too, and the result must stay as safe as a stored name.
@@ -93,7 +144,17 @@ int extractFiles(const Options& options) {
     const Selector selector(options);
     MaskUse masks(masksOf(options));
     const std::string base = options.output.value_or("");
+    // The directories this run makes, taken away again if the archive
+    // proves changed.
+    std::vector<std::string> made;
     if (!base.empty()) {
+        fs::path path;
+        for (const fs::path& part : fs::path(base)) {
+            path /= part;
+            struct stat info {};
+            if (::lstat(path.c_str(), &info) != 0)
+                made.push_back(path.string());
+        }
         std::error_code error;
         fs::create_directories(base, error);
         if (error)
@@ -101,6 +162,7 @@ int extractFiles(const Options& options) {
                            "cannot create the directory \"" + base + "\": " + error.message());
     }
     Outcome outcome;
+    Placing placing(file, outcome);
     Prompt query(options.yes);
     Prompt overwrite(assumes(options, 'o'), true);
     FileList fileList(options);
@@ -108,58 +170,72 @@ int extractFiles(const Options& options) {
     size_t matched = 0;
     size_t extracted = 0;
     bool stopped = false;
-    for (size_t index = 0; index < archive.entries.size(); ++index) {
-        const Entry& entry = archive.entries[index];
-        throwIfInterrupted();
-        if (!chosen[index] || !selector.takes(entry) || !masks.matches(entry.name) ||
-            !options.attributes.accepts(entry.attributes))
-            continue;
-        ++matched;
-        const bool withPath = options.command == "x";
-        try {
-            const std::string name = withPath ? pathName(options, entry) : baseName(entry.name);
-            const std::string target = joinPath(base, name);
-            if (options.query && query.ask("Extract " + entry.name + "?") != Answer::Yes)
+    try {
+        for (size_t index = 0; index < archive.entries.size(); ++index) {
+            const Entry& entry = archive.entries[index];
+            throwIfInterrupted();
+            if (!chosen[index] || !selector.takes(entry) || !masks.matches(entry.name) ||
+                !options.attributes.accepts(entry.attributes))
                 continue;
-            if (withPath)
-                makeDirectories(base, fs::path(name).parent_path().string(), directories);
-            struct stat info {};
-            const bool exists = ::lstat(target.c_str(), &info) == 0;
-            if (!wantedOver(options, entry, exists, info))
-                continue;
-            if (exists) {
-                if (S_ISDIR(info.st_mode))
-                    throw JarError(ExitWrite, "\"" + target + "\" is a directory");
-                if (!options.newOnly && !options.ignoreReadOnly && S_ISREG(info.st_mode) &&
-                    (info.st_mode & S_IWUSR) == 0) {
-                    console.error() << "Kept the read-only file " << highlighted(target)
-                                    << " (-ha replaces it)";
-                    outcome.raise(ExitWarning);
+            ++matched;
+            const bool withPath = options.command == "x";
+            try {
+                const std::string name = withPath ? pathName(options, entry) : baseName(entry.name);
+                const std::string target = joinPath(base, name);
+                if (options.query && query.ask("Extract " + entry.name + "?") != Answer::Yes)
                     continue;
-                }
-                const Answer answer =
-                    options.newOnly ? Answer::No : overwrite.ask(target + " exists. Overwrite it?");
-                if (answer == Answer::Quit) {
-                    stopped = true;
-                    break;
-                }
-                if (answer == Answer::No) {
-                    console.out() << "Skipping  " << highlighted(target)
-                                  << (options.newOnly ? " (it exists)" : "");
+                if (withPath)
+                    makeDirectories(base, fs::path(name).parent_path().string(), directories,
+                                    &made);
+                if (placing.waitingFor(target))
+                    placing.flush(); // so that it is asked about as a file that exists
+                struct stat info {};
+                const bool exists = ::lstat(target.c_str(), &info) == 0;
+                if (!wantedOver(options, entry, exists, info))
                     continue;
+                if (exists) {
+                    if (S_ISDIR(info.st_mode))
+                        throw JarError(ExitWrite, "\"" + target + "\" is a directory");
+                    if (!options.newOnly && !options.ignoreReadOnly && S_ISREG(info.st_mode) &&
+                        (info.st_mode & S_IWUSR) == 0) {
+                        console.error() << "Kept the read-only file " << highlighted(target)
+                                        << " (-ha replaces it)";
+                        outcome.raise(ExitWarning);
+                        continue;
+                    }
+                    const Answer answer = options.newOnly
+                                              ? Answer::No
+                                              : overwrite.ask(target + " exists. Overwrite it?");
+                    if (answer == Answer::Quit) {
+                        stopped = true;
+                        break;
+                    }
+                    if (answer == Answer::No) {
+                        console.out() << "Skipping  " << highlighted(target)
+                                      << (options.newOnly ? " (it exists)" : "");
+                        continue;
+                    }
                 }
+                console.beginItem({{Tone::Normal, "Extracting "}, highlighted(entry.name)});
+                placing.add(extractOne(file, entry, target, exists), target);
+                console.endItem();
+                fileList.add(entry.name);
+                ++extracted;
+            } catch (const JarError& error) {
+                if (error.code() == ExitInterrupted || placing.failed())
+                    throw;
+                console.error() << error.what();
+                outcome.raise(error.code());
             }
-            console.beginItem({{Tone::Normal, "Extracting "}, highlighted(entry.name)});
-            extractOne(file, entry, target, exists);
-            console.endItem();
-            fileList.add(entry.name);
-            ++extracted;
-        } catch (const JarError& error) {
-            if (error.code() == ExitInterrupted)
-                throw;
-            console.error() << error.what();
-            outcome.raise(error.code());
         }
+        placing.flush();
+    } catch (const JarError&) {
+        if (placing.failed()) {
+            placing.discard();
+            for (auto it = made.rbegin(); it != made.rend(); ++it)
+                ::rmdir(it->c_str());
+        }
+        throw;
     }
     masks.report(options.warnUnused, outcome);
     if (stopped) {

@@ -257,7 +257,7 @@ void FileList::write() const {
 // Makes base/relative and the directories on the way, never through a
 // symbolic link, so nothing is written outside the base.
 void makeDirectories(const std::string& base, const std::string& relative,
-                     std::unordered_set<std::string>& known) {
+                     std::unordered_set<std::string>& known, std::vector<std::string>* made) {
     std::string path = base;
     size_t start = 0;
     while (start < relative.size()) {
@@ -272,7 +272,10 @@ void makeDirectories(const std::string& base, const std::string& relative,
         if (::lstat(path.c_str(), &info) == 0) {
             if (!S_ISDIR(info.st_mode))
                 throw JarError(ExitWrite, "\"" + path + "\" is in the way: not a directory");
-        } else if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+        } else if (::mkdir(path.c_str(), 0777) == 0) {
+            if (made != nullptr)
+                made->push_back(path);
+        } else if (errno != EEXIST) {
             throw JarError(ExitWrite,
                            "cannot create the directory \"" + path + "\": " + std::strerror(errno));
         }

@@ -108,8 +108,10 @@ private:
 
 // Makes base/relative and the directories on the way, never through a
 // symbolic link, so nothing is written outside the base. The directories
-// made or checked in this run are not looked at again.
+// made or checked in this run are not looked at again; those it creates
+// are added to `made`.
 void makeDirectories(const std::string& base, const std::string& relative,
-                     std::unordered_set<std::string>& known);
+                     std::unordered_set<std::string>& known,
+                     std::vector<std::string>* made = nullptr);
 
 } // namespace brak::jar

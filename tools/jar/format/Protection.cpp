@@ -61,11 +61,21 @@ Protection::Protection() {
 }
 
 Protection::~Protection() {
+    if (deriving_.valid())
+        deriving_.wait();
     if (key_ != nullptr)
         sodium_free(key_); // wipes it
 }
 
+void Protection::ready() const {
+    if (deriving_.valid() && !deriving_.get())
+        failed_ = true;
+    if (failed_)
+        throw JarError(ExitNoMemory, "not enough memory to derive the key from the password");
+}
+
 void Protection::derive(const Secret& password) {
+    ready();
     forbidCoreDumps();
     if (key_ == nullptr) {
         key_ =
@@ -84,6 +94,7 @@ void Protection::derive(const Secret& password) {
 
 // Covers the limits too, which Argon2id rounds: a changed one is told.
 void Protection::checkValue(unsigned char* out) const {
+    ready();
     unsigned char message[sizeof CheckLabel - 1 + 16];
     std::memcpy(message, CheckLabel, sizeof CheckLabel - 1);
     putU64(message + sizeof CheckLabel - 1, opslimit_);
@@ -97,6 +108,9 @@ void Protection::create(const Secret& password) {
 }
 
 void Protection::forget() {
+    if (deriving_.valid())
+        deriving_.wait();
+    failed_ = false;
     if (key_ != nullptr)
         sodium_free(key_);
     key_ = nullptr;
@@ -104,14 +118,32 @@ void Protection::forget() {
 }
 
 void Protection::create(const Secret& password, bool encrypt) {
+    ready();
+    forbidCoreDumps();
     encrypting_ = encrypt;
     randombytes_buf(salt_, SaltSize);
     opslimit_ = OpsLimit;
     memlimit_ = MemLimit;
-    derive(password);
+    if (key_ == nullptr) {
+        key_ =
+            static_cast<unsigned char*>(sodium_malloc(crypto_aead_xchacha20poly1305_ietf_KEYBYTES));
+        if (key_ == nullptr)
+            throw JarError(ExitNoMemory, "no memory for the key");
+    }
+    // A new key is derived on another thread while the files to store are
+    // looked for; its first use waits for it.
+    auto copy = std::make_shared<Secret>();
+    for (size_t i = 0; i < password.size(); ++i)
+        copy->append(password.c_str()[i]);
+    deriving_ = std::async(std::launch::async, [this, copy] {
+        return crypto_pwhash(key_, crypto_aead_xchacha20poly1305_ietf_KEYBYTES, copy->c_str(),
+                             copy->size(), salt_, opslimit_, static_cast<size_t>(memlimit_),
+                             crypto_pwhash_ALG_ARGON2ID13) == 0;
+    });
 }
 
 void Protection::unlock(const std::string& path, const char* extension) {
+    ready();
     unsigned char check[CheckSize];
     std::memcpy(check, extension + SaltSize + 16, CheckSize);
     const std::uint64_t ops = getU64(extension + SaltSize);
@@ -170,6 +202,7 @@ struct Sequence {
 
 std::string Protection::sealWith(const std::string& plain, const unsigned char* ad,
                                  size_t adSize) const {
+    ready();
     std::string out(crypto_aead_xchacha20poly1305_ietf_NPUBBYTES + plain.size() +
                         crypto_aead_xchacha20poly1305_ietf_ABYTES,
                     '\0');
@@ -185,6 +218,7 @@ std::string Protection::sealWith(const std::string& plain, const unsigned char* 
 
 bool Protection::openWith(const char* data, size_t size, const unsigned char* ad, size_t adSize,
                           std::string& plain) const {
+    ready();
     if (key_ == nullptr || size < SealOverhead)
         return false;
     const auto* nonce = reinterpret_cast<const unsigned char*>(data);
@@ -216,6 +250,7 @@ bool Protection::openIndex(const std::string& sealed, std::string& plain) const 
 }
 
 void Protection::tagKey(unsigned char* out) const {
+    ready();
     crypto_kdf_derive_from_key(out, crypto_generichash_KEYBYTES, 1, TagContext, key_);
 }
 

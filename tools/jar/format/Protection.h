@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <sodium.h>
 #include <string>
@@ -68,6 +69,9 @@ public:
     bool encryptOnWrite = false;
     // Whether reading checks a seal that needs no key (t without -he).
     bool checkSeal = false;
+    // Whether the archive's tag is checked on another thread while files
+    // are extracted, none of them renamed into place before it matched.
+    bool checkBeside = false;
     // Whether reading an encrypted archive asks for its password at once
     // (commands that read file data); listing needs no key unless the
     // index is hidden.
@@ -102,6 +106,10 @@ private:
                   std::string& plain) const;
     Protection();
     void derive(const Secret& password);
+    // Waits for a key being derived on another thread; throws if it failed.
+    // A new key is first used on the command's own thread (for the
+    // header's check value), before any other thread uses it.
+    void ready() const;
     void checkValue(unsigned char* out) const;
 
     unsigned char* key_ = nullptr; // sodium_malloc'd, null when none
@@ -109,6 +117,8 @@ private:
     std::uint64_t opslimit_ = 0;
     std::uint64_t memlimit_ = 0;
     bool encrypting_ = true;
+    mutable std::future<bool> deriving_;
+    mutable bool failed_ = false;
 };
 
 // The tag of an archive's bytes: BLAKE2b keyed with the tag key of the key
