@@ -28,10 +28,6 @@ size_t BlockReader::blockAt(std::uint64_t offset) const {
     return number;
 }
 
-bool BlockReader::damaged(size_t number) const {
-    return number < damaged_.size() && damaged_[number];
-}
-
 const std::string* BlockReader::decode(size_t number) {
     if (number == current_->number)
         return current_->good ? &current_->raw : nullptr;

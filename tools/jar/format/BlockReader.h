@@ -28,7 +28,6 @@ public:
     // A stored payload whose checksum fails is still given out, so that each
     // file in it is judged by its own CRC and an undamaged one is not lost.
     const std::string* decode(size_t number);
-    bool damaged(size_t number) const;
 
 private:
     // One block's buffers: its payload as read, the payload opened, and
