@@ -203,18 +203,13 @@ int extractFiles(const Options& options) {
                         outcome.raise(ExitWarning);
                         continue;
                     }
-                    const Answer answer = options.newOnly
-                                              ? Answer::No
-                                              : overwrite.ask(target + " exists. Overwrite it?");
-                    if (answer == Answer::Quit) {
+                    const Overwriting choice = askOverwrite(options, overwrite, target);
+                    if (choice == Overwriting::Stop) {
                         stopped = true;
                         break;
                     }
-                    if (answer == Answer::No) {
-                        console.out() << "Skipping  " << highlighted(target)
-                                      << (options.newOnly ? " (it exists)" : "");
+                    if (choice == Overwriting::Skip)
                         continue;
-                    }
                 }
                 console.beginItem({{Tone::Normal, "Extracting "}, highlighted(entry.name)});
                 placing.add(extractOne(file, entry, target, exists), target);

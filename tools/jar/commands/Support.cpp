@@ -254,6 +254,19 @@ void FileList::write() const {
     file.commit(defaultFileMode(), false);
 }
 
+Overwriting askOverwrite(const Options& options, Prompt& overwrite, const std::string& target) {
+    const Answer answer =
+        options.newOnly ? Answer::No : overwrite.ask(target + " exists. Overwrite it?");
+    if (answer == Answer::Quit)
+        return Overwriting::Stop;
+    if (answer == Answer::No) {
+        Console::instance().out() << "Skipping  " << highlighted(target)
+                                  << (options.newOnly ? " (it exists)" : "");
+        return Overwriting::Skip;
+    }
+    return Overwriting::Yes;
+}
+
 // Makes base/relative and the directories on the way, never through a
 // symbolic link, so nothing is written outside the base.
 void makeDirectories(const std::string& base, const std::string& relative,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Archive.h"
+#include "Console.h"
 #include "cli/Options.h"
 
 #include <cstdint>
@@ -105,6 +106,11 @@ private:
     std::optional<std::string> path_;
     std::string names_;
 };
+
+// What to do about a file to extract that exists: -n's answer or the
+// user's; a file skipped is said so.
+enum class Overwriting { Yes, Skip, Stop };
+Overwriting askOverwrite(const Options& options, Prompt& overwrite, const std::string& target);
 
 // Makes base/relative and the directories on the way, never through a
 // symbolic link, so nothing is written outside the base. The directories

@@ -319,17 +319,13 @@ int extractFiles(const Options& options) {
             if (exists) {
                 if (S_ISDIR(info.st_mode))
                     throw JarError(ExitWrite, "\"" + target + "\" is a directory");
-                const Answer answer =
-                    options.newOnly ? Answer::No : overwrite.ask(target + " exists. Overwrite it?");
-                if (answer == Answer::Quit) {
+                const Overwriting choice = askOverwrite(options, overwrite, target);
+                if (choice == Overwriting::Stop) {
                     stopped = true;
                     break;
                 }
-                if (answer == Answer::No) {
-                    console.out() << "Skipping  " << highlighted(target)
-                                  << (options.newOnly ? " (it exists)" : "");
+                if (choice == Overwriting::Skip)
                     continue;
-                }
             }
             if (entry.type == Type::Symlink || entry.type == Type::Hardlink) {
                 if (exists)
