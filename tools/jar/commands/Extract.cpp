@@ -118,6 +118,7 @@ bool wantedOver(const Options& options, const Entry& entry, bool exists, const s
 std::vector<bool> newestInRange(const Archive& archive, const ChapterRange& range) {
     std::vector<bool> chosen(archive.entries.size(), false);
     std::unordered_map<std::string_view, size_t> best;
+    best.reserve(archive.entries.size());
     for (size_t i = 0; i < archive.entries.size(); ++i) {
         const Entry& entry = archive.entries[i];
         if (!range.holds(entry))
