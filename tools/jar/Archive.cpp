@@ -153,6 +153,10 @@ Archive readVersion2(ArchiveFile& file) {
         char extra = 0;
         if (left != 0 || frame.read(&extra, 1) != 0)
             throw v2::Damaged{"its index is lost"};
+        // The key, made while the index was read, is checked before the
+        // index is acted on.
+        if (keyed)
+            protection.ready();
         // A keyed tag is checked whenever the key is there, a seal without
         // a key when asked (t without -he).
         const bool keyedTag = v2::carriesKey(flags);

@@ -68,14 +68,22 @@ Protection::~Protection() {
 }
 
 void Protection::ready() const {
-    if (deriving_.valid() && !deriving_.get())
-        failed_ = true;
-    if (failed_)
-        throw JarError(ExitNoMemory, "not enough memory to derive the key from the password");
+    if (deriving_.valid()) {
+        if (!deriving_.get()) {
+            failure_ = {ExitNoMemory, "not enough memory to derive the key from the password"};
+        } else if (!wrongPassword_.empty()) {
+            unsigned char mine[CheckSize];
+            checkValue(mine);
+            if (sodium_memcmp(mine, expected_, CheckSize) != 0)
+                failure_ = {ExitCrc, wrongPassword_};
+            wrongPassword_.clear();
+        }
+    }
+    if (failure_)
+        throw JarError(failure_->first, failure_->second);
 }
 
-void Protection::derive(const Secret& password) {
-    ready();
+void Protection::startDerivation(const Secret& password) {
     forbidCoreDumps();
     if (key_ == nullptr) {
         key_ =
@@ -83,13 +91,14 @@ void Protection::derive(const Secret& password) {
         if (key_ == nullptr)
             throw JarError(ExitNoMemory, "no memory for the key");
     }
-    if (crypto_pwhash(key_, crypto_aead_xchacha20poly1305_ietf_KEYBYTES, password.c_str(),
-                      password.size(), salt_, opslimit_, static_cast<size_t>(memlimit_),
-                      crypto_pwhash_ALG_ARGON2ID13) != 0) {
-        sodium_free(key_);
-        key_ = nullptr;
-        throw JarError(ExitNoMemory, "not enough memory to derive the key from the password");
-    }
+    auto copy = std::make_shared<Secret>();
+    for (size_t i = 0; i < password.size(); ++i)
+        copy->append(password.c_str()[i]);
+    deriving_ = std::async(std::launch::async, [this, copy] {
+        return crypto_pwhash(key_, crypto_aead_xchacha20poly1305_ietf_KEYBYTES, copy->c_str(),
+                             copy->size(), salt_, opslimit_, static_cast<size_t>(memlimit_),
+                             crypto_pwhash_ALG_ARGON2ID13) == 0;
+    });
 }
 
 // Covers the limits too, which Argon2id rounds: a changed one is told.
@@ -110,7 +119,9 @@ void Protection::create(const Secret& password) {
 void Protection::forget() {
     if (deriving_.valid())
         deriving_.wait();
-    failed_ = false;
+    deriving_ = {};
+    failure_.reset();
+    wrongPassword_.clear();
     if (key_ != nullptr)
         sodium_free(key_);
     key_ = nullptr;
@@ -119,27 +130,13 @@ void Protection::forget() {
 
 void Protection::create(const Secret& password, bool encrypt) {
     ready();
-    forbidCoreDumps();
     encrypting_ = encrypt;
     randombytes_buf(salt_, SaltSize);
     opslimit_ = OpsLimit;
     memlimit_ = MemLimit;
-    if (key_ == nullptr) {
-        key_ =
-            static_cast<unsigned char*>(sodium_malloc(crypto_aead_xchacha20poly1305_ietf_KEYBYTES));
-        if (key_ == nullptr)
-            throw JarError(ExitNoMemory, "no memory for the key");
-    }
     // A new key is derived on another thread while the files to store are
     // looked for; its first use waits for it.
-    auto copy = std::make_shared<Secret>();
-    for (size_t i = 0; i < password.size(); ++i)
-        copy->append(password.c_str()[i]);
-    deriving_ = std::async(std::launch::async, [this, copy] {
-        return crypto_pwhash(key_, crypto_aead_xchacha20poly1305_ietf_KEYBYTES, copy->c_str(),
-                             copy->size(), salt_, opslimit_, static_cast<size_t>(memlimit_),
-                             crypto_pwhash_ALG_ARGON2ID13) == 0;
-    });
+    startDerivation(password);
 }
 
 void Protection::unlock(const std::string& path, const char* extension) {
@@ -168,15 +165,12 @@ void Protection::unlock(const std::string& path, const char* extension) {
     std::memcpy(salt_, extension, SaltSize);
     opslimit_ = ops;
     memlimit_ = mem;
-    derive(*password);
-    unsigned char mine[CheckSize];
-    checkValue(mine);
-    if (sodium_memcmp(mine, check, CheckSize) != 0) {
-        sodium_free(key_);
-        key_ = nullptr;
-        throw JarError(ExitCrc, "wrong password for the archive \"" + path +
-                                    "\" (or its header is damaged); nothing was done");
-    }
+    // Derived on another thread while the index is read; ready() tells a
+    // wrong password before the key is used.
+    std::memcpy(expected_, check, CheckSize);
+    wrongPassword_ = "wrong password for the archive \"" + path +
+                     "\" (or its header is damaged); nothing was done";
+    startDerivation(*password);
 }
 
 std::string Protection::headerExtension() const {

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <future>
 #include <memory>
+#include <optional>
 #include <sodium.h>
 #include <string>
+#include <utility>
 
 // Encryption of an archive's blocks with a key from its password, through
 // libsodium: Argon2id for the key, XChaCha20-Poly1305 for each block (and a
@@ -99,17 +101,19 @@ public:
     // The key of the tags (Digest), derived from the archive's key so that
     // no key serves two ciphers.
     void tagKey(unsigned char* out) const;
+    // Waits for the key being made on another thread, and tells a wrong
+    // password or a failure then. The first call after create() or unlock()
+    // comes from the command's own thread (the header's check value, the
+    // index read), before any other thread uses the key.
+    void ready() const;
 
 private:
     std::string sealWith(const std::string& plain, const unsigned char* ad, size_t adSize) const;
     bool openWith(const char* data, size_t size, const unsigned char* ad, size_t adSize,
                   std::string& plain) const;
     Protection();
-    void derive(const Secret& password);
-    // Waits for a key being derived on another thread; throws if it failed.
-    // A new key is first used on the command's own thread (for the
-    // header's check value), before any other thread uses it.
-    void ready() const;
+    // Makes the key from the password on another thread.
+    void startDerivation(const Secret& password);
     void checkValue(unsigned char* out) const;
 
     unsigned char* key_ = nullptr; // sodium_malloc'd, null when none
@@ -118,7 +122,10 @@ private:
     std::uint64_t memlimit_ = 0;
     bool encrypting_ = true;
     mutable std::future<bool> deriving_;
-    mutable bool failed_ = false;
+    // The check value an archive holds, compared once the key is made.
+    unsigned char expected_[CheckSize] = {};
+    mutable std::string wrongPassword_; // the message if it differs
+    mutable std::optional<std::pair<int, std::string>> failure_;
 };
 
 // The tag of an archive's bytes: BLAKE2b keyed with the tag key of the key
