@@ -120,14 +120,14 @@ std::optional<Secret>& handedOver() {
     return secret;
 }
 
+} // namespace
+
 Secret copyOf(const Secret& secret) {
     Secret copy;
     for (std::size_t i = 0; i < secret.size(); ++i)
         copy.append(secret.c_str()[i]);
     return copy;
 }
-
-} // namespace
 
 Secret passwordFrom(int descriptor) {
     if (::fcntl(descriptor, F_GETFD) < 0)

@@ -34,10 +34,14 @@ private:
     struct Free {
         void operator()(char* data) const;
     };
+
     void wipe();
     std::unique_ptr<char[], Free> data_;
     std::size_t size_ = 0;
 };
+
+// A second copy, in locked memory of its own.
+Secret copyOf(const Secret& secret);
 
 // Asks for a password on the terminal with echo off: standard input when it
 // is a terminal, else the controlling terminal. Never waits without one: then

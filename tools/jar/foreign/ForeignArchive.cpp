@@ -181,9 +181,7 @@ ForeignReader::ForeignReader(const std::string& path, const Secret* known) : pat
     archive_read_support_format_all(archive_);
     archive_read_set_passphrase_callback(archive_, this, &ForeignReader::passphrase);
     if (known != nullptr) {
-        password_.emplace();
-        for (size_t i = 0; i < known->size(); ++i)
-            password_->append(known->c_str()[i]);
+        password_.emplace(copyOf(*known));
         archive_read_add_passphrase(archive_, password_->c_str());
     }
     if (archive_read_open_fd(archive_, fd_.get(), PieceSize) != ARCHIVE_OK)

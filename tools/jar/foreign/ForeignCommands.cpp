@@ -402,9 +402,7 @@ Scan scanArchive(const std::string& path) {
     }
     scan.encrypted = reader.anyEncrypted() || reader.password() != nullptr;
     if (const Secret* password = reader.password()) {
-        scan.password.emplace();
-        for (size_t i = 0; i < password->size(); ++i)
-            scan.password->append(password->c_str()[i]);
+        scan.password.emplace(copyOf(*password));
     }
     return scan;
 }

@@ -91,9 +91,7 @@ void Protection::startDerivation(const Secret& password) {
         if (key_ == nullptr)
             throw JarError(ExitNoMemory, "no memory for the key");
     }
-    auto copy = std::make_shared<Secret>();
-    for (size_t i = 0; i < password.size(); ++i)
-        copy->append(password.c_str()[i]);
+    auto copy = std::make_shared<Secret>(copyOf(password));
     deriving_ = std::async(std::launch::async, [this, copy] {
         return crypto_pwhash(key_, crypto_aead_xchacha20poly1305_ietf_KEYBYTES, copy->c_str(),
                              copy->size(), salt_, opslimit_, static_cast<size_t>(memlimit_),
