@@ -55,7 +55,9 @@ TEST_F(JarAccess, AnyByteChangedInAnAuthenticatedArchiveIsACrcError) {
 }
 
 // The tag is checked beside the extraction: what was extracted before the
-// archive proved changed is never put in place.
+// archive proved changed is never put in place. How far the extraction gets
+// before the check ends depends on the machine's load, so only the outcome
+// is asserted.
 TEST_F(JarAccess, AChangedArchiveExtractsNothingWhileItsTagIsChecked) {
     for (int i = 0; i < 200; ++i)
         dir_.write("src/a/f" + std::to_string(i), "small");
@@ -65,8 +67,7 @@ TEST_F(JarAccess, AChangedArchiveExtractsNothingWhileItsTagIsChecked) {
     archive[archive.size() / 2] ^= 1;
     dir_.write("auth.j", archive);
     const CommandResult run = jar("x auth.j -oout/deep -y", "pw");
-    EXPECT_EQ(run.exitCode, Crc);
-    EXPECT_NE(run.output.find("Extracting src/a/f"), std::string::npos) << run.output;
+    EXPECT_EQ(run.exitCode, Crc) << run.output;
     EXPECT_FALSE(dir_.exists("out"));
 }
 
