@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -54,6 +55,93 @@ void populate(const void* data, std::size_t bytes) {
     (void)bytes;
 #endif
 }
+
+// The storage of a large list that is given up waits here for the next one:
+// the View tab is read again after every run, and fresh memory would have its
+// pages faulted in and cleared once more, which on a million files costs more
+// than reading them. Only a list that asks for as much room takes it back, and
+// what waits is bounded.
+class SpareStorage {
+public:
+    static constexpr std::size_t From = std::size_t{1} << 20; // bytes; less is not kept
+    static constexpr std::size_t Limit = std::size_t{1} << 30;
+
+    static SpareStorage& instance() {
+        static auto* spare = new SpareStorage; // outlives every list, even static ones
+        return *spare;
+    }
+
+    template <typename T> void give(std::vector<T>& storage) {
+        const std::size_t bytes = storage.capacity() * sizeof(T);
+        if (bytes < From)
+            return;
+        storage.clear();
+        std::lock_guard<std::mutex> hold(lock_);
+        if (bytes_ + bytes <= Limit) {
+            bytes_ += bytes;
+            pool<T>().push_back(std::move(storage));
+        }
+        storage = {};
+    }
+
+    void give(std::unique_ptr<char[]>& chunk, std::size_t bytes) {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (chunk && bytes_ + bytes <= Limit) {
+            bytes_ += bytes;
+            chunks_.push_back(std::move(chunk));
+        }
+        chunk.reset();
+    }
+
+    // Room for count elements, the elements of storage kept; false when
+    // nothing waiting is large enough.
+    template <typename T> bool take(std::vector<T>& storage, std::size_t count) {
+        if (count * sizeof(T) < From)
+            return false;
+        std::vector<T> found;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            auto& all = pool<T>();
+            auto best = all.end();
+            for (auto it = all.begin(); it != all.end(); ++it)
+                if (it->capacity() >= count &&
+                    (best == all.end() || it->capacity() < best->capacity()))
+                    best = it;
+            if (best == all.end())
+                return false;
+            found = std::move(*best);
+            all.erase(best);
+            bytes_ -= found.capacity() * sizeof(T);
+        }
+        found.insert(found.end(), storage.begin(), storage.end());
+        storage.swap(found);
+        return true;
+    }
+
+    std::unique_ptr<char[]> takeChunk(std::size_t bytes) {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (chunks_.empty())
+            return nullptr;
+        std::unique_ptr<char[]> chunk = std::move(chunks_.back());
+        chunks_.pop_back();
+        bytes_ -= bytes;
+        return chunk;
+    }
+
+private:
+    template <typename T> std::vector<std::vector<T>>& pool() {
+        if constexpr (std::is_same_v<T, FileRecord>)
+            return records_;
+        else
+            return groups_;
+    }
+
+    std::mutex lock_;
+    std::vector<std::vector<FileRecord>> records_;
+    std::vector<std::vector<RowList::Group>> groups_;
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::size_t bytes_ = 0;
+};
 
 void putDigits(char* out, std::uint32_t value, int count) {
     for (int i = count - 1; i >= 0; --i) {
@@ -185,9 +273,15 @@ std::pair<std::uint32_t, std::uint32_t> RowList::addName(std::string_view name) 
         // Most listings are small: the first chunk gets its pages as names
         // come, and only a listing that fills it has the next ones at once.
         const bool growing = chunks_.size() > piece_ * PieceChunks;
-        chunks_.push_back(std::unique_ptr<char[]>(new char[ChunkSize]));
+        std::unique_ptr<char[]> chunk;
         if (growing)
-            populate(chunks_.back().get(), ChunkSize);
+            chunk = SpareStorage::instance().takeChunk(ChunkSize);
+        if (!chunk) {
+            chunk.reset(new char[ChunkSize]);
+            if (growing)
+                populate(chunk.get(), ChunkSize);
+        }
+        chunks_.push_back(std::move(chunk));
         chunkUsed_ = 0;
     }
     const std::size_t offset = (chunks_.size() - 1) * ChunkSize + chunkUsed_;
@@ -207,12 +301,17 @@ std::uint32_t RowList::addRecord(const Record& record) {
 }
 
 void RowList::reserve(std::size_t records, std::size_t groups) {
-    own().reserve(records);
-    groups_.reserve(groups);
-    preferLargePages(own().data() + own().size(),
-                     (own().capacity() - own().size()) * sizeof(Record));
-    preferLargePages(groups_.data() + groups_.size(),
-                     (groups_.capacity() - groups_.size()) * sizeof(Group));
+    SpareStorage& spare = SpareStorage::instance();
+    if (own().capacity() < records && !spare.take(own(), records)) {
+        own().reserve(records);
+        preferLargePages(own().data() + own().size(),
+                         (own().capacity() - own().size()) * sizeof(Record));
+    }
+    if (groups_.capacity() < groups && !spare.take(groups_, groups)) {
+        groups_.reserve(groups);
+        preferLargePages(groups_.data() + groups_.size(),
+                         (groups_.capacity() - groups_.size()) * sizeof(Group));
+    }
 }
 
 std::size_t RowList::textBytesWith(const RowList& other) const {
@@ -224,6 +323,17 @@ std::size_t RowList::textBytesWith(const RowList& other) const {
 }
 
 RowList::RowList(unsigned piece) : piece_(std::min(piece, MaxPieces - 1)) {}
+
+RowList::~RowList() {
+    SpareStorage& spare = SpareStorage::instance();
+    for (auto& records : records_)
+        spare.give(records);
+    spare.give(groups_);
+    // A small list's one chunk is not worth keeping.
+    if (chunks_.size() > 1)
+        for (auto& chunk : chunks_)
+            spare.give(chunk, ChunkSize);
+}
 
 std::size_t RowList::recordCount() const {
     std::size_t count = 0;
@@ -273,7 +383,7 @@ void RowList::append(RowList& other, Record* record) {
     other.chunks_.clear();
     other.chunkUsed_ = ChunkSize;
     other.nameBytes_ = 0;
-    other.groups_ = {};
+    std::vector<Group>().swap(other.groups_); // its memory back, not kept as spare
     other.rowCount_ = 0;
 }
 

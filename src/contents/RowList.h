@@ -91,6 +91,8 @@ public:
     // joining the pieces moves no record and renumbers none.
     static constexpr unsigned MaxPieces = 16;
     explicit RowList(unsigned piece = 0);
+    // A large list's storage waits for the next list that asks for as much.
+    ~RowList();
     RowList(const RowList&) = delete;
     RowList& operator=(const RowList&) = delete;
 

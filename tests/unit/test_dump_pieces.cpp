@@ -175,3 +175,13 @@ TEST(DumpPieces, SplitsAtFileLinesNearEvenShares) {
     }
     EXPECT_EQ(read(text, splits, {}), read(text, {0}, {}));
 }
+
+// A large listing given up leaves its storage to the next one read in
+// pieces, which must read only what is its own.
+TEST(DumpPieces, AListingReadInTheStorageOfTheOneBeforeIsItsOwn) {
+    for (const auto& [seed, files] : {std::pair{8u, 70000}, std::pair{9u, 60000}}) {
+        const std::string text = generated(seed, files);
+        const std::uint64_t half = text.find("\nFILE=", text.size() / 2) + 1;
+        EXPECT_EQ(read(text, {half}, {}), read(text, {0}, {})) << seed;
+    }
+}
