@@ -80,12 +80,14 @@ void sealVersion2(std::string& archive) {
         } catch (const JarError&) {
         }
     }
+    std::vector<std::pair<size_t, size_t>> blocks; // where each starts, its stored size
     for (size_t at = headerEnd; at + 32 <= offset && archive.compare(at, 4, "JBLK") == 0;) {
         const std::uint64_t stored = littleEndian(archive, at + 12, 4);
         if (stored > offset - at - 32)
             break;
         putLittleEndian(archive, at + 24, Crc32::of(archive.data() + at + 32, stored), 4);
         putLittleEndian(archive, at + 28, Crc32::of(archive.data() + at, 28), 4);
+        blocks.emplace_back(at, stored);
         at += 32 + stored;
     }
     std::string index = archive.substr(offset, indexEnd - offset);
@@ -101,7 +103,19 @@ void sealVersion2(std::string& archive) {
     archive = archive.substr(0, offset) + index;
     if (tagSize > 0 && (keyed || !v2::carriesKey(flags))) {
         v2::Digest digest(keyed);
-        digest.update(archive.data(), archive.size());
+        if (flags & v2::FramedTagFlag) {
+            // The header, each block's header, nonce and AEAD tag, the index.
+            digest.update(archive.data(), headerEnd);
+            for (const auto& [at, stored] : blocks)
+                if (stored >= v2::SealOverhead) {
+                    digest.update(archive.data() + at, 32 + v2::NonceSize);
+                    digest.update(archive.data() + at + 32 + stored - v2::AeadTagSize,
+                                  v2::AeadTagSize);
+                }
+            digest.update(archive.data() + offset, archive.size() - offset);
+        } else {
+            digest.update(archive.data(), archive.size());
+        }
         digest.update(tail.data(), tail.size());
         unsigned char tag[v2::TagSize];
         digest.finish(tag);

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -43,11 +44,31 @@ JarError damagedError(const std::string& path, const char* reason) {
     return JarError(ExitCrc, "the archive \"" + path + "\" is damaged: " + reason);
 }
 
-// The tag of an archive read back: over its header, its blocks, its index as
-// stored and its footer. The blocks must fill the space between header and
-// index, so that no byte escapes the tag.
+// Reads `size` bytes of an archive at an offset; false when they are not all there.
+using ReadAt = std::function<bool(std::uint64_t, char*, size_t)>;
+
+// What a framed tag takes of the blocks: each block's header and nonce,
+// then its AEAD tag. False when a block is too short to be sealed or cannot
+// be read.
+bool digestFraming(const ReadAt& read, const std::vector<v2::Block>& blocks, v2::Digest& digest) {
+    char head[v2::BlockHeaderSize + v2::NonceSize];
+    char tail[v2::AeadTagSize];
+    for (const v2::Block& block : blocks) {
+        if (block.storedSize < v2::SealOverhead || !read(block.offset, head, sizeof head) ||
+            !read(block.offset + v2::BlockHeaderSize + block.storedSize - sizeof tail, tail,
+                  sizeof tail))
+            return false;
+        digest.update(head, sizeof head);
+        digest.update(tail, sizeof tail);
+    }
+    return true;
+}
+
+// The tag of an archive read back: over its header, its blocks (or only
+// their framing), its index as stored and its footer. The blocks must fill
+// the space between header and index, so that no byte escapes the tag.
 bool tagMatches(ArchiveFile& file, std::uint64_t headerEnd, const std::vector<v2::Block>& blocks,
-                const v2::Footer& footer, const char* footerData, bool keyed) {
+                const v2::Footer& footer, const char* footerData, bool keyed, bool framed) {
     std::uint64_t end = headerEnd;
     for (const v2::Block& block : blocks) {
         if (block.offset != end)
@@ -59,13 +80,24 @@ bool tagMatches(ArchiveFile& file, std::uint64_t headerEnd, const std::vector<v2
     v2::Digest digest(keyed);
     // Read with a buffer of its own: it may run beside an extraction.
     std::string buffer(BufferSize, '\0');
-    bool whole = true;
-    for (std::uint64_t at = 0, end = footer.indexOffset + footer.storedSize; whole && at < end;) {
-        const auto piece = static_cast<size_t>(std::min<std::uint64_t>(end - at, BufferSize));
-        whole = file.readAt(at, buffer.data(), piece);
-        digest.update(buffer.data(), piece);
-        at += piece;
-    }
+    const auto digestRange = [&](std::uint64_t at, std::uint64_t end) {
+        while (at < end) {
+            const auto piece = static_cast<size_t>(std::min<std::uint64_t>(end - at, BufferSize));
+            if (!file.readAt(at, buffer.data(), piece))
+                return false;
+            digest.update(buffer.data(), piece);
+            at += piece;
+        }
+        return true;
+    };
+    const std::uint64_t indexEnd = footer.indexOffset + footer.storedSize;
+    const bool whole =
+        framed ? digestRange(0, headerEnd) &&
+                     digestFraming([&file](std::uint64_t at, char* out,
+                                           size_t size) { return file.readAt(at, out, size); },
+                                   blocks, digest) &&
+                     digestRange(footer.indexOffset, indexEnd)
+               : digestRange(0, indexEnd);
     digest.update(footerData, v2::FooterSize);
     unsigned char mine[v2::TagSize];
     unsigned char stored[v2::TagSize];
@@ -91,7 +123,9 @@ Archive readVersion2(ArchiveFile& file) {
         const auto flags = static_cast<std::uint32_t>(littleEndian(header + 12, 4));
         if (littleEndian(header + 8, 4) != 2 || (flags & ~v2::KnownHeaderFlags) != 0)
             throw v2::Damaged{"it uses features this version of Jar does not know"};
-        if ((flags & v2::HiddenFlag) && !(flags & v2::EncryptedFlag))
+        if (((flags & v2::HiddenFlag) && !(flags & v2::EncryptedFlag)) ||
+            ((flags & v2::FramedTagFlag) &&
+             ((flags & v2::SealedFlag) || !(flags & v2::EncryptedFlag))))
             throw v2::Damaged{"its header flags contradict each other"};
         std::uint64_t headerEnd = v2::HeaderSize;
         v2::Protection& protection = v2::Protection::instance();
@@ -160,21 +194,23 @@ Archive readVersion2(ArchiveFile& file) {
         // A keyed tag is checked whenever the key is there, a seal without
         // a key when asked (t without -he).
         const bool keyedTag = v2::carriesKey(flags);
+        const bool framed = (flags & v2::FramedTagFlag) != 0;
         if (v2::carriesTag(flags) && (keyedTag ? keyed : protection.checkSeal)) {
             const char* damage = (flags & v2::AuthenticatedFlag)
                                      ? "it was changed since it was written (its authentication "
                                        "does not match)"
                                      : "its security envelope is broken";
             if (protection.checkBeside) {
-                file.checkLater(
-                    std::async(std::launch::async,
-                               [&file, headerEnd, blocks, footer,
-                                footerCopy = std::string(footerData, v2::FooterSize), keyedTag] {
-                                   return tagMatches(file, headerEnd, blocks, footer,
-                                                     footerCopy.data(), keyedTag);
-                               }),
-                    damage);
-            } else if (!tagMatches(file, headerEnd, blocks, footer, footerData, keyedTag)) {
+                file.checkLater(std::async(std::launch::async,
+                                           [&file, headerEnd, blocks, footer,
+                                            footerCopy = std::string(footerData, v2::FooterSize),
+                                            keyedTag, framed] {
+                                               return tagMatches(file, headerEnd, blocks, footer,
+                                                                 footerCopy.data(), keyedTag,
+                                                                 framed);
+                                           }),
+                                damage);
+            } else if (!tagMatches(file, headerEnd, blocks, footer, footerData, keyedTag, framed)) {
                 throw v2::Damaged{damage};
             }
         }
@@ -361,6 +397,33 @@ std::string tagOf(TempFile& temp, std::uint64_t size, const std::string& footer,
     std::string tag(v2::TagSize, '\0');
     digest.finish(reinterpret_cast<unsigned char*>(tag.data()));
     return tag;
+}
+
+// The framed part of the tag of an archive being written: its header and
+// its blocks' framing, read back from the temporary file.
+void digestWrittenFraming(TempFile& temp, std::uint64_t headerEnd,
+                          const std::vector<v2::Block>& blocks, v2::Digest& digest) {
+    temp.flush();
+    Fd file(::open(temp.path().c_str(), O_RDONLY | O_CLOEXEC));
+    const ReadAt read = [&file](std::uint64_t at, char* out, size_t size) {
+        while (size > 0) {
+            const ssize_t got = ::pread(file.get(), out, size, static_cast<off_t>(at));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            out += got;
+            at += static_cast<std::uint64_t>(got);
+            size -= static_cast<size_t>(got);
+        }
+        return true;
+    };
+    std::string header(headerEnd, '\0');
+    const bool gotHeader = file.valid() && read(0, header.data(), header.size());
+    if (gotHeader)
+        digest.update(header.data(), header.size());
+    if (!gotHeader || !digestFraming(read, blocks, digest))
+        throw JarError(ExitWrite, "cannot read back the new archive; the archive is unchanged");
 }
 
 } // namespace
@@ -583,18 +646,24 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
     if (archive.hidden && !protection.active())
         throw JarError(ExitBadParameters, "only an encrypted archive can hide its contents (-jx "
                                           "goes with -hg1); nothing was written");
-    const std::uint32_t headerFlags =
-        (archive.hidden ? v2::HiddenFlag : 0) | (archive.sealed ? v2::SealedFlag : 0);
+    const v2::Protection* keys = protection.keyHeld() ? &protection : nullptr;
+    // Encrypted blocks carry AEAD tags under the archive's key: unless the
+    // archive is sealed, its tag takes those and not the ciphertext again.
+    const bool framed = keys != nullptr && keys->active() && !archive.sealed;
+    const std::uint32_t headerFlags = (archive.hidden ? v2::HiddenFlag : 0) |
+                                      (archive.sealed ? v2::SealedFlag : 0) |
+                                      (framed ? v2::FramedTagFlag : 0);
 
     TempFile temp(path, settings.workDirectory);
-    // The tag follows the archive as it is written, on a thread of its own.
-    const v2::Protection* keys = protection.keyHeld() ? &protection : nullptr;
+    // Else the tag follows the archive as it is written, on a thread of its own.
     std::optional<v2::Digest> tag;
     std::optional<Hashing> hashing;
     if (keys != nullptr || archive.sealed) {
         tag.emplace(keys);
-        hashing.emplace(*tag);
-        temp.follow([&hashing](const char* data, size_t size) { hashing->add(data, size); });
+        if (!framed) {
+            hashing.emplace(*tag);
+            temp.follow([&hashing](const char* data, size_t size) { hashing->add(data, size); });
+        }
     }
     {
         v2::BlockWriter writer(temp, archive.entries, levelSettings(settings.level), headerFlags);
@@ -698,6 +767,8 @@ void writeArchive(const std::string& path, Archive& archive, ArchiveFile* previo
             temp.follow(nullptr);
             hashing->finish();
         }
+        if (framed)
+            digestWrittenFraming(temp, v2::HeaderSize + v2::ProtectionSize, blocks, *tag);
         writeIndex(temp, archive, blocks, writer.offset(), keys, "the archive is unchanged",
                    tag ? &*tag : nullptr);
     }

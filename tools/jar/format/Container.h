@@ -21,7 +21,7 @@ inline constexpr size_t FooterSize = 32;
 
 // Header flags and block transforms this program knows (encryption, see
 // Protection.h); an archive using another one is refused rather than misread.
-inline constexpr std::uint32_t KnownHeaderFlags = 1 | 2 | 4 | 8;
+inline constexpr std::uint32_t KnownHeaderFlags = 1 | 2 | 4 | 8 | 16;
 inline constexpr std::uint16_t KnownTransforms = 1;
 
 enum Method : std::uint8_t { Stored = 0, Zstd = 1 };

@@ -25,7 +25,10 @@ inline constexpr std::uint16_t EncryptedTransform = 1;
 inline constexpr size_t SaltSize = 16;
 inline constexpr size_t CheckSize = 32;
 inline constexpr size_t ProtectionSize = SaltSize + 8 + 8 + CheckSize;
-inline constexpr size_t SealOverhead = 24 + 16;
+// A sealed payload: a nonce, the ciphertext, the AEAD tag.
+inline constexpr size_t NonceSize = 24;
+inline constexpr size_t AeadTagSize = 16;
+inline constexpr size_t SealOverhead = NonceSize + AeadTagSize;
 // Header flag: the header carries the key's extension as for encryption, and
 // a keyed tag before the footer covers the archive (see Digest).
 inline constexpr std::uint32_t AuthenticatedFlag = 2;
@@ -34,6 +37,10 @@ inline constexpr std::uint32_t HiddenFlag = 4;
 // Header flag: the security envelope, a tag before the footer; keyed when
 // the header carries a key, plain BLAKE2b otherwise.
 inline constexpr std::uint32_t SealedFlag = 8;
+// Header flag, with encryption and without a seal: the tag covers each
+// block's header, nonce and AEAD tag, not its ciphertext, which that AEAD tag
+// already covers under the same key.
+inline constexpr std::uint32_t FramedTagFlag = 16;
 inline constexpr size_t TagSize = 32;
 inline bool carriesKey(std::uint32_t headerFlags) {
     return (headerFlags & (EncryptedFlag | AuthenticatedFlag)) != 0;
