@@ -75,7 +75,9 @@ void sealVersion2(std::string& archive) {
     bool keyed = false;
     if (v2::carriesKey(flags)) {
         try {
-            v2::Protection::instance().unlock("arc.J", archive.data() + 16);
+            v2::Protection& protection = v2::Protection::instance();
+            protection.unlock("arc.J", archive.data() + 16);
+            protection.ready(); // a wrong password shows once the key is made
             keyed = true;
         } catch (const JarError&) {
         }
