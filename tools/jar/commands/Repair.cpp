@@ -193,7 +193,7 @@ void useRecoveryRecords(const Options& options, std::optional<ArchiveFile>& file
         [&archive](std::uint64_t offset, char* buffer, size_t size) {
             return archive.readRaw(offset, buffer, size);
         },
-        file->fileSize(), layout);
+        layout);
     if (console.statusDue())
         console.status("Checking the recovery records");
     const v2::Damage damage = records.check();

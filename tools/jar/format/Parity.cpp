@@ -226,8 +226,8 @@ void writeRecords(int fd, std::uint64_t protectedSize) {
                        std::string("cannot write the recovery records: ") + std::strerror(errno));
 }
 
-RecoveryRecords::RecoveryRecords(ReadAt read, std::uint64_t fileSize, const RecordLayout& layout)
-    : read_(std::move(read)), fileSize_(fileSize), layout_(layout) {
+RecoveryRecords::RecoveryRecords(ReadAt read, const RecordLayout& layout)
+    : read_(std::move(read)), layout_(layout) {
     for (const std::uint64_t at : {layout.protectedSize, layout.fileSize() - RecordHeadSize}) {
         char head[RecordHeadSize];
         const auto found = read_(at, head, sizeof head) ? decodeHead(head) : std::nullopt;

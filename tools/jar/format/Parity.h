@@ -69,7 +69,7 @@ struct Damage {
 
 class RecoveryRecords {
 public:
-    RecoveryRecords(ReadAt read, std::uint64_t fileSize, const RecordLayout& layout);
+    RecoveryRecords(ReadAt read, const RecordLayout& layout);
     const RecordLayout& layout() const { return layout_; }
     Damage check();
     // The damaged data sectors of every stripe that can be repaired, rebuilt
@@ -80,7 +80,6 @@ private:
     bool readSector(std::uint64_t offset, std::uint64_t limit, char* out);
 
     ReadAt read_;
-    std::uint64_t fileSize_;
     RecordLayout layout_;
     std::vector<std::uint32_t> crcs_; // data sectors, then parity sectors in file order
     std::vector<bool> known_;         // false where both copies of the checksums are lost
