@@ -308,9 +308,14 @@ void TempFile::place() {
 }
 
 mode_t defaultFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    // Read once: reading the umask means setting it, twice a file when
+    // extracting, and nothing in Jar changes it.
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
 }
 
 bool matchesMask(std::string_view name, std::string_view mask) {
