@@ -81,7 +81,7 @@ public:
             bytes_ += bytes;
             pool<T>().push_back(std::move(storage));
         }
-        storage = {};
+        std::vector<T>().swap(storage); // what was not kept goes back now
     }
 
     void give(std::unique_ptr<char[]>& chunk, std::size_t bytes) {
