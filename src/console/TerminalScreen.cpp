@@ -312,6 +312,8 @@ void TerminalScreen::filter(std::string_view bytes, std::string& out) {
                 filter_ = byte < 0x30 ? Filter::EscapeMore : Filter::Text;
                 if (byte < 0x30)
                     sequence_ += static_cast<char>(byte);
+                if (byte == '8') // the saved cursor back
+                    keepCursorOnScreen(out);
             } else {
                 filter_ = Filter::Text; // the ESC goes
                 --at;
@@ -434,6 +436,21 @@ void TerminalScreen::endSequence(std::string& out) {
     rebuilt.append(intermediates);
     rebuilt += final;
     out += rebuilt;
+}
+
+// libvterm 0.1.4 keeps a saved cursor's place across a change of size and
+// puts the cursor back there (ESC 8), past the new edges, where writing
+// corrupts its memory: what came before goes to libvterm, and a cursor off
+// the screen moves to the nearest cell.
+void TerminalScreen::keepCursorOnScreen(std::string& out) {
+    write(out);
+    out.clear();
+    VTermPos cursor;
+    vterm_state_get_cursorpos(state_, &cursor);
+    if (cursor.row >= 0 && cursor.row < size_.rows && cursor.col >= 0 && cursor.col < size_.columns)
+        return;
+    write("\x1b[" + std::to_string(std::clamp(cursor.row, 0, size_.rows - 1) + 1) + ";" +
+          std::to_string(std::clamp(cursor.col, 0, size_.columns - 1) + 1) + "H");
 }
 
 // A character's bytes go to libvterm together (0.1.4 loses one whose bytes
