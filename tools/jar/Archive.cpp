@@ -15,7 +15,6 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
-#include <functional>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -44,13 +43,11 @@ JarError damagedError(const std::string& path, const char* reason) {
     return JarError(ExitCrc, "the archive \"" + path + "\" is damaged: " + reason);
 }
 
-// Reads `size` bytes of an archive at an offset; false when they are not all there.
-using ReadAt = std::function<bool(std::uint64_t, char*, size_t)>;
-
 // What a framed tag takes of the blocks: each block's header and nonce,
 // then its AEAD tag. False when a block is too short to be sealed or cannot
 // be read.
-bool digestFraming(const ReadAt& read, const std::vector<v2::Block>& blocks, v2::Digest& digest) {
+bool digestFraming(const v2::ReadAt& read, const std::vector<v2::Block>& blocks,
+                   v2::Digest& digest) {
     char head[v2::BlockHeaderSize + v2::NonceSize];
     char tail[v2::AeadTagSize];
     for (const v2::Block& block : blocks) {
@@ -405,18 +402,8 @@ void digestWrittenFraming(TempFile& temp, std::uint64_t headerEnd,
                           const std::vector<v2::Block>& blocks, v2::Digest& digest) {
     temp.flush();
     Fd file(::open(temp.path().c_str(), O_RDONLY | O_CLOEXEC));
-    const ReadAt read = [&file](std::uint64_t at, char* out, size_t size) {
-        while (size > 0) {
-            const ssize_t got = ::pread(file.get(), out, size, static_cast<off_t>(at));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            out += got;
-            at += static_cast<std::uint64_t>(got);
-            size -= static_cast<size_t>(got);
-        }
-        return true;
+    const v2::ReadAt read = [&file](std::uint64_t at, char* out, size_t size) {
+        return v2::readFd(file.get(), at, out, size);
     };
     std::string header(headerEnd, '\0');
     const bool gotHeader = file.valid() && read(0, header.data(), header.size());

@@ -82,6 +82,19 @@ void writeAt(int fd, std::uint64_t offset, const char* data, size_t size) {
     }
 }
 
+std::string encodeTable(const std::vector<std::uint32_t>& crcs) {
+    Encoder out;
+    for (size_t first = 0; first < crcs.size(); first += ChecksumsPerPiece) {
+        const size_t start = out.data().size();
+        for (size_t i = first; i < first + ChecksumsPerPiece; ++i)
+            out.u32(i < crcs.size() ? crcs[i] : 0);
+        out.u32(Crc32::of(out.data().data() + start, PieceSize - 4));
+    }
+    return std::move(out.data());
+}
+
+} // namespace
+
 bool readFd(int fd, std::uint64_t offset, char* data, size_t size) {
     while (size > 0) {
         const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
@@ -97,19 +110,6 @@ bool readFd(int fd, std::uint64_t offset, char* data, size_t size) {
     }
     return true;
 }
-
-std::string encodeTable(const std::vector<std::uint32_t>& crcs) {
-    Encoder out;
-    for (size_t first = 0; first < crcs.size(); first += ChecksumsPerPiece) {
-        const size_t start = out.data().size();
-        for (size_t i = first; i < first + ChecksumsPerPiece; ++i)
-            out.u32(i < crcs.size() ? crcs[i] : 0);
-        out.u32(Crc32::of(out.data().data() + start, PieceSize - 4));
-    }
-    return std::move(out.data());
-}
-
-} // namespace
 
 RecordLayout recordLayout(std::uint64_t protectedSize) {
     RecordLayout layout;

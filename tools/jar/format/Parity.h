@@ -45,6 +45,8 @@ RecordLayout recordLayout(std::uint64_t protectedSize);
 
 // Reads `size` bytes at `offset`; false when the file ends first or fails.
 using ReadAt = std::function<bool(std::uint64_t, char*, size_t)>;
+// A ReadAt over an open file.
+bool readFd(int fd, std::uint64_t offset, char* data, size_t size);
 
 // The records of a file of `fileSize` bytes: by the copy of their head at
 // its end, else by the first copy found from `searchFrom` on (`fileSize`:
