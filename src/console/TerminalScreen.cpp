@@ -312,8 +312,11 @@ void TerminalScreen::filter(std::string_view bytes, std::string& out) {
                 filter_ = byte < 0x30 ? Filter::EscapeMore : Filter::Text;
                 if (byte < 0x30)
                     sequence_ += static_cast<char>(byte);
-                if (byte == '8') // the saved cursor back
-                    keepCursorOnScreen(out);
+                if (byte == '8') { // the saved cursor back
+                    write(out);
+                    out.clear();
+                    keepCursorOnScreen();
+                }
             } else {
                 filter_ = Filter::Text; // the ESC goes
                 --at;
@@ -438,13 +441,10 @@ void TerminalScreen::endSequence(std::string& out) {
     out += rebuilt;
 }
 
-// libvterm 0.1.4 keeps a saved cursor's place across a change of size and
-// puts the cursor back there (ESC 8), past the new edges, where writing
-// corrupts its memory: what came before goes to libvterm, and a cursor off
-// the screen moves to the nearest cell.
-void TerminalScreen::keepCursorOnScreen(std::string& out) {
-    write(out);
-    out.clear();
+// A cursor off the screen moves to the nearest cell: libvterm 0.1.4 can put
+// it there (a resize, or ESC 8 back to a place saved before the screen
+// shrank), and writing there corrupts its memory.
+void TerminalScreen::keepCursorOnScreen() {
     VTermPos cursor;
     vterm_state_get_cursorpos(state_, &cursor);
     if (cursor.row >= 0 && cursor.row < size_.rows && cursor.col >= 0 && cursor.col < size_.columns)
@@ -499,10 +499,7 @@ void TerminalScreen::resize(TerminalSize size) {
     // Fewer rows push lines above the cursor off the top, and libvterm 0.1.4
     // moves the cursor up with them, past the top: it goes to the first row,
     // as writing there would corrupt the heap.
-    vterm_state_get_cursorpos(state_, &cursor);
-    if (cursor.row < 0 || cursor.row >= size.rows || cursor.col < 0 || cursor.col >= size.columns)
-        write("\x1b[" + std::to_string(std::clamp(cursor.row, 0, size.rows - 1) + 1) + ";" +
-              std::to_string(std::clamp(cursor.col, 0, size.columns - 1) + 1) + "H");
+    keepCursorOnScreen();
     vterm_screen_flush_damage(screen_);
     changed_ = true;
 }

@@ -141,7 +141,7 @@ private:
     void filter(std::string_view bytes, std::string& out);
     void endSequence(std::string& out);
     void endCharacter(std::string& out);
-    void keepCursorOnScreen(std::string& out);
+    void keepCursorOnScreen();
     void write(std::string_view bytes);
 
     // Where the filter in front of libvterm stands in the byte stream.
